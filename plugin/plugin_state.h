@@ -1,0 +1,42 @@
+// Plugin-wide state: made at load, alive until unload, one per process. The families keep their
+// own collections beside their code; this is the spine they share.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "host_functions.h"
+#include "host_records.h"
+
+inline constexpr int kVectorStagingBytes = 3840; // 240 vectors of 16 bytes
+
+struct PluginState {
+    HINSTANCE instance = nullptr;
+    HostCoreData* coreData = nullptr;
+
+    // Which host libraries the plugin needs, and the routine that binds each one; parallel lists,
+    // both discarded once the core data has arrived.
+    std::vector<const char*> dependencyNames;
+    size_t currentDependency = 0;
+    std::string dependencyNameBuffer;
+    std::vector<void (*)()> binders;
+
+    HostFunctionTable host{};
+    std::vector<HMODULE> librariesOpenedByName; // closed at unload
+
+    int cameraSyncMask = 1;
+    std::array<std::byte, kVectorStagingBytes> vectorStaging{};
+};
+
+PluginState& Plugin();
+
+// The host's core data, or null before ReceiveCoreDataPtr.
+inline HostCoreData* CoreData() { return Plugin().coreData; }
+inline const HostFunctionTable& Host() { return Plugin().host; }
+
+void StartUp(HINSTANCE instance);
+void TearDown(bool processTerminating);

@@ -1,0 +1,131 @@
+#include <cstdio>
+#include <algorithm>
+#include <vector>
+
+#include "ref_host.h"
+#include "engine_state.h"
+
+namespace refhost {
+
+Engine& TheEngine()
+{
+    static Engine engine;
+    return engine;
+}
+
+namespace {
+
+HWND MakeHiddenWindow(int width, int height)
+{
+    static const char* kClass = "RyxoRefHostWindow";
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kClass;
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowA(kClass, "Ryxo reference host", WS_OVERLAPPEDWINDOW, 0, 0, width, height, nullptr,
+                         nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+} // namespace
+
+bool Start(const HostOptions& options)
+{
+    Engine& e = TheEngine();
+    if (e.device)
+        return true;
+    e.options = options;
+    e.window = MakeHiddenWindow(options.width, options.height);
+    e.d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!e.d3d) {
+        std::fprintf(stderr, "refhost: Direct3DCreate9 failed\n");
+        return false;
+    }
+    D3DPRESENT_PARAMETERS pp{};
+    pp.Windowed = TRUE;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferWidth = options.width;
+    pp.BackBufferHeight = options.height;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+    pp.hDeviceWindow = e.window;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    HRESULT hr = e.d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, e.window,
+                                     D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &pp,
+                                     &e.device);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "refhost: CreateDevice failed (0x%08lx)\n", hr);
+        e.d3d->Release();
+        e.d3d = nullptr;
+        return false;
+    }
+
+    e.core = HostCoreData{};
+    e.device->GetRenderTarget(0, &e.core.referenceSurface);
+    e.core.imageModule = LoadLibraryA("DBProImageDebug.dll");
+    e.core.basic3DModule = LoadLibraryA("DBProBasic3DDebug.dll");
+    e.core.cameraModule = LoadLibraryA("DBProCameraDebug.dll");
+    e.syncMask = 0xFFFFFFFF;
+    return true;
+}
+
+void Stop()
+{
+    Engine& e = TheEngine();
+    for (HMODULE m : {e.core.imageModule, e.core.basic3DModule, e.core.cameraModule})
+        if (m) FreeLibrary(m);
+    if (e.core.referenceSurface) e.core.referenceSurface->Release();
+    if (e.device) e.device->Release();
+    if (e.d3d) e.d3d->Release();
+    if (e.window) DestroyWindow(e.window);
+    e = Engine{};
+}
+
+HostCoreData* CoreData() { return &TheEngine().core; }
+IDirect3D9* Direct3D() { return TheEngine().d3d; }
+IDirect3DDevice9* Device()
+{
+    Engine& e = TheEngine();
+    return e.deviceOverride ? e.deviceOverride : e.device;
+}
+IDirect3DDevice9* RealDevice() { return TheEngine().device; }
+void SetDeviceOverride(IDirect3DDevice9* device) { TheEngine().deviceOverride = device; }
+
+void AddToRenderList(void* callback, int order)
+{
+    Engine& e = TheEngine();
+    e.registrations.push_back({callback, order});
+    auto& list = e.renderList;
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const auto& c) { return c.callback == callback; }),
+               list.end());
+    auto at = std::find_if(list.begin(), list.end(), [&](const auto& c) { return c.order > order; });
+    list.insert(at, {callback, order});
+}
+
+void RemoveFromRenderList(void* callback)
+{
+    auto& list = TheEngine().renderList;
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const auto& c) { return c.callback == callback; }),
+               list.end());
+}
+
+int RenderListRegistrations(void* callback, int* lastOrder)
+{
+    int count = 0;
+    for (const auto& r : TheEngine().registrations) {
+        if (r.callback != callback) continue;
+        ++count;
+        if (lastOrder) *lastOrder = r.order;
+    }
+    return count;
+}
+
+void SetSyncMask(DWORD mask) { TheEngine().syncMask = mask; }
+DWORD SyncMask() { return TheEngine().syncMask; }
+
+} // namespace refhost

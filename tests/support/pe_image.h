@@ -1,0 +1,15 @@
+// Reads the export and import tables of a loaded module from its mapped PE headers.
+#pragma once
+
+#include <set>
+#include <string>
+
+#include <windows.h>
+
+// Every export name of the module.
+std::set<std::string> ExportNames(HMODULE module);
+// The DLL names the module imports from, in lower case.
+std::set<std::string> ImportedDlls(HMODULE module);
+// The module's entry point (the loader calls it with the reason codes).
+using EntryPoint = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+EntryPoint ModuleEntryPoint(HMODULE module);

@@ -1,0 +1,15 @@
+#include "plugin_fixture.h"
+
+void RyxoDllTest::SetUp()
+{
+    ASSERT_TRUE(refhost::Start()) << "the reference host could not create its device";
+    std::string error;
+    ASSERT_TRUE(refhost::LoadPlugin("Ryxo.dll", plugin_, error)) << error;
+}
+
+void RyxoDllTest::TearDown()
+{
+    refhost::UnloadPlugin(plugin_);
+}
+
+FARPROC RyxoDllTest::Export(const char* name) const { return plugin_.Export(name); }

@@ -1,0 +1,49 @@
+// Fixture for tests of the built Ryxo.dll: the reference host is started once per test program,
+// and every test gets a freshly loaded plugin (so plugin-wide state starts anew) and a watcher
+// that answers the message boxes it shows.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+#include <gtest/gtest.h>
+
+#include "message_box_watcher.h"
+#include "plugin_loader.h"
+
+class RyxoDllTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    FARPROC Export(const char* name) const;
+
+    // Calls a command export with its 32-bit arguments (floats as floats); the integer result.
+    template <typename... Args>
+    int Call(const char* exportName, Args... args)
+    {
+        auto fn = reinterpret_cast<int(__cdecl*)(Args...)>(Export(exportName));
+        if (!fn) {
+            ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
+            return 0;
+        }
+        return fn(args...);
+    }
+
+    // The same for an F result, which arrives as the float's bit pattern.
+    template <typename... Args>
+    float CallF(const char* exportName, Args... args)
+    {
+        return std::bit_cast<float>(Call(exportName, args...));
+    }
+
+    // Script-style address of a block of memory.
+    template <typename T>
+    static int Address(T* p)
+    {
+        return static_cast<int>(reinterpret_cast<uintptr_t>(p));
+    }
+
+    refhost::LoadedPlugin plugin_;
+    MessageBoxWatcher messages_;
+};

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The demo command: installs what is missing, builds, and runs the showcase in the reference host.
+# Screenshots land in build/screenshots/.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/tools/setup.sh"
+"$root/tools/build.sh"
+
+. "$root/tools/wine-session.sh"
+trap wine_session_stop EXIT
+wine_session_start
+mkdir -p "$root/build/screenshots"
+cd "$root/build/bin"
+wine ryxo_demo.exe 'Z:'"$(echo "$root/build/screenshots" | tr / '\\')"
+echo "screenshots in $root/build/screenshots"
