@@ -120,6 +120,16 @@ void RemoveFromRenderList(void* callback)
                list.end());
 }
 
+void RemoveRenderCallbacksOf(HMODULE module)
+{
+    auto inModule = [&](const RenderListEntry& entry) {
+        MEMORY_BASIC_INFORMATION info{};
+        return VirtualQuery(entry.callback, &info, sizeof info) && info.AllocationBase == module;
+    };
+    auto& list = TheEngine().renderList;
+    list.erase(std::remove_if(list.begin(), list.end(), inModule), list.end());
+}
+
 int RenderListRegistrations(void* callback, int* lastOrder)
 {
     int count = 0;

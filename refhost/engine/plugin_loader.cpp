@@ -112,8 +112,11 @@ bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error)
 
 void UnloadPlugin(LoadedPlugin& plugin)
 {
-    if (plugin.module)
+    if (plugin.module) {
+        // The render list must not keep calling into a library that is gone.
+        RemoveRenderCallbacksOf(plugin.module);
         FreeLibrary(plugin.module);
+    }
     plugin = LoadedPlugin{};
 }
 

@@ -43,6 +43,8 @@ REFHOST_API void SetDeviceOverride(IDirect3DDevice9* device);
 using RenderCallback = int(__cdecl*)();
 REFHOST_API void AddToRenderList(void* callback, int order);
 REFHOST_API void RemoveFromRenderList(void* callback);
+// Removes every callback that lies inside `module` (a plugin being unloaded).
+REFHOST_API void RemoveRenderCallbacksOf(HMODULE module);
 // How often AddToRenderList was called with `callback`, and the order given the last time.
 REFHOST_API int RenderListRegistrations(void* callback, int* lastOrder = nullptr);
 
@@ -69,7 +71,8 @@ REFHOST_API IDirect3DTexture9* MakeRenderTarget(int image, int width, int height
 REFHOST_API IDirect3DTexture9* GetImagePointer(int image);
 REFHOST_API int GetImageExists(int image);
 REFHOST_API void DeleteImage(int image);
-// Renders every camera of the sync mask once.
+// Renders every camera of the sync mask once. The engine draws through its real device, never
+// through a device override a test installed.
 REFHOST_API void FastSync();
 
 // ---- Building scenes (tests, demo, benchmarks) ----

@@ -101,6 +101,18 @@ TEST_F(RenderTest, CallbacksRunInOrderOncePerMaskedCameraAfterTheCameraIsSet)
     EXPECT_TRUE(g_visits.empty());
 }
 
+TEST_F(RenderTest, CallbacksOfAnUnloadedModuleLeaveTheRenderList)
+{
+    refhost::AddToRenderList(reinterpret_cast<void*>(&CallbackA), 1);
+    refhost::RemoveRenderCallbacksOf(GetModuleHandleA("kernel32.dll"));
+    refhost::FastSync();
+    EXPECT_EQ(g_visits.size(), 1u) << "a callback of another module stays";
+    g_visits.clear();
+    refhost::RemoveRenderCallbacksOf(GetModuleHandleA(nullptr));
+    refhost::FastSync();
+    EXPECT_TRUE(g_visits.empty());
+}
+
 TEST_F(RenderTest, ObjectAppearsWhereProjectedAndMovesWithItsPosition)
 {
     ASSERT_TRUE(refhost::MakeObject(1, Cube(kRed)));

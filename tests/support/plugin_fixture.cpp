@@ -3,6 +3,7 @@
 void RyxoDllTest::SetUp()
 {
     ASSERT_TRUE(refhost::Start()) << "the reference host could not create its device";
+    refhost::ResetScene(); // every test starts with camera 0 alone and an empty render list
     std::string error;
     ASSERT_TRUE(refhost::LoadPlugin("Ryxo.dll", plugin_, error)) << error;
 }
