@@ -249,6 +249,7 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::EvictManagedResources()
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetDirect3D(IDirect3D9** d3d)
 {
+    if (d3d) *d3d = nullptr;
     return Record(DeviceMethod::GetDirect3D, {}, [&]() -> HRESULT {
         if (!d3d) return D3DERR_INVALIDCALL;
         if (!direct3d_) return real_->GetDirect3D(d3d);
@@ -301,15 +302,17 @@ WINBOOL STDMETHODCALLTYPE RecordingDevice::ShowCursor(WINBOOL show)
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* presentation,
                                                                      IDirect3DSwapChain9** swapChain)
 {
+    if (swapChain) *swapChain = nullptr;
     return Record(DeviceMethod::CreateAdditionalSwapChain, {},
                   [&] { return real_->CreateAdditionalSwapChain(presentation, swapChain); },
-                  [&](DeviceCall& c) { if (!c.injected && swapChain) c.object = *swapChain; });
+                  [&](DeviceCall& c) { if (swapChain) c.object = *swapChain; });
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetSwapChain(UINT index, IDirect3DSwapChain9** swapChain)
 {
+    if (swapChain) *swapChain = nullptr;
     return Record(DeviceMethod::GetSwapChain, Args(index), [&] { return real_->GetSwapChain(index, swapChain); },
-                  [&](DeviceCall& c) { if (!c.injected && swapChain) c.object = *swapChain; });
+                  [&](DeviceCall& c) { if (swapChain) c.object = *swapChain; });
 }
 
 UINT STDMETHODCALLTYPE RecordingDevice::GetNumberOfSwapChains()
@@ -338,9 +341,10 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::Present(const RECT* sourceRect, const
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
                                                          IDirect3DSurface9** backBuffer)
 {
+    if (backBuffer) *backBuffer = nullptr;
     return Record(DeviceMethod::GetBackBuffer, Args(swapChain, index, type),
                   [&] { return real_->GetBackBuffer(swapChain, index, type, backBuffer); },
-                  [&](DeviceCall& c) { if (!c.injected && backBuffer) c.object = *backBuffer; });
+                  [&](DeviceCall& c) { if (backBuffer) c.object = *backBuffer; });
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetRasterStatus(UINT swapChain, D3DRASTER_STATUS* status)
@@ -682,8 +686,9 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::GetClipStatus(D3DCLIPSTATUS9* status)
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture)
 {
+    if (texture) *texture = nullptr;
     return Record(DeviceMethod::GetTexture, Args(stage), [&] { return real_->GetTexture(stage, texture); },
-                  [&](DeviceCall& c) { if (texture && !c.injected) c.object = *texture; });
+                  [&](DeviceCall& c) { if (texture) c.object = *texture; });
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
@@ -861,8 +866,9 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::SetVertexDeclaration(IDirect3DVertexD
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration)
 {
+    if (declaration) *declaration = nullptr;
     return Record(DeviceMethod::GetVertexDeclaration, {}, [&] { return real_->GetVertexDeclaration(declaration); },
-                  [&](DeviceCall& c) { if (declaration && !c.injected) c.object = *declaration; });
+                  [&](DeviceCall& c) { if (declaration) c.object = *declaration; });
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::SetFVF(DWORD fvf)
@@ -891,8 +897,9 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::SetVertexShader(IDirect3DVertexShader
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetVertexShader(IDirect3DVertexShader9** shader)
 {
+    if (shader) *shader = nullptr;
     return Record(DeviceMethod::GetVertexShader, {}, [&] { return real_->GetVertexShader(shader); },
-                  [&](DeviceCall& c) { if (shader && !c.injected) c.object = *shader; });
+                  [&](DeviceCall& c) { if (shader) c.object = *shader; });
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::SetVertexShaderConstantF(UINT start, const float* data, UINT count)
@@ -943,9 +950,10 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::SetStreamSource(UINT stream, IDirect3
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer,
                                                            UINT* offset, UINT* stride)
 {
+    if (buffer) *buffer = nullptr;
     return Record(DeviceMethod::GetStreamSource, Args(stream),
                   [&] { return real_->GetStreamSource(stream, buffer, offset, stride); },
-                  [&](DeviceCall& c) { if (buffer && !c.injected) c.object = *buffer; });
+                  [&](DeviceCall& c) { if (buffer) c.object = *buffer; });
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::SetStreamSourceFreq(UINT stream, UINT setting)
@@ -967,8 +975,9 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::SetIndices(IDirect3DIndexBuffer9* buf
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetIndices(IDirect3DIndexBuffer9** buffer)
 {
+    if (buffer) *buffer = nullptr;
     return Record(DeviceMethod::GetIndices, {}, [&] { return real_->GetIndices(buffer); },
-                  [&](DeviceCall& c) { if (buffer && !c.injected) c.object = *buffer; });
+                  [&](DeviceCall& c) { if (buffer) c.object = *buffer; });
 }
 
 // ---- Pixel shaders ----
@@ -987,8 +996,9 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::SetPixelShader(IDirect3DPixelShader9*
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::GetPixelShader(IDirect3DPixelShader9** shader)
 {
+    if (shader) *shader = nullptr;
     return Record(DeviceMethod::GetPixelShader, {}, [&] { return real_->GetPixelShader(shader); },
-                  [&](DeviceCall& c) { if (shader && !c.injected) c.object = *shader; });
+                  [&](DeviceCall& c) { if (shader) c.object = *shader; });
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::SetPixelShaderConstantF(UINT start, const float* data, UINT count)

@@ -57,7 +57,8 @@ public:
 
     // ---- Fault injection ----
     // The nth call of `method` from now (1 = the next; 0 = every one) returns `result` without being
-    // forwarded; it is logged with `injected` set. Methods that return no HRESULT cannot be failed.
+    // forwarded; it is logged with `injected` set, and any object it would hand out is null. Calls
+    // are counted whether or not the method is logged. Methods that return no HRESULT cannot fail.
     void FailCall(DeviceMethod method, int nth = 0, HRESULT result = D3DERR_INVALIDCALL);
     void ClearFailures() { failures_.clear(); }
 
@@ -67,7 +68,8 @@ public:
 
     // ---- Readable buffers ----
     // While on, CreateVertexBuffer and CreateIndexBuffer drop D3DUSAGE_WRITEONLY, so a test can
-    // Lock(D3DLOCK_READONLY) what the code under test wrote. The pool stays the one asked for.
+    // Lock(D3DLOCK_READONLY) what the code under test wrote. The pool stays the one asked for:
+    // D3DPOOL_DEFAULT buffers without WRITEONLY lock for reading here, and still draw.
     void MakeBuffersReadable(bool readable) { readableBuffers_ = readable; }
 
     // ---- IUnknown and IDirect3DDevice9 ----

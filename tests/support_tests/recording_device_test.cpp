@@ -347,6 +347,62 @@ TEST_F(RecordingDeviceTest, ReadableBuffersGiveBackWhatWasWritten)
     vertices->Release();
 }
 
+TEST_F(RecordingDeviceTest, ReadableVertexBufferStillDrawsAndReadsBackAfterTheDraw)
+{
+    struct Vertex {
+        float x, y, z, rhw;
+        D3DCOLOR colour;
+    };
+    // One screen-space triangle large enough to cover the whole 4x4 target.
+    const Vertex triangle[3] = {{-1, -1, 0.5f, 1, 0xFF3060A0}, {12, -1, 0.5f, 1, 0xFF3060A0},
+                                {-1, 12, 0.5f, 1, 0xFF3060A0}};
+    device_->MakeBuffersReadable(true);
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(sizeof triangle, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &buffer,
+                                          nullptr),
+              D3D_OK);
+    void* p = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &p, 0), D3D_OK);
+    std::memcpy(p, triangle, sizeof triangle);
+    buffer->Unlock();
+
+    IDirect3DStateBlock9* saved = nullptr;
+    ASSERT_EQ(real_->CreateStateBlock(D3DSBT_ALL, &saved), D3D_OK);
+    IDirect3DSurface9* savedTarget = nullptr;
+    real_->GetRenderTarget(0, &savedTarget);
+    IDirect3DSurface9* target = MakeTarget();
+    ASSERT_NE(target, nullptr);
+
+    device_->SetRenderTarget(0, target);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    device_->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device_->SetVertexShader(nullptr);
+    device_->SetPixelShader(nullptr);
+    device_->SetTexture(0, nullptr);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    device_->SetStreamSource(0, buffer, 0, sizeof(Vertex));
+    device_->BeginScene();
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3D_OK);
+    device_->EndScene();
+    EXPECT_EQ(ReadPixel(device_, target), 0x3060A0u);
+
+    ASSERT_EQ(buffer->Lock(0, 0, &p, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(std::memcmp(p, triangle, sizeof triangle), 0);
+    buffer->Unlock();
+
+    device_->SetStreamSource(0, nullptr, 0, 0);
+    device_->SetRenderTarget(0, savedTarget);
+    saved->Apply();
+    saved->Release();
+    savedTarget->Release();
+    target->Release();
+    buffer->Release();
+}
+
 TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
 {
     const ULONG realBefore = RefsOf(real_);
