@@ -18,10 +18,12 @@ ScopedRecordingDevice::ScopedRecordingDevice()
     IDirect3DDevice9* real = StartedRealDevice();
     device_ = real ? new RecordingDevice(real) : nullptr;
     refhost::SetDeviceOverride(device_);
+    refhost::SetDirect3DOverride(device_ ? device_->Direct3D() : nullptr);
 }
 
 ScopedRecordingDevice::~ScopedRecordingDevice()
 {
     refhost::SetDeviceOverride(nullptr);
+    refhost::SetDirect3DOverride(nullptr);
     if (device_) device_->Release();
 }

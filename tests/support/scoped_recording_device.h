@@ -1,5 +1,6 @@
 // Puts a recording device between the reference host's real device and the plugin for one scope:
-// while it lives, the host's GetDirect3DDevice hands out the recording device.
+// while it lives, the host's GetDirect3DDevice hands out the recording device and its GetDirect3D
+// the recording device's IDirect3D9, so caps and format overrides reach code that asks either.
 #pragma once
 
 #include "recording_device.h"

@@ -439,21 +439,41 @@ TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
     EXPECT_EQ(RefsOf(real_), realBefore);
 }
 
-TEST(ScopedRecordingDeviceTest, HostHandsOutTheRecordingDeviceWhileInstalled)
+TEST(ScopedRecordingDeviceTest, HostLibraryHandsOutTheRecordingDeviceWhileInstalled)
 {
     ASSERT_TRUE(refhost::Start());
+    // What a plugin binds: the host library's display functions.
+    HMODULE setup = LoadLibraryA("DBProSetupDebug.dll");
+    ASSERT_NE(setup, nullptr);
+    auto hostDevice = reinterpret_cast<IDirect3DDevice9*(__cdecl*)()>(
+        reinterpret_cast<void*>(GetProcAddress(setup, "?GetDirect3DDevice@@YAPAUIDirect3DDevice9@@XZ")));
+    auto hostDirect3D = reinterpret_cast<IDirect3D9*(__cdecl*)()>(
+        reinterpret_cast<void*>(GetProcAddress(setup, "?GetDirect3D@@YAPAUIDirect3D9@@XZ")));
+    ASSERT_TRUE(hostDevice && hostDirect3D);
+
     IDirect3DDevice9* real = refhost::RealDevice();
+    IDirect3D9* realD3D = refhost::RealDirect3D();
     const ULONG realBefore = RefsOf(real);
     {
         ScopedRecordingDevice recording;
         ASSERT_NE(recording.Get(), nullptr);
-        EXPECT_EQ(refhost::Device(), recording.Get());
+        EXPECT_EQ(hostDevice(), recording.Get());
+        EXPECT_EQ(hostDirect3D(), recording->Direct3D());
         EXPECT_EQ(recording->Real(), real);
-        refhost::Device()->SetRenderState(D3DRS_LIGHTING, FALSE);
+
+        hostDevice()->SetRenderState(D3DRS_LIGHTING, FALSE);
         EXPECT_EQ(recording->LastRenderState(D3DRS_LIGHTING), DWORD(FALSE));
+        CapsOverride oneTarget;
+        oneTarget.numSimultaneousRTs = 1;
+        recording->OverrideCaps(oneTarget);
+        D3DCAPS9 caps{};
+        ASSERT_EQ(hostDirect3D()->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps), D3D_OK);
+        EXPECT_EQ(caps.NumSimultaneousRTs, 1u);
     }
-    EXPECT_EQ(refhost::Device(), real);
+    EXPECT_EQ(hostDevice(), real);
+    EXPECT_EQ(hostDirect3D(), realD3D);
     EXPECT_EQ(RefsOf(real), realBefore);
+    FreeLibrary(setup);
 }
 
 } // namespace
