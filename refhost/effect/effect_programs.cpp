@@ -131,9 +131,10 @@ float FloatAt(const ParameterNode& node, const DWORD* element, UINT index)
 
 // The float4 registers of a constant, in register order: matrices by columns or rows as the
 // constant is packed, scalars and vectors one register per element.
-std::vector<float> FloatRegisters(const ParameterNode& node, const DWORD* slots, const D3DXCONSTANT_DESC& c)
+void FloatRegisters(const ParameterNode& node, const DWORD* slots, const D3DXCONSTANT_DESC& c,
+                    std::vector<float>& registers)
 {
-    std::vector<float> registers;
+    registers.clear();
     UINT elements = std::min(std::max(1u, c.Elements), std::max(1u, node.elements));
     UINT stride = node.cls == D3DXPC_MATRIX_ROWS ? node.columns : 4;
     for (UINT e = 0; e < elements; ++e) {
@@ -150,29 +151,28 @@ std::vector<float> FloatRegisters(const ParameterNode& node, const DWORD* slots,
             for (UINT k = 0; k < 4; ++k) registers.push_back(k < c.Columns ? FloatAt(node, v, k) : 0.0f);
         }
     }
-    return registers;
 }
 
-std::vector<INT> IntRegisters(const ParameterNode& node, const DWORD* slots, const D3DXCONSTANT_DESC& c)
+void IntRegisters(const ParameterNode& node, const DWORD* slots, const D3DXCONSTANT_DESC& c,
+                  std::vector<INT>& registers)
 {
-    std::vector<INT> registers;
+    registers.clear();
     UINT elements = std::min(std::max(1u, c.Elements), std::max(1u, node.elements));
     for (UINT e = 0; e < elements; ++e)
         for (UINT k = 0; k < 4; ++k)
             registers.push_back(k < c.Columns && k < node.elementSlots
                                     ? SlotAsInt(slots[e * node.elementSlots + k], node.type) : 0);
-    return registers;
 }
 
-std::vector<BOOL> BoolRegisters(const ParameterNode& node, const DWORD* slots, const D3DXCONSTANT_DESC& c)
+void BoolRegisters(const ParameterNode& node, const DWORD* slots, const D3DXCONSTANT_DESC& c,
+                   std::vector<BOOL>& registers)
 {
-    std::vector<BOOL> registers;
+    registers.clear();
     UINT elements = std::min(std::max(1u, c.Elements), std::max(1u, node.elements));
     for (UINT e = 0; e < elements; ++e)
         for (UINT k = 0; k < c.Rows * c.Columns; ++k)
             registers.push_back(k < node.elementSlots ? SlotAsBool(slots[e * node.elementSlots + k], node.type)
                                                       : FALSE);
-    return registers;
 }
 
 void SetFloats(const StateTarget& t, bool vs, UINT start, const float* data, UINT count)
@@ -264,17 +264,20 @@ void UploadParameters(const StateTarget& t, const PassProgram& pass, const Param
         if (!withConstants && c.RegisterSet != D3DXRS_SAMPLER) continue;
         switch (c.RegisterSet) {
         case D3DXRS_FLOAT4: {
-            std::vector<float> r = FloatRegisters(node, slots, c);
+            static std::vector<float> r; // reused: BeginPass and CommitChanges run for every draw
+            FloatRegisters(node, slots, c, r);
             SetFloats(t, b.vertexStage, c.RegisterIndex, r.data(), std::min<UINT>(r.size() / 4, c.RegisterCount));
             break;
         }
         case D3DXRS_INT4: {
-            std::vector<INT> r = IntRegisters(node, slots, c);
+            static std::vector<INT> r;
+            IntRegisters(node, slots, c, r);
             SetInts(t, b.vertexStage, c.RegisterIndex, r.data(), std::min<UINT>(r.size() / 4, c.RegisterCount));
             break;
         }
         case D3DXRS_BOOL: {
-            std::vector<BOOL> r = BoolRegisters(node, slots, c);
+            static std::vector<BOOL> r;
+            BoolRegisters(node, slots, c, r);
             SetBools(t, b.vertexStage, c.RegisterIndex, r.data(), std::min<UINT>(r.size(), c.RegisterCount));
             break;
         }
