@@ -71,12 +71,18 @@ bool Start(const HostOptions& options)
     e.core.basic3DModule = LoadLibraryA("DBProBasic3DDebug.dll");
     e.core.cameraModule = LoadLibraryA("DBProCameraDebug.dll");
     e.syncMask = 0xFFFFFFFF;
+    if (!MakeCamera(0)) {
+        std::fprintf(stderr, "refhost: the main camera's render target could not be made\n");
+        Stop();
+        return false;
+    }
     return true;
 }
 
 void Stop()
 {
     Engine& e = TheEngine();
+    ReleaseScene();
     for (HMODULE m : {e.core.imageModule, e.core.basic3DModule, e.core.cameraModule})
         if (m) FreeLibrary(m);
     if (e.core.referenceSurface) e.core.referenceSurface->Release();
@@ -131,7 +137,11 @@ int RenderListRegistrations(void* callback, int* lastOrder)
     return count;
 }
 
-void SetSyncMask(DWORD mask) { TheEngine().syncMask = mask; }
+void SetSyncMask(DWORD mask)
+{
+    LogHostCall("SyncMask(0x%lx)", mask);
+    TheEngine().syncMask = mask;
+}
 DWORD SyncMask() { return TheEngine().syncMask; }
 
 } // namespace refhost

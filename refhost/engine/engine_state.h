@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ref_host.h"
+#include "scene_state.h"
 
 namespace refhost {
 
@@ -23,6 +24,7 @@ struct Engine {
     std::vector<RenderListEntry> renderList;    // sorted by order
     std::vector<RenderListEntry> registrations; // every AddToRenderList call, for tests
     DWORD syncMask = 0xFFFFFFFF;
+    Scene scene;
 };
 
 Engine& TheEngine();

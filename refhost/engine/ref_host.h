@@ -4,6 +4,9 @@
 // the five host libraries (refhost/libraries) expose it to plugins under the engine's own names.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <windows.h>
 #include <d3d9.h>
 
@@ -72,5 +75,91 @@ REFHOST_API int GetImageExists(int image);
 REFHOST_API void DeleteImage(int image);
 // Renders every camera of the sync mask once.
 REFHOST_API void FastSync();
+
+// ---- Building scenes (tests, demo, benchmarks) ----
+
+enum class Shape { Cube, Sphere, Plane };
+
+// How MakeObject builds an object: its shape and the layout of every limb mesh.
+struct MeshSpec {
+    Shape shape = Shape::Cube;
+    float size = 1.0f;             // cube edge, sphere diameter, plane side (the plane faces -Z)
+    bool useDeclaration = false;   // vertex declaration (elements filled, fvf 0) instead of an FVF
+    bool indexed = true;           // false: indexCount 0 and no index buffer
+    bool normals = true;
+    int texCoordSets = 0;          // TEXCOORD0 and further float2 sets
+    bool vertexColour = false;     // a per-vertex diffuse colour (`colour`)
+    D3DCOLOR colour = 0xFFFFFFFF;  // the meshes' diffuse colour and material
+    bool useMaterial = false;      // the mesh's usesMaterial flag
+    int limbs = 1;                 // meshList entries, each the same shape
+    float limbSpacing = 0.0f;      // limb i is moved by i * limbSpacing along X
+    int textureStages = 0;         // texture-stage entries per mesh
+    int image = 0;                 // image shown at every entry (0 = none)
+    int sphereRings = 12;
+    int sphereSegments = 16;
+};
+
+// Objects. Numbers are the host's; making an existing number replaces that object.
+REFHOST_API bool MakeObject(int object, const MeshSpec& spec);
+REFHOST_API void DeleteObject(int object);
+REFHOST_API bool ObjectExists(int object);
+REFHOST_API void SetObjectPosition(int object, float x, float y, float z);
+REFHOST_API void SetObjectRotation(int object, float xDegrees, float yDegrees, float zDegrees);
+REFHOST_API void SetObjectScale(int object, float x, float y, float z);
+REFHOST_API void HideObject(int object);
+REFHOST_API void ShowObject(int object);
+// Sets the diffuse colour (and material) of every limb.
+REFHOST_API void SetObjectColour(int object, D3DCOLOR colour);
+// The mesh of one limb, for tests that set its render-state flags; null when absent.
+REFHOST_API HostMesh* GetLimbMesh(int object, int limb);
+
+// Effects: a HostEffect record around any ID3DXEffect (the record holds one reference). The
+// record's handles are found through the effect's parameter names and semantics.
+REFHOST_API HostEffect* AddEffect(int effectNumber, ID3DXEffect* effect);
+REFHOST_API HostEffect* GetEffectRecord(int effectNumber);
+REFHOST_API void DeleteEffect(int effectNumber);
+
+// Images. MakeImage makes a plain texture filled with one colour.
+REFHOST_API IDirect3DTexture9* MakeImage(int image, int width, int height, D3DCOLOR colour);
+
+// Cameras. Camera 0 exists from Start; width/height 0 = the host size.
+REFHOST_API bool MakeCamera(int camera, int width = 0, int height = 0);
+REFHOST_API void DeleteCamera(int camera);
+REFHOST_API bool CameraExists(int camera);
+REFHOST_API void SetCameraPosition(int camera, float x, float y, float z);
+REFHOST_API void SetCameraRotation(int camera, float xDegrees, float yDegrees, float zDegrees);
+REFHOST_API void SetCameraFieldOfView(int camera, float degrees);
+REFHOST_API void SetCameraRange(int camera, float nearRange, float farRange);
+REFHOST_API void SetCameraBackdrop(int camera, D3DCOLOR colour);
+// The camera's own render target (borrowed).
+REFHOST_API IDirect3DTexture9* GetCameraTarget(int camera);
+
+// Fog of the whole host (HostCoreData::fogEnabled) and its linear range and colour.
+REFHOST_API void SetFog(bool enabled, D3DCOLOR colour = 0xFF808080, float start = 10.0f, float end = 100.0f);
+
+// Pixels of a surface as D3DCOLOR values (32-bit RGB formats; X8 formats read with alpha 0xFF).
+struct SurfacePixels {
+    int width = 0;
+    int height = 0;
+    std::vector<D3DCOLOR> pixels;
+    D3DCOLOR At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+REFHOST_API bool ReadSurfacePixels(IDirect3DSurface9* surface, SurfacePixels& out);
+REFHOST_API bool ReadTexturePixels(IDirect3DTexture9* texture, SurfacePixels& out);
+// Reads the camera's own target; 0 when the camera or the pixel does not exist.
+REFHOST_API bool ReadCameraPixels(int camera, SurfacePixels& out);
+REFHOST_API D3DCOLOR ReadCameraPixel(int camera, int x, int y);
+// Writes the camera's target as an RGB PNG file.
+REFHOST_API bool SaveCameraPng(int camera, const char* path);
+REFHOST_API bool SavePng(const char* path, const SurfacePixels& pixels);
+
+// Calls made to the host functions, in order, as text such as "DisableZRead(3)".
+REFHOST_API std::vector<std::string> HostCallLog();
+REFHOST_API void ClearHostCallLog();
+
+// Back to the scene of a fresh Start: deletes objects, images, effect records and every camera
+// but 0 (which gets its defaults back), empties the render list and its registrations, and
+// clears statistics, fog, the call log and the sync mask (all cameras again).
+REFHOST_API void ResetScene();
 
 } // namespace refhost

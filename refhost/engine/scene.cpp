@@ -1,23 +1,74 @@
-// Objects, cameras, images and rendering of the engine. (Filled in by the scene engine.)
+// The scene as a whole: the host-call log, and taking everything down (ResetScene, Stop).
+#include <cstdarg>
+#include <cstdio>
+
 #include "engine_state.h"
 
 namespace refhost {
 
-sObject* GetObjectRecord(int) { return nullptr; }
-void DisableZDepth(int) {}
-void DisableZRead(int) {}
-void DisableZWrite(int) {}
-void SetObjectEffect(int, int) {}
-void SetTextureStage(int, int, int) {}
-void TextureLimbStage(int, int, int, int) {}
-int GetStatistic(int) { return 0; }
-HostCameraData* GetCameraData(int) { return nullptr; }
-void PointCamera(int, float, float, float) {}
-void SetCameraAspect(int, float) {}
-IDirect3DTexture9* MakeRenderTarget(int, int, int, D3DFORMAT) { return nullptr; }
-IDirect3DTexture9* GetImagePointer(int) { return nullptr; }
-int GetImageExists(int) { return 0; }
-void DeleteImage(int) {}
-void FastSync() {}
+void LogHostCall(const char* format, ...)
+{
+    char text[160];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    TheEngine().scene.callLog.emplace_back(text);
+}
+
+std::vector<std::string> HostCallLog() { return TheEngine().scene.callLog; }
+void ClearHostCallLog() { TheEngine().scene.callLog.clear(); }
+
+void ReleaseScene()
+{
+    Scene& scene = TheEngine().scene;
+    for (auto& [number, object] : scene.objects)
+        ReleaseObject(*object);
+    for (auto& [number, effect] : scene.effects)
+        if (effect->record.effect) effect->record.effect->Release();
+    for (auto& [number, image] : scene.images)
+        ReleaseImage(*image);
+    for (auto& [number, camera] : scene.cameras)
+        ReleaseCamera(*camera);
+    for (const DepthBuffer& b : scene.depthBuffers)
+        b.surface->Release();
+    scene = Scene{};
+}
+
+void ResetScene()
+{
+    Engine& e = TheEngine();
+    Scene& scene = e.scene;
+    for (auto& [number, object] : scene.objects)
+        ReleaseObject(*object);
+    scene.objects.clear();
+    for (auto& [number, effect] : scene.effects)
+        if (effect->record.effect) effect->record.effect->Release();
+    scene.effects.clear();
+    for (auto& [number, image] : scene.images)
+        ReleaseImage(*image);
+    scene.images.clear();
+    // Camera 0 keeps its record (and its address) and gets its first settings back.
+    for (auto it = scene.cameras.begin(); it != scene.cameras.end();) {
+        if (it->first == 0) {
+            ResetCameraSettings(*it->second);
+            ++it;
+        } else {
+            ReleaseCamera(*it->second);
+            it = scene.cameras.erase(it);
+        }
+    }
+    scene.primitivesDrawn = 0;
+    scene.drawCalls = 0;
+    scene.fogColour = Scene{}.fogColour;
+    scene.fogStart = Scene{}.fogStart;
+    scene.fogEnd = Scene{}.fogEnd;
+    scene.callLog.clear();
+    e.core.fogEnabled = 0;
+    e.core.currentCamera = 0;
+    e.renderList.clear();
+    e.registrations.clear();
+    e.syncMask = 0xFFFFFFFF;
+}
 
 } // namespace refhost

@@ -1,0 +1,34 @@
+// Generated shapes and the limb meshes built from them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "scene_state.h"
+
+namespace refhost {
+
+// A shape as triangles: positions with normals and texture coordinates, indexed. Front faces are
+// clockwise seen from outside, as the device culls counter-clockwise ones.
+struct Geometry {
+    std::vector<D3DXVECTOR3> positions;
+    std::vector<D3DXVECTOR3> normals;
+    std::vector<D3DXVECTOR2> texCoords;
+    std::vector<uint16_t> indices;
+};
+
+Geometry BuildShape(Shape shape, float size, int rings, int segments);
+
+// The FVF code of a spec's vertex format.
+DWORD VertexFormatOf(const MeshSpec& spec);
+
+// Fills `out` (a zero-filled record) with a limb mesh of `spec`, moved by offsetX along X: vertex
+// and index buffers, declaration, flags, colour, material and texture-stage entries. False when the
+// device refuses a buffer.
+bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& spec, float offsetX, MeshRecord& out);
+void ReleaseMesh(MeshRecord& mesh);
+
+// Points each texture-stage entry of the mesh at `image` (0 clears the entry).
+void ShowImageAtStage(MeshRecord& mesh, int stage, int image);
+
+} // namespace refhost

@@ -1,0 +1,194 @@
+// Objects: records with one mesh per limb, their transforms, and the host functions on objects.
+#include "engine_state.h"
+#include "meshes/mesh_builder.h"
+
+namespace refhost {
+
+namespace {
+
+constexpr float kDegrees = D3DX_PI / 180.0f;
+
+// world = scale x rotation (X, then Y, then Z) x translation
+void UpdateWorld(ObjectRecord& o)
+{
+    D3DXMATRIX s, rx, ry, rz, t;
+    D3DXMatrixScaling(&s, o.scale.x, o.scale.y, o.scale.z);
+    D3DXMatrixRotationX(&rx, o.rotation.x * kDegrees);
+    D3DXMatrixRotationY(&ry, o.rotation.y * kDegrees);
+    D3DXMatrixRotationZ(&rz, o.rotation.z * kDegrees);
+    D3DXMatrixTranslation(&t, o.position.x, o.position.y, o.position.z);
+    o.record.world = s * rx * ry * rz * t;
+}
+
+template <typename Fn>
+void ForEachLimb(int object, Fn fn)
+{
+    if (ObjectRecord* o = FindObject(object))
+        for (auto& limb : o->limbs)
+            fn(*limb);
+}
+
+} // namespace
+
+ObjectRecord* FindObject(int object)
+{
+    auto& objects = TheEngine().scene.objects;
+    auto it = objects.find(object);
+    return it == objects.end() ? nullptr : it->second.get();
+}
+
+void ReleaseObject(ObjectRecord& object)
+{
+    for (auto& limb : object.limbs)
+        ReleaseMesh(*limb);
+}
+
+bool MakeObject(int object, const MeshSpec& spec)
+{
+    Engine& e = TheEngine();
+    if (!e.device || spec.limbs < 1)
+        return false;
+    DeleteObject(object);
+    auto o = std::make_unique<ObjectRecord>();
+    for (int i = 0; i < spec.limbs; ++i) {
+        auto limb = std::make_unique<MeshRecord>();
+        if (!BuildMesh(e.device, spec, i * spec.limbSpacing, *limb)) {
+            ReleaseObject(*o);
+            return false;
+        }
+        o->meshList.push_back(&limb->mesh);
+        o->limbs.push_back(std::move(limb));
+    }
+    o->record.meshCount = static_cast<int32_t>(o->meshList.size());
+    o->record.meshList = o->meshList.data();
+    UpdateWorld(*o);
+    e.scene.objects[object] = std::move(o);
+    return true;
+}
+
+void DeleteObject(int object)
+{
+    auto& objects = TheEngine().scene.objects;
+    auto it = objects.find(object);
+    if (it == objects.end())
+        return;
+    ReleaseObject(*it->second);
+    objects.erase(it);
+}
+
+bool ObjectExists(int object) { return FindObject(object) != nullptr; }
+
+void SetObjectPosition(int object, float x, float y, float z)
+{
+    if (ObjectRecord* o = FindObject(object)) {
+        o->position = {x, y, z};
+        UpdateWorld(*o);
+    }
+}
+
+void SetObjectRotation(int object, float xDegrees, float yDegrees, float zDegrees)
+{
+    if (ObjectRecord* o = FindObject(object)) {
+        o->rotation = {xDegrees, yDegrees, zDegrees};
+        UpdateWorld(*o);
+    }
+}
+
+void SetObjectScale(int object, float x, float y, float z)
+{
+    if (ObjectRecord* o = FindObject(object)) {
+        o->scale = {x, y, z};
+        UpdateWorld(*o);
+    }
+}
+
+void HideObject(int object)
+{
+    if (ObjectRecord* o = FindObject(object)) o->visible = false;
+}
+
+void ShowObject(int object)
+{
+    if (ObjectRecord* o = FindObject(object)) o->visible = true;
+}
+
+void SetObjectColour(int object, D3DCOLOR colour)
+{
+    ForEachLimb(object, [&](MeshRecord& limb) {
+        limb.mesh.diffuseColor = colour;
+        limb.mesh.hasDiffuseColor = 1;
+        D3DCOLORVALUE value = {((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
+                               (colour & 0xFF) / 255.0f, ((colour >> 24) & 0xFF) / 255.0f};
+        limb.mesh.material.Diffuse = limb.mesh.material.Ambient = value;
+    });
+}
+
+HostMesh* GetLimbMesh(int object, int limb)
+{
+    ObjectRecord* o = FindObject(object);
+    if (!o || limb < 0 || limb >= static_cast<int>(o->limbs.size()))
+        return nullptr;
+    return &o->limbs[limb]->mesh;
+}
+
+// ---- host functions ----
+
+sObject* GetObjectRecord(int object)
+{
+    ObjectRecord* o = FindObject(object);
+    return o ? &o->record : nullptr;
+}
+
+void DisableZDepth(int object)
+{
+    LogHostCall("DisableZDepth(%d)", object);
+    ForEachLimb(object, [](MeshRecord& limb) { limb.mesh.depthRead = limb.mesh.depthWrite = 0; });
+}
+
+void DisableZRead(int object)
+{
+    LogHostCall("DisableZRead(%d)", object);
+    ForEachLimb(object, [](MeshRecord& limb) { limb.mesh.depthRead = 0; });
+}
+
+void DisableZWrite(int object)
+{
+    LogHostCall("DisableZWrite(%d)", object);
+    ForEachLimb(object, [](MeshRecord& limb) { limb.mesh.depthWrite = 0; });
+}
+
+void SetObjectEffect(int object, int effectNumber)
+{
+    LogHostCall("SetObjectEffect(%d, %d)", object, effectNumber);
+    EffectRecord* effect = effectNumber ? FindEffect(effectNumber) : nullptr;
+    if (effectNumber && !effect)
+        return; // an unknown effect leaves the object as it is
+    ForEachLimb(object, [&](MeshRecord& limb) { limb.mesh.effect = effect ? &effect->record : nullptr; });
+}
+
+void SetTextureStage(int object, int stage, int image)
+{
+    LogHostCall("SetTextureStage(%d, %d, %d)", object, stage, image);
+    ForEachLimb(object, [&](MeshRecord& limb) { ShowImageAtStage(limb, stage, image); });
+}
+
+void TextureLimbStage(int object, int limb, int stage, int image)
+{
+    LogHostCall("TextureLimbStage(%d, %d, %d, %d)", object, limb, stage, image);
+    ObjectRecord* o = FindObject(object);
+    if (o && limb >= 0 && limb < static_cast<int>(o->limbs.size()))
+        ShowImageAtStage(*o->limbs[limb], stage, image);
+}
+
+void ForgetTextureInStages(IDirect3DTexture9* texture)
+{
+    for (auto& [number, object] : TheEngine().scene.objects)
+        for (auto& limb : object->limbs)
+            for (HostTextureStage& stage : limb->stages)
+                if (stage.texture == texture) {
+                    stage.texture = nullptr;
+                    stage.image = 0;
+                }
+}
+
+} // namespace refhost

@@ -1,0 +1,106 @@
+// The engine's scene: the records it hands to plugins, each kept beside the engine's own data about
+// it. Records are allocated zero-filled and never move while they exist (plugins keep their
+// addresses), so every one lives in its own heap block.
+#pragma once
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ref_host.h"
+
+namespace refhost {
+
+// Records start as all zero bytes. Value-initialising is not enough: D3DX's matrix and plane
+// types have constructors that leave their members as they were.
+template <typename Record>
+void ZeroFill(Record& record)
+{
+    std::memset(static_cast<void*>(&record), 0, sizeof(Record));
+}
+
+// One limb's mesh with the draw buffer and texture-stage entries it points at. The mesh holds one
+// reference on its buffers and declaration; stage textures are borrowed from their images.
+struct MeshRecord {
+    MeshRecord() { ZeroFill(mesh), ZeroFill(drawBuffer); }
+    HostMesh mesh{};
+    HostDrawBuffer drawBuffer{};
+    std::vector<HostTextureStage> stages;
+    bool hasVertexColour = false;
+    int texCoordSets = 0;
+};
+
+struct ObjectRecord {
+    ObjectRecord() { ZeroFill(record); }
+    sObject record{};
+    std::vector<HostMesh*> meshList;               // what record.meshList points at
+    std::vector<std::unique_ptr<MeshRecord>> limbs;
+    D3DXVECTOR3 position{0, 0, 0};
+    D3DXVECTOR3 rotation{0, 0, 0};                 // degrees
+    D3DXVECTOR3 scale{1, 1, 1};
+    bool visible = true;
+};
+
+struct EffectRecord {
+    EffectRecord() { ZeroFill(record); }
+    HostEffect record{};                           // record.effect holds one reference
+};
+
+struct ImageRecord {
+    IDirect3DTexture9* texture = nullptr;          // the engine's own reference
+    bool renderTarget = false;
+    bool referenceHandedOut = false;               // MakeRenderTarget gave the caller one
+};
+
+struct CameraRecord {
+    CameraRecord() { ZeroFill(data); }
+    HostCameraData data{};
+    int width = 0;
+    int height = 0;
+    IDirect3DTexture9* target = nullptr;           // the camera's own render target
+    D3DCOLOR backdrop = 0xFF000000;
+};
+
+struct DepthBuffer {
+    int width;
+    int height;
+    IDirect3DSurface9* surface;
+};
+
+struct Scene {
+    std::map<int, std::unique_ptr<ObjectRecord>> objects;
+    std::map<int, std::unique_ptr<EffectRecord>> effects;
+    std::map<int, std::unique_ptr<ImageRecord>> images;
+    std::map<int, std::unique_ptr<CameraRecord>> cameras;
+    std::vector<DepthBuffer> depthBuffers;         // one per render-target size met
+    int primitivesDrawn = 0;                       // statistics of the last FastSync
+    int drawCalls = 0;
+    D3DCOLOR fogColour = 0xFF808080;
+    float fogStart = 10.0f;
+    float fogEnd = 100.0f;
+    std::vector<std::string> callLog;
+};
+
+// Shared between the scene's files.
+ObjectRecord* FindObject(int object);
+CameraRecord* FindCamera(int camera);
+ImageRecord* FindImage(int image);
+EffectRecord* FindEffect(int effectNumber);
+void LogHostCall(const char* format, ...);
+
+// Gives a camera the position, angles, lens and backdrop of a new one.
+void ResetCameraSettings(CameraRecord& camera);
+// Recomputes a camera's view and projection from its position, angles, field of view, aspect and
+// range, and writes them into its record.
+void UpdateCameraMatrices(HostCameraData& data);
+// Clears every texture-stage entry that shows `texture` (the image is going away).
+void ForgetTextureInStages(IDirect3DTexture9* texture);
+// Releases every Direct3D object of the scene and empties it (ResetScene, Stop).
+void ReleaseScene();
+void ReleaseObject(ObjectRecord& object);
+void ReleaseImage(ImageRecord& image);
+void ReleaseCamera(CameraRecord& camera);
+
+} // namespace refhost
