@@ -122,6 +122,71 @@ TEST_F(UploadTest, WithoutAnInstanceBufferTheUploadIsRefused)
     EXPECT_EQ(Set(set).drawCountValid, 0);
 }
 
+// An instance buffer whose lock always fails.
+class UnlockableBuffer final : public IDirect3DVertexBuffer9 {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, void*, DWORD*) override { return D3DERR_INVALIDCALL; }
+    HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID) override { return D3DERR_INVALIDCALL; }
+    DWORD STDMETHODCALLTYPE SetPriority(DWORD) override { return 0; }
+    DWORD STDMETHODCALLTYPE GetPriority() override { return 0; }
+    void STDMETHODCALLTYPE PreLoad() override {}
+    D3DRESOURCETYPE STDMETHODCALLTYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT STDMETHODCALLTYPE Lock(UINT, UINT, void** data, DWORD) override
+    {
+        ++locks;
+        *data = nullptr;
+        return D3DERR_INVALIDCALL;
+    }
+    HRESULT STDMETHODCALLTYPE Unlock() override
+    {
+        ++unlocks;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDesc(D3DVERTEXBUFFER_DESC* desc) override
+    {
+        *desc = {};
+        return D3D_OK;
+    }
+    int locks = 0;
+    int unlocks = 0;
+
+private:
+    ULONG references_ = 1;
+};
+
+TEST_F(UploadTest, AFailedLockChangesNothing)
+{
+    int set = MakeBoundSet(4);
+    GeoInst_SetInstanceCount(set, 4);
+    GeoInst_Update(set);
+    GeoInst_SetInstanceCount(set, 2);
+    GeoInstRecord& record = Set(set);
+    auto* failing = new UnlockableBuffer;
+    record.instanceBuffer->Release();
+    record.instanceBuffer = failing;
+    GeoInst_Update(set);
+    EXPECT_EQ(failing->locks, 1);
+    EXPECT_EQ(failing->unlocks, 0);
+    EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"GeoInst_Update Error", "Failed to lock the instance buffer"}}));
+    EXPECT_EQ(GeoInst_GetDrawCount(set), 4);
+    EXPECT_EQ(record.drawCountValid, 0);
+}
+
 TEST(PackDrawnInstances, NeverWritesPastTheRoomGiven)
 {
     GeoInstTransform transforms[6] = {};
