@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "effect_library.h"
+#include "instancing/geo_inst_record.h"
 #include "misaligned_call.h"
 #include "parameter_list_effect.h"
 #include "plugin_fixture.h"
@@ -254,6 +256,24 @@ TEST_F(InstancingDllTest, UpdatePacksTheDrawnInstancesIntoTheInstanceBuffer)
             EXPECT_EQ(m[k], expected[k]) << "packed vertex " << i << " (instance " << drawn[i] << "), float " << k;
     }
     EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 4 * refhost::GetLimbMesh(1, 0)->primitiveCount);
+}
+
+TEST_F(InstancingDllTest, BindingCollectsTheHostEffectsPlainTextureParameters)
+{
+    ASSERT_TRUE(refhost::MakeObject(1, {}));
+    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), refhost::ParameterZooDescription());
+    ASSERT_NE(effect, nullptr);
+    refhost::AddEffect(1, effect);
+    effect->Release();
+    refhost::SetObjectEffect(1, 1);
+    int set = MakeSet();
+    ASSERT_EQ(Call("GeoInst_SetMesh", set, 1, 0), 0);
+    // The handle is the record's address in this process.
+    const auto& record = *reinterpret_cast<const GeoInstRecord*>(static_cast<uintptr_t>(set));
+    EXPECT_EQ(record.textureParameterCount, 2);
+    EXPECT_EQ(record.textureParameters[0], effect->GetParameterByName(nullptr, "TextureA"));
+    EXPECT_EQ(record.textureParameters[1], effect->GetParameterByName(nullptr, "TextureB"));
+    EXPECT_EQ(record.mesh, refhost::GetLimbMesh(1, 0));
 }
 
 TEST_F(InstancingDllTest, DeviceFailuresAreReportedAndLeaveNoHalfMadeObject)
