@@ -122,7 +122,7 @@ TEST_F(DeclarationTest, AFullArrayIsNeverWrittenPast)
 
 TEST_F(DeclarationTest, DefaultLayoutDeclaresTheMeshThenFourRows)
 {
-    int set = MakeBoundSet(10, TestMeshSpec{.elements = PositionNormalTexcoord()});
+    int set = MakeBoundSet(10, LimbLayout{.elements = PositionNormalTexcoord()});
     const GeoInstRecord& record = Set(set);
     auto expected = Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4), kEnd});
     EXPECT_EQ(DeclarationElements(record.vertexDeclaration), expected);
@@ -133,11 +133,11 @@ TEST_F(DeclarationTest, DefaultLayoutDeclaresTheMeshThenFourRows)
 
 TEST_F(DeclarationTest, FvfMeshIsDescribedByTheDeclarator)
 {
-    int set = MakeBoundSet(10, TestMeshSpec{.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, .vertexSize = 32});
+    int set = MakeBoundSet(10, LimbLayout{.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, .vertexSize = 32});
     auto expected = Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4), kEnd});
     EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration), expected);
 
-    int bare = MakeBoundSet(10, TestMeshSpec{.fvf = D3DFVF_XYZ, .vertexSize = 12});
+    int bare = MakeBoundSet(10, LimbLayout{.fvf = D3DFVF_XYZ, .vertexSize = 12});
     EXPECT_EQ(DeclarationElements(Set(bare).vertexDeclaration),
               (std::vector<D3DVERTEXELEMENT9>{Element(0, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0), Row(0, 1),
                                               Row(1, 2), Row(2, 3), Row(3, 4), kEnd}))
@@ -146,7 +146,7 @@ TEST_F(DeclarationTest, FvfMeshIsDescribedByTheDeclarator)
 
 TEST_F(DeclarationTest, MeshUsingTexcoordFiveGetsNoRows)
 {
-    int set = MakeBoundSet(4, TestMeshSpec{.elements = Texcoords({5}), .vertexSize = 20});
+    int set = MakeBoundSet(4, LimbLayout{.elements = Texcoords({5}), .vertexSize = 20});
     EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration), Concat(Texcoords({5}), {kEnd}));
     EXPECT_EQ(messages_.Take(),
               (std::vector<ShownMessage>{
@@ -155,7 +155,7 @@ TEST_F(DeclarationTest, MeshUsingTexcoordFiveGetsNoRows)
 
 TEST_F(DeclarationTest, CustomElementsAfterTheRows)
 {
-    int set = MakeBoundSet(10, TestMeshSpec{.elements = PositionNormalTexcoord()});
+    int set = MakeBoundSet(10, LimbLayout{.elements = PositionNormalTexcoord()});
     EXPECT_EQ(GeoInst_DeclareCustomElements(set, 1), 0);
     EXPECT_EQ(GeoInst_AddCustomElement(set, 3), 0);
     EXPECT_EQ(GeoInst_AddCustomElement(set, 2), 0);
@@ -191,7 +191,7 @@ TEST_F(DeclarationTest, CustomElementsAfterTheRows)
 
 TEST_F(DeclarationTest, AFourthCustomElementAfterTheRowsDoesNotFit)
 {
-    int set = MakeBoundSet(2, TestMeshSpec{.elements = PositionNormalTexcoord()});
+    int set = MakeBoundSet(2, LimbLayout{.elements = PositionNormalTexcoord()});
     GeoInst_DeclareCustomElements(set, 1);
     for (int i = 0; i < 4; ++i)
         GeoInst_AddCustomElement(set, 1);
@@ -208,7 +208,7 @@ TEST_F(DeclarationTest, AFourthCustomElementAfterTheRowsDoesNotFit)
 
 TEST_F(DeclarationTest, CustomLayoutWithoutRows)
 {
-    int set = MakeBoundSet(3, TestMeshSpec{.elements = Texcoords({2, 0})});
+    int set = MakeBoundSet(3, LimbLayout{.elements = Texcoords({2, 0})});
     GeoInst_DeclareCustomElements(set, 0);
     GeoInst_AddCustomElement(set, 4);
     GeoInst_FinishCustomElements(set);
@@ -242,7 +242,7 @@ TEST_F(DeclarationTest, AddingRefusesBadComponentCountsAndANinthElement)
 
 TEST_F(DeclarationTest, FinishingWithoutBytesRevertsToTheDefault)
 {
-    int set = MakeBoundSet(5, TestMeshSpec{.elements = PositionNormalTexcoord()});
+    int set = MakeBoundSet(5, LimbLayout{.elements = PositionNormalTexcoord()});
     GeoInst_DeclareCustomElements(set, 0);
     GeoInst_AddCustomElement(set, 0);
     GeoInst_FinishCustomElements(set);

@@ -77,8 +77,8 @@ TEST_F(InstanceSetTest, HandlesThatAreNotLiveSetsAreRefusedWithAMessage)
 
 TEST_F(InstanceSetTest, DeletingOneSetLeavesTheOthersAndReleasesWhatItHeld)
 {
-    int kept = MakeBoundSet(4, TestMeshSpec{.indexCount = 0});
-    int doomed = MakeBoundSet(4, TestMeshSpec{.indexCount = 0});
+    int kept = MakeBoundSet(4, LimbLayout{.indexCount = 0});
+    int doomed = MakeBoundSet(4, LimbLayout{.indexCount = 0});
     GeoInstRecord& record = Set(doomed);
     IUnknown* held[] = {record.sequentialIndexBuffer, record.vertexDeclaration, record.instanceBuffer};
     for (IUnknown* object : held) {
@@ -180,7 +180,7 @@ TEST_F(InstanceSetTest, SortOrdersByPriorityDescendingAndKeepsTiesInOrder)
 
 TEST_F(InstanceSetTest, DrawPrimitivesAreDrawCountTimesTheMeshPrimitives)
 {
-    int set = MakeBoundSet(100, TestMeshSpec{.primitiveCount = 12});
+    int set = MakeBoundSet(100, LimbLayout{.primitiveCount = 12});
     GeoInst_SetInstanceCount(set, 100);
     GeoInst_Update(set);
     EXPECT_EQ(GeoInst_GetDrawPrimitives(set), 1200);
@@ -204,7 +204,7 @@ TEST_F(InstanceSetTest, LoweringTheMaxClampsTheCountsAndTheUploadStaysInside)
 
 TEST_F(InstanceSetTest, DeviceLossWithTheSetupLibraryUnboundReleasesEverySet)
 {
-    int a = MakeBoundSet(8, TestMeshSpec{.indexCount = 0});
+    int a = MakeBoundSet(8, LimbLayout{.indexCount = 0});
     int b = MakeBoundSet(8);
     std::vector<IUnknown*> held;
     for (int handle : {a, b}) {

@@ -68,10 +68,10 @@ protected:
     }
 
     // A host object whose limbs carry an effect with these parameters.
-    void MakeEffectObject(int object, const refhost::MeshSpec& spec,
+    void MakeEffectObject(int object, const refhost::MeshSpec& shape,
                           std::vector<EffectParameter> parameters = {{"Diffuse", D3DXPT_TEXTURE, D3DXPC_OBJECT}})
     {
-        ASSERT_TRUE(refhost::MakeObject(object, spec));
+        ASSERT_TRUE(refhost::MakeObject(object, shape));
         ID3DXEffect* effect = MakeParameterListEffect(std::move(parameters));
         ASSERT_NE(refhost::AddEffect(object, effect), nullptr);
         effect->Release();

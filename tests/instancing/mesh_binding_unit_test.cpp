@@ -32,12 +32,12 @@ TEST(SequentialIndexSizes, SixteenBitsUpTo65535Vertices)
 
 TEST_F(MeshBindingTest, BindingRecordsTheLimbAndTheEffectsTextureParameters)
 {
-    TestMeshSpec limb1;
+    LimbLayout limb1;
     limb1.effectParameters = {{"Diffuse", D3DXPT_TEXTURE, D3DXPC_OBJECT},
                               {"World", D3DXPT_FLOAT, D3DXPC_MATRIX_ROWS},
                               {"Cube", D3DXPT_TEXTURECUBE, D3DXPC_OBJECT},
                               {"Normal", D3DXPT_TEXTURE, D3DXPC_OBJECT}};
-    MakeObject(5, std::vector<TestMeshSpec>{TestMeshSpec{}, limb1});
+    MakeObject(5, std::vector<LimbLayout>{LimbLayout{}, limb1});
     int set = GeoInst_MakeNew();
     EXPECT_EQ(GeoInst_SetMesh(set, 5, 1), 0);
     EXPECT_EQ(GeoInst_GetMeshObject(set), 5);
@@ -52,7 +52,7 @@ TEST_F(MeshBindingTest, BindingRecordsTheLimbAndTheEffectsTextureParameters)
 
 TEST_F(MeshBindingTest, AtMostEightTextureParametersAreKept)
 {
-    TestMeshSpec mesh;
+    LimbLayout mesh;
     mesh.effectParameters.clear();
     for (int i = 0; i < 10; ++i)
         mesh.effectParameters.push_back({"T" + std::to_string(i), D3DXPT_TEXTURE, D3DXPC_OBJECT});
@@ -67,9 +67,9 @@ TEST_F(MeshBindingTest, RefusedBindingsLeaveTheSetAsItWas)
     int set = MakeBoundSet(4);
     GeoInstRecord& record = Set(set);
     const GeoInstRecord before = record;
-    MakeObject(20, TestMeshSpec{.effect = false});
-    MakeObject(21, TestMeshSpec{.vertexBuffer = false});
-    MakeObject(22, std::vector<TestMeshSpec>{});
+    MakeObject(20, LimbLayout{.effect = false});
+    MakeObject(21, LimbLayout{.vertexBuffer = false});
+    MakeObject(22, std::vector<LimbLayout>{});
 
     EXPECT_EQ(GeoInst_SetMesh(set, 20, 0), 1);
     EXPECT_EQ(GeoInst_SetMesh(set, 21, 0), 1);
@@ -87,7 +87,7 @@ TEST_F(MeshBindingTest, RefusedBindingsLeaveTheSetAsItWas)
 
 TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
 {
-    int set = MakeBoundSet(1, TestMeshSpec{.vertexCount = 24, .indexCount = 0});
+    int set = MakeBoundSet(1, LimbLayout{.vertexCount = 24, .indexCount = 0});
     GeoInstRecord& record = Set(set);
     ASSERT_NE(record.sequentialIndexBuffer, nullptr);
     D3DINDEXBUFFER_DESC desc{};
@@ -97,7 +97,7 @@ TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
     EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_WRITEONLY));
     EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
 
-    MakeObject(31, TestMeshSpec{.vertexSize = 12, .vertexCount = 70000, .indexCount = 0});
+    MakeObject(31, LimbLayout{.vertexSize = 12, .vertexCount = 70000, .indexCount = 0});
     IDirect3DIndexBuffer9* old = record.sequentialIndexBuffer;
     old->AddRef();
     GeoInst_SetMesh(set, 31, 0);
@@ -106,7 +106,7 @@ TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
     EXPECT_EQ(desc.Format, D3DFMT_INDEX32);
     EXPECT_EQ(desc.Size, 280000u);
 
-    MakeObject(32, TestMeshSpec{.indexCount = 36});
+    MakeObject(32, LimbLayout{.indexCount = 36});
     old = record.sequentialIndexBuffer;
     old->AddRef();
     GeoInst_SetMesh(set, 32, 0);
@@ -116,11 +116,11 @@ TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
 
 TEST_F(MeshBindingTest, AMeshWithoutVerticesKeepsTheOldBinding)
 {
-    int set = MakeBoundSet(1, TestMeshSpec{.indexCount = 0});
+    int set = MakeBoundSet(1, LimbLayout{.indexCount = 0});
     GeoInstRecord& record = Set(set);
     HostMesh* before = record.mesh;
     IDirect3DIndexBuffer9* sequential = record.sequentialIndexBuffer;
-    MakeObject(40, TestMeshSpec{.vertexCount = 0, .indexCount = 0});
+    MakeObject(40, LimbLayout{.vertexCount = 0, .indexCount = 0});
     EXPECT_EQ(GeoInst_SetMesh(set, 40, 0), 1);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"ERROR", "Failed To Create Sequential Index Buffer"}}));
     EXPECT_EQ(record.mesh, before);

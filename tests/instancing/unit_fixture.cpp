@@ -67,35 +67,35 @@ void InstancingUnitTest::Release(TestMesh& mesh)
     mesh.declaration = nullptr;
 }
 
-HostMesh* InstancingUnitTest::MakeObject(int object, const std::vector<TestMeshSpec>& limbs)
+HostMesh* InstancingUnitTest::MakeObject(int object, const std::vector<LimbLayout>& limbs)
 {
     auto made = std::make_unique<TestObject>();
-    for (const TestMeshSpec& spec : limbs) {
+    for (const LimbLayout& layout : limbs) {
         TestMesh& m = meshes_.emplace_back();
-        m.mesh.fvf = spec.elements.empty() ? spec.fvf : 0;
-        m.mesh.vertexSize = spec.vertexSize;
-        m.mesh.vertexCount = spec.vertexCount;
-        m.mesh.primitiveCount = spec.primitiveCount;
+        m.mesh.fvf = layout.elements.empty() ? layout.fvf : 0;
+        m.mesh.vertexSize = layout.vertexSize;
+        m.mesh.vertexCount = layout.vertexCount;
+        m.mesh.primitiveCount = layout.primitiveCount;
         m.mesh.primitiveType = D3DPT_TRIANGLELIST;
-        m.mesh.indexCount = spec.indexCount;
+        m.mesh.indexCount = layout.indexCount;
         m.mesh.drawBuffer = &m.drawBuffer;
-        m.drawBuffer.vertexCount = spec.vertexCount;
-        if (!spec.elements.empty()) {
-            std::vector<D3DVERTEXELEMENT9> elements = spec.elements;
+        m.drawBuffer.vertexCount = layout.vertexCount;
+        if (!layout.elements.empty()) {
+            std::vector<D3DVERTEXELEMENT9> elements = layout.elements;
             elements.push_back(D3DDECL_END());
             std::copy(elements.begin(), elements.end(), m.mesh.vertexElements);
             EXPECT_EQ(Device()->CreateVertexDeclaration(elements.data(), &m.declaration), D3D_OK);
             m.mesh.vertexDeclaration = m.declaration;
         }
-        if (spec.vertexBuffer) {
-            UINT bytes = static_cast<UINT>(spec.vertexCount > 0 ? spec.vertexCount : 1) * spec.vertexSize;
+        if (layout.vertexBuffer) {
+            UINT bytes = static_cast<UINT>(layout.vertexCount > 0 ? layout.vertexCount : 1) * layout.vertexSize;
             EXPECT_EQ(Device()->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &m.vertexBuffer,
                                                    nullptr),
                       D3D_OK);
             m.drawBuffer.vertexBuffer = m.vertexBuffer;
         }
-        if (spec.effect) {
-            m.effect = MakeParameterListEffect(spec.effectParameters);
+        if (layout.effect) {
+            m.effect = MakeParameterListEffect(layout.effectParameters);
             m.effectRecord.effect = m.effect;
             m.effect->GetDesc(&m.effectRecord.description);
             m.mesh.effect = &m.effectRecord;
@@ -111,7 +111,7 @@ HostMesh* InstancingUnitTest::MakeObject(int object, const std::vector<TestMeshS
 
 void InstancingUnitTest::ForgetObject(int object) { ownObjects_.erase(object); }
 
-int InstancingUnitTest::MakeBoundSet(int maxInstances, const TestMeshSpec& mesh)
+int InstancingUnitTest::MakeBoundSet(int maxInstances, const LimbLayout& mesh)
 {
     int object = nextObject_++;
     MakeObject(object, mesh);

@@ -16,7 +16,7 @@
 #include "recorded_messages.h"
 
 // How a hand-built limb mesh looks.
-struct TestMeshSpec {
+struct LimbLayout {
     // Stream-0 elements of a mesh with its own declaration (without the end marker); empty = the
     // mesh is described by `fvf`.
     std::vector<D3DVERTEXELEMENT9> elements;
@@ -39,16 +39,16 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Makes (or replaces) host object `object` whose limbs are meshes of these specs.
-    HostMesh* MakeObject(int object, const std::vector<TestMeshSpec>& limbs);
-    HostMesh* MakeObject(int object, const TestMeshSpec& limb = {}) { return MakeObject(object, std::vector{limb}); }
+    // Makes (or replaces) host object `object` whose limbs are meshes of these layouts.
+    HostMesh* MakeObject(int object, const std::vector<LimbLayout>& limbs);
+    HostMesh* MakeObject(int object, const LimbLayout& limb = {}) { return MakeObject(object, std::vector{limb}); }
     void ForgetObject(int object);
 
     // The record behind a handle.
     static GeoInstRecord& Set(int handle) { return *reinterpret_cast<GeoInstRecord*>(static_cast<uintptr_t>(static_cast<uint32_t>(handle))); }
 
     // A new set bound to limb 0 of a fresh object with room for `maxInstances`.
-    int MakeBoundSet(int maxInstances, const TestMeshSpec& mesh = {});
+    int MakeBoundSet(int maxInstances, const LimbLayout& mesh = {});
 
     // Replaces the set's write-only instance buffer by a readable one of the same size, so the
     // bytes an upload writes can be read back.
@@ -84,7 +84,7 @@ private:
     int nextObject_ = 1000;
 };
 
-// Element helpers for mesh specs.
+// Element helpers for limb layouts.
 inline D3DVERTEXELEMENT9 Element(WORD offset, BYTE type, BYTE usage, BYTE usageIndex, BYTE stream = 0)
 {
     return {stream, offset, type, D3DDECLMETHOD_DEFAULT, usage, usageIndex};
