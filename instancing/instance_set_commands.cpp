@@ -121,7 +121,8 @@ RYXO_COMMAND GeoInst_GetDrawPrimitives(int handle)
     GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_GetDrawPrimitives"));
     if (!set || !set->mesh)
         return 0;
-    return set->drawCount * set->mesh->primitiveCount;
+    // 32-bit arithmetic that wraps instead of overflowing.
+    return static_cast<int>(static_cast<uint32_t>(set->drawCount) * static_cast<uint32_t>(set->mesh->primitiveCount));
 }
 
 RYXO_COMMAND GeoInst_GetMeshObject(int handle)
