@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "instancing_scene.h"
 #include "plugin_loader.h"
 
 int main(int argc, char** argv)
@@ -23,7 +24,8 @@ int main(int argc, char** argv)
     for (const std::string& d : plugin.dependencies)
         std::printf(" %s", d.c_str());
     std::printf("\n");
+    bool ok = RenderInstancingScene(plugin, outDir);
     refhost::UnloadPlugin(plugin);
     refhost::Stop();
-    return 0;
+    return ok ? 0 : 1;
 }
