@@ -6,6 +6,7 @@
 #include <string>
 
 #include "effect_library.h"
+#include "misaligned_call.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 
@@ -48,6 +49,13 @@ D3DCOLOR Colour(float r, float g, float b)
 {
     return D3DCOLOR_XRGB(static_cast<int>(r * 255 + 0.5f), static_cast<int>(g * 255 + 0.5f),
                          static_cast<int>(b * 255 + 0.5f));
+}
+
+// The plugin's render callback, called by the host with a stack only 4-byte aligned.
+const void* g_syncExport = nullptr;
+int __cdecl SyncOnMisalignedStack()
+{
+    return static_cast<int>(CallWithMisalignedStack(g_syncExport, nullptr, 0));
 }
 
 class InstancingPixelsTest : public RyxoDllTest {
@@ -278,6 +286,31 @@ TEST_F(InstancingPixelsTest, TwoPassEffectDrawsEveryInstanceTwice)
     EXPECT_TRUE(ColourNear(0xFFFF00FF, At(0, Project(-2.0f, 0.0f, 19.0f))));
     EXPECT_TRUE(ColourNear(0xFFFF00FF, At(0, Project(2.0f, 0.0f, 19.0f))));
     EXPECT_TRUE(ColourNear(kBackdrop, At(0, Project(0.0f, 0.0f, 19.0f))));
+}
+
+TEST_F(InstancingPixelsTest, RenderCallbackDrawsFromAStackAlignedToFourBytesOnly)
+{
+    refhost::InstancingEffectOptions options;
+    options.instanceColor = true;
+    MakeEffectObject(kObject, kEffect, options);
+    const int set = MakeSet(kObject, 2, true);
+    for (int n = 1; n <= 2; ++n) {
+        Call("GeoInst_SetPosition", set, n, n == 1 ? -2.0f : 2.0f, 0.0f, 20.0f);
+        Call("GeoInst_SetRotation", set, n, 5.0f, 10.0f, 15.0f);
+        Call("GeoInst_SetScaleUniform", set, n, 100.0f);
+        Call("GeoInst_UpdateInstance", set, n);
+        Call("GeoInst_SetCustomData4", set, n, 1, 0.0f, n == 1 ? 1.0f : 0.5f, 1.0f, 1.0f);
+    }
+    Call("GeoInst_Update", set);
+
+    // The host calls the callback itself: put a caller with a misaligned stack in its place.
+    g_syncExport = reinterpret_cast<const void*>(Export("GeoInst_Sync"));
+    ASSERT_NE(g_syncExport, nullptr);
+    refhost::RemoveFromRenderList(const_cast<void*>(g_syncExport));
+    refhost::AddToRenderList(reinterpret_cast<void*>(&SyncOnMisalignedStack), 7500);
+    refhost::FastSync();
+    EXPECT_TRUE(ColourNear(0xFF00FFFF, At(0, Project(-2.0f, 0.0f, 18.9f))));
+    EXPECT_TRUE(ColourNear(Colour(0.0f, 0.5f, 1.0f), At(0, Project(2.0f, 0.0f, 18.9f))));
 }
 
 } // namespace
