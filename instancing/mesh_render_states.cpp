@@ -22,8 +22,10 @@ const HostTextureStage& TextureStage(const HostMesh* mesh, int index)
 
 void ApplyTextureStages(IDirect3DDevice9* device, const HostMesh* mesh)
 {
+    // A count without an array to read it from counts as no entries.
+    const int entries = mesh->textureStages ? mesh->textureStageCount : 0;
     for (int i = 0; i < kMaxTextureStages; ++i) {
-        if (i >= mesh->textureStageCount) {
+        if (i >= entries) {
             device->SetTexture(i, nullptr);
             continue;
         }

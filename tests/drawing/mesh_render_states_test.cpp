@@ -149,6 +149,13 @@ TEST_F(MeshRenderStatesTest, OnlyEightStageEntriesCountAndUnusedStagesLoseTheirT
     }
     EXPECT_EQ(device_->Count(DeviceMethod::SetTextureStageState), 0u);
 
+    mesh_.textureStageCount = 2;
+    mesh_.textureStages = nullptr;
+    Apply();
+    EXPECT_EQ(device_->Count(DeviceMethod::SetTexture), 8u) << "a count without entries counts as none";
+    EXPECT_EQ(device_->Count(DeviceMethod::SetTextureStageState), 0u);
+
+    mesh_.textureStages = stages_;
     for (int i = 0; i < 10; ++i) stages_[i].deviceStage = i;
     mesh_.textureStageCount = 10;
     Apply();
