@@ -77,7 +77,20 @@ struct GeoInstRecord {
     // Set once an excluded flag other than 0 or 1 was stored: the draw count may then drift from
     // the number of drawn instances, and the upload locks for the worst case.
     int32_t unusualExclusionFlags;
+    // How many of instances 1 to max carry a non-zero excluded flag. While it is 0 the upload is
+    // one block copy, with no scan of the flags.
+    int32_t excludedInstances;
 };
+
+// Counts the non-zero excluded flags of instances 1 to max; used after the transform array has
+// been remade.
+inline int32_t CountExcludedInstances(const GeoInstRecord& set)
+{
+    int32_t excluded = 0;
+    for (int n = 1; set.transforms && n <= set.maxInstanceCount; ++n)
+        excluded += set.transforms[n].excluded != 0;
+    return excluded;
+}
 
 // The instance vertex of instance n (no check).
 inline std::byte* InstanceVertex(const GeoInstRecord& set, int n)

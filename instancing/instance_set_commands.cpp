@@ -93,6 +93,8 @@ RYXO_COMMAND GeoInst_SetExcluded(int handle, int n, int flag)
     int32_t& stored = set->transforms[n].excluded;
     if (stored == flag)
         return 0;
+    if ((stored == 0) != (flag == 0))
+        set->excludedInstances += flag != 0 ? 1 : -1;
     stored = flag;
     if (flag != 0 && flag != 1)
         set->unusualExclusionFlags = 1;

@@ -85,6 +85,7 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
     set.instanceData = static_cast<std::byte*>(instanceData);
     set.instanceDataBytes = sizes->instanceDataBytes;
     set.maxInstanceCount = m;
+    set.excludedInstances = CountExcludedInstances(set);
     set.worldMatrixEnabled = worldMatrixEnabled;
     set.customDataOffset = customDataOffset;
     set.stride = stride;

@@ -12,6 +12,11 @@ int PackDrawnInstances(const GeoInstRecord& set, int count, std::byte* destinati
     const GeoInstTransform* transforms = set.transforms;
     const size_t stride = static_cast<uint32_t>(set.stride);
     const int room = stride ? static_cast<int>(std::min<size_t>(capacityBytes / stride, count)) : 0;
+    if (set.excludedInstances == 0) {
+        // Nothing excluded: instances 1 to count are one run.
+        std::memcpy(destination, InstanceVertex(set, 1), room * stride);
+        return room;
+    }
     std::byte* write = destination;
     int copied = 0;
     int n = 1;

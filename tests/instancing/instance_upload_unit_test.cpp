@@ -54,6 +54,57 @@ TEST_F(UploadTest, ExcludedInstancesAreLeftOutAndTheRestPacked)
     EXPECT_TRUE(messages_.Take().empty());
 }
 
+TEST_F(UploadTest, IncludingEveryInstanceAgainUploadsThemAllInOrder)
+{
+    int set = MakeBoundSet(6);
+    GeoInstRecord& record = Set(set);
+    UseReadableInstanceBuffer(record);
+    MarkInstances(set, 6);
+    GeoInst_SetInstanceCount(set, 6);
+    GeoInst_SetExcluded(set, 2, 1);
+    GeoInst_SetExcluded(set, 2, 5); // non-zero to non-zero: still one excluded instance
+    GeoInst_SetExcluded(set, 6, 1);
+    EXPECT_EQ(record.excludedInstances, 2);
+    GeoInst_SetExcluded(set, 2, 0);
+    GeoInst_SetExcluded(set, 6, 0);
+    EXPECT_EQ(record.excludedInstances, 0);
+    GeoInst_Update(set);
+    EXPECT_EQ(GeoInst_GetDrawCount(set), 6);
+    EXPECT_EQ(InstancesIn(InstanceBufferBytes(record, 6 * 64), 64, 6), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(UploadTest, ResizingRecountsTheExcludedInstances)
+{
+    int set = MakeBoundSet(6);
+    GeoInstRecord& record = Set(set);
+    GeoInst_SetExcluded(set, 2, 1);
+    GeoInst_SetExcluded(set, 5, 1);
+    GeoInst_SetMaxInstanceCount(set, 4); // instance 5 and its flag are gone
+    EXPECT_EQ(record.excludedInstances, 1);
+    GeoInst_SetMaxInstanceCount(set, 8); // the kept flag of instance 2 stays
+    EXPECT_EQ(record.excludedInstances, 1);
+    EXPECT_EQ(GeoInst_GetExcluded(set, 2), 1);
+}
+
+TEST(PackDrawnInstances, WithNothingExcludedCopiesOneBlockWithinTheRoom)
+{
+    GeoInstTransform transforms[6] = {};
+    std::byte data[6 * 4];
+    for (int i = 0; i < 24; ++i)
+        data[i] = std::byte(i / 4);
+    GeoInstRecord set{};
+    set.stride = 4;
+    set.transforms = transforms;
+    set.instanceData = data;
+    std::byte out[4 * 4 + 1];
+    std::fill(std::begin(out), std::end(out), std::byte{0xEE});
+    EXPECT_EQ(PackDrawnInstances(set, 5, out, 3 * 4), 3);
+    EXPECT_EQ(out[0], std::byte{1});
+    EXPECT_EQ(out[4], std::byte{2});
+    EXPECT_EQ(out[8], std::byte{3});
+    EXPECT_EQ(out[12], std::byte{0xEE}) << "instances 4 and 5 had no room";
+}
+
 TEST_F(UploadTest, NothingToDrawGivesDrawCountZero)
 {
     int set = MakeBoundSet(3);
@@ -198,6 +249,7 @@ TEST(PackDrawnInstances, NeverWritesPastTheRoomGiven)
     set.transforms = transforms;
     set.instanceData = data;
     transforms[2].excluded = 1;
+    set.excludedInstances = 1;
     std::byte out[4 * 4 + 1];
     std::fill(std::begin(out), std::end(out), std::byte{0xEE});
     EXPECT_EQ(PackDrawnInstances(set, 5, out, 3 * 4), 3);
