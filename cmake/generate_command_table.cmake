@@ -15,7 +15,11 @@ set(exports "")
 
 foreach(row_file IN LISTS row_files)
     file(STRINGS "${row_file}" lines)
+    # CMake does not split a list at ';' inside an unmatched '[', and result rows carry one: the
+    # bracket travels as a placeholder until the list is split.
+    string(REPLACE "[" "<result-mark>" lines "${lines}")
     foreach(line IN LISTS lines)
+        string(REPLACE "<result-mark>" "[" line "${line}")
         if(line MATCHES "^[ \t]*(#.*)?$")
             continue()
         endif()

@@ -3,11 +3,13 @@
 #include <cstdint>
 
 #include "plugin_state.h"
+#include "instancing/render_queue.h"
 
 void ResetCollectionsAfterDeviceLoss()
 {
     // Each family's collection is emptied here, in this order: cube textures, instance sets, the
     // effect camera table.
+    ReleaseAllInstanceSets();
     Plugin().cameraSyncMask = -1;
 }
 

@@ -1,6 +1,7 @@
 #include "plugin_state.h"
 
 #include "binders.h"
+#include "instancing/render_queue.h"
 
 PluginState& Plugin()
 {
@@ -19,6 +20,7 @@ void StartUp(HINSTANCE instance)
         plugin.binders.push_back(library.bind);
     }
     plugin.vectorStaging.fill(std::byte{0});
+    ForgetAllInstanceSets();
     plugin.cameraSyncMask = 1;
 }
 
@@ -33,5 +35,6 @@ void TearDown(bool processTerminating)
     }
     // Records still holding Direct3D objects are dropped without releasing them: the host's device
     // may already be gone at this point.
+    ForgetAllInstanceSets();
     plugin = PluginState{};
 }

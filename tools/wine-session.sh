@@ -9,8 +9,9 @@ wine_session_start() {
     export WINEPREFIX=${WINEPREFIX:-$RYXO_ROOT/build/wineprefix}
     export WINEARCH=win32
     export WINEDEBUG=${WINEDEBUG:--all}
-    # No Mono or Gecko installer dialog may ever block a run.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # No Mono or Gecko installer dialog may ever block a run, and a program that crashes ends at
+    # once instead of waiting in the debugger.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
     if [ -z "${RYXO_XVFB_PID:-}" ]; then
         local n=91

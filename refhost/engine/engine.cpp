@@ -93,7 +93,13 @@ void Stop()
 }
 
 HostCoreData* CoreData() { return &TheEngine().core; }
-IDirect3D9* Direct3D() { return TheEngine().d3d; }
+IDirect3D9* Direct3D()
+{
+    Engine& e = TheEngine();
+    return e.d3dOverride ? e.d3dOverride : e.d3d;
+}
+IDirect3D9* RealDirect3D() { return TheEngine().d3d; }
+void SetDirect3DOverride(IDirect3D9* d3d) { TheEngine().d3dOverride = d3d; }
 IDirect3DDevice9* Device()
 {
     Engine& e = TheEngine();

@@ -17,6 +17,7 @@ struct Engine {
     HostOptions options;
     HWND window = nullptr;
     IDirect3D9* d3d = nullptr;
+    IDirect3D9* d3dOverride = nullptr;
     IDirect3DDevice9* device = nullptr;
     IDirect3DDevice9* deviceOverride = nullptr;
     HostCoreData core{};

@@ -32,7 +32,11 @@ REFHOST_API bool Start(const HostOptions& options = {});
 REFHOST_API void Stop();
 
 REFHOST_API HostCoreData* CoreData();
+// The IDirect3D9 GetDirect3D hands out: the real one, or the override a test installed.
 REFHOST_API IDirect3D9* Direct3D();
+REFHOST_API IDirect3D9* RealDirect3D();
+// Hands `d3d` out instead of the real one (null restores the real one). No reference is taken.
+REFHOST_API void SetDirect3DOverride(IDirect3D9* d3d);
 // The device GetDirect3DDevice hands out: the real one, or the override a test installed.
 REFHOST_API IDirect3DDevice9* Device();
 REFHOST_API IDirect3DDevice9* RealDevice();

@@ -5,6 +5,7 @@
 #include "host_access.h"
 #include "plugin_state.h"
 #include "recorded_messages.h"
+#include "ref_host.h"
 
 extern "C" void __cdecl D3DDeviceLost();
 extern "C" void __cdecl ReceiveCoreDataPtr(void*);
@@ -50,6 +51,49 @@ TEST_F(SpineTest, DeviceLossResetsTheCollectionsWhileTheSetupLibraryIsUnbound)
     Plugin().cameraSyncMask = 6;
     D3DDeviceLost();
     EXPECT_EQ(Plugin().cameraSyncMask, -1);
+}
+
+TEST_F(SpineTest, BindsAllTwentyTwoHostFunctionsFromTheFiveLibraries)
+{
+    ASSERT_TRUE(refhost::Start());
+    RecordedMessages recorded;
+    ReceiveCoreDataPtr(refhost::CoreData());
+    EXPECT_TRUE(recorded.Take().empty()) << "no fatal message with the reference host's core data";
+
+    const HostFunctionTable& t = Plugin().host;
+    HMODULE basic3D = GetModuleHandleA("DBProBasic3DDebug.dll");
+    HMODULE camera = GetModuleHandleA("DBProCameraDebug.dll");
+    HMODULE core = GetModuleHandleA("DBProCore.dll");
+    HMODULE image = GetModuleHandleA("DBProImageDebug.dll");
+    HMODULE setup = GetModuleHandleA("DBProSetupDebug.dll");
+    auto same = [](auto bound, HMODULE m, const char* name) {
+        return reinterpret_cast<FARPROC>(bound) == GetProcAddress(m, name) && bound != nullptr;
+    };
+    EXPECT_TRUE(same(t.DisableZDepth, basic3D, "?DisableZDepth@@YAXH@Z"));
+    EXPECT_TRUE(same(t.DisableZRead, basic3D, "?DisableZRead@@YAXH@Z"));
+    EXPECT_TRUE(same(t.DisableZWrite, basic3D, "?DisableZWrite@@YAXH@Z"));
+    EXPECT_TRUE(same(t.SetObjectEffect, basic3D, "?SetObjectEffect@@YAXHH@Z"));
+    EXPECT_TRUE(same(t.GetStatistic, basic3D, "?GetStatistic@@YAHH@Z"));
+    EXPECT_TRUE(same(t.TextureLimbStage, basic3D, "?TextureLimbStage@@YAXHHHH@Z"));
+    EXPECT_TRUE(same(t.SetTextureStage, basic3D, "?SetTextureStage@@YAXHHH@Z"));
+    EXPECT_TRUE(same(t.GetObjectA, basic3D, "?GetObjectA@@YAPAUsObject@@H@Z"));
+    EXPECT_TRUE(same(t.Point, camera, "?Point@@YAXHMMM@Z"));
+    EXPECT_TRUE(same(t.SetAspect, camera, "?SetAspect@@YAXHM@Z"));
+    EXPECT_TRUE(same(t.GetInternalData, camera, "?GetInternalData@@YAPAXH@Z"));
+    EXPECT_TRUE(same(t.FastSync, core, "?FastSync@@YAXXZ"));
+    EXPECT_TRUE(same(t.SyncMask, core, "?SyncMask@@YAXK@Z"));
+    EXPECT_TRUE(same(t.AddToRenderList, core, "?AddToRenderList@@YAXPAXH@Z"));
+    EXPECT_TRUE(same(t.RemoveFromRenderList, core, "?RemoveFromRenderList@@YAXPAX@Z"));
+    EXPECT_TRUE(same(t.DeleteEx, image, "?DeleteEx@@YAXH@Z"));
+    EXPECT_TRUE(same(t.GetExistEx, image, "?GetExistEx@@YAHH@Z"));
+    EXPECT_TRUE(same(t.GetPointer, image, "?GetPointer@@YAPAUIDirect3DTexture9@@H@Z"));
+    EXPECT_TRUE(same(t.MakeRenderTarget, image, "?MakeRenderTarget@@YAPAUIDirect3DTexture9@@HHHW4_D3DFORMAT@@@Z"));
+    EXPECT_TRUE(same(t.GetDirect3D, setup, "?GetDirect3D@@YAPAUIDirect3D9@@XZ"));
+    EXPECT_TRUE(same(t.GetDirect3DDevice, setup, "?GetDirect3DDevice@@YAPAUIDirect3DDevice9@@XZ"));
+    EXPECT_TRUE(same(t.ChangeDisplayMode, setup, "?ChangeDisplayMode@@YAXHHHH@Z"));
+
+    // The guarded accessors now reach the host.
+    EXPECT_EQ(HostDevice(), refhost::Device());
 }
 
 TEST_F(SpineTest, UnboundHostFunctionsAreRefusedNotCalled)

@@ -1,0 +1,381 @@
+// Geometry instancing against its baselines, in one run, on the reference host's real device:
+//   - one frame of 10,000 instances from one instance set against the same 10,000 cubes drawn the
+//     way the host draws its own objects (one draw call each, the same cube, one shared effect);
+//   - GeoInst_Update of 100,000 instances against lock + one memcpy + unlock of the same bytes
+//     into the same kind of buffer, with and without every 10th instance excluded;
+//   - GeoInst_UpdateInstance with three non-zero angles against a loop computing the same three
+//     sine and cosine pairs;
+//   - device calls made for one drawn set at 10 and at 100,000 instances.
+// Prints what it measured and the ratios; it is not a test and fails only when it cannot run.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "effect_library.h"
+#include "plugin_loader.h"
+#include "ref_host.h"
+#include "scoped_recording_device.h"
+
+namespace {
+
+constexpr int kDrawInstances = 10000;
+constexpr int kUploadInstances = 100000;
+constexpr int kEffectInstanced = 1;
+constexpr int kEffectPlain = 2;
+constexpr int kCubeObject = 1;
+constexpr int kFirstHostObject = 100;
+
+// The plugin's command exports, looked up once.
+struct Commands {
+    using Fn0 = int(__cdecl*)();
+    using Fn1 = int(__cdecl*)(int);
+    using Fn2 = int(__cdecl*)(int, int);
+    using Fn3 = int(__cdecl*)(int, int, int);
+    using FnPosition = int(__cdecl*)(int, int, float, float, float);
+    using FnScale = int(__cdecl*)(int, int, float);
+
+    Fn0 makeNew, sync;
+    Fn1 update, deleteSet, drawCount;
+    Fn2 setMaxInstanceCount, setInstanceCount, updateInstance, setHidden, worldMatrixPtr;
+    Fn3 setMesh, setExcluded;
+    FnPosition setPosition, setRotation;
+    FnScale setScaleUniform;
+
+    bool Load(const refhost::LoadedPlugin& plugin)
+    {
+        bool ok = true;
+        auto get = [&](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(reinterpret_cast<void*>(plugin.Export(name)));
+            if (!fn) {
+                std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
+                ok = false;
+            }
+        };
+        get(makeNew, "GeoInst_MakeNew");
+        get(sync, "GeoInst_Sync");
+        get(update, "GeoInst_Update");
+        get(deleteSet, "GeoInst_Delete");
+        get(drawCount, "GeoInst_GetDrawCount");
+        get(setMaxInstanceCount, "GeoInst_SetMaxInstanceCount");
+        get(setInstanceCount, "GeoInst_SetInstanceCount");
+        get(updateInstance, "GeoInst_UpdateInstance");
+        get(setHidden, "GeoInst_SetHidden");
+        get(worldMatrixPtr, "GeoInst_GetWorldMatrixPtr");
+        get(setMesh, "GeoInst_SetMesh");
+        get(setExcluded, "GeoInst_SetExcluded");
+        get(setPosition, "GeoInst_SetPosition");
+        get(setRotation, "GeoInst_SetRotation");
+        get(setScaleUniform, "GeoInst_SetScaleUniform");
+        return ok;
+    }
+};
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Medians of `repeats` runs of `a` and of `b`, run in turns so that both meet the same conditions
+// on a shared machine; one unmeasured run of each first.
+struct PairTimes {
+    double a, b;
+};
+template <typename A, typename B>
+PairTimes MedianSecondsInTurns(int repeats, A a, B b)
+{
+    a();
+    b();
+    std::vector<double> timesA, timesB;
+    for (int i = 0; i < repeats; ++i) {
+        double start = Now();
+        a();
+        timesA.push_back(Now() - start);
+        start = Now();
+        b();
+        timesB.push_back(Now() - start);
+    }
+    std::sort(timesA.begin(), timesA.end());
+    std::sort(timesB.begin(), timesB.end());
+    return {timesA[timesA.size() / 2], timesB[timesB.size() / 2]};
+}
+
+bool MakeEffect(int number, const refhost::EffectDescription& description)
+{
+    std::string error;
+    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), description, &error);
+    if (!effect) {
+        std::fprintf(stderr, "bench: effect %d: %s\n", number, error.c_str());
+        return false;
+    }
+    refhost::AddEffect(number, effect);
+    effect->Release();
+    return true;
+}
+
+refhost::MeshSpec SmallCube()
+{
+    refhost::MeshSpec spec;
+    spec.size = 0.8f;
+    return spec;
+}
+
+// Where the n-th of the drawn cubes stands: a 100 x 100 grid facing the camera.
+D3DXVECTOR3 GridPlace(int n)
+{
+    const int column = (n - 1) % 100, row = (n - 1) / 100;
+    return {(column - 49.5f) * 1.5f, (row - 49.5f) * 1.5f, 150.0f};
+}
+
+// Waits until the device has finished everything queued: reading a pixel back needs it all done.
+void Finish() { refhost::ReadCameraPixel(0, 0, 0); }
+
+struct FrameTimes {
+    double hostThread; // FastSync alone, starting on an idle device: the work of the host's thread
+    double finished;   // FastSync until the frame's pixels can be read back
+};
+
+// Medians over `repeats` frames, after one unmeasured frame.
+FrameTimes MeasureFrames(int repeats)
+{
+    refhost::FastSync();
+    Finish();
+    std::vector<double> hostThread, finished;
+    for (int i = 0; i < repeats; ++i) {
+        const double start = Now();
+        refhost::FastSync();
+        const double submitted = Now();
+        Finish();
+        const double done = Now();
+        hostThread.push_back(submitted - start);
+        finished.push_back(done - start);
+    }
+    std::sort(hostThread.begin(), hostThread.end());
+    std::sort(finished.begin(), finished.end());
+    return {hostThread[hostThread.size() / 2], finished[finished.size() / 2]};
+}
+
+// A set on the cube with `count` instances placed on the grid (positions wrap for large counts),
+// uploaded.
+int MakeFilledSet(const Commands& c, int count)
+{
+    const int set = c.makeNew();
+    c.setMesh(set, kCubeObject, 0);
+    c.setMaxInstanceCount(set, count);
+    c.setInstanceCount(set, count);
+    for (int n = 1; n <= count; ++n) {
+        const D3DXVECTOR3 p = GridPlace((n - 1) % kDrawInstances + 1);
+        c.setPosition(set, n, p.x, p.y, p.z);
+        c.setScaleUniform(set, n, 100.0f);
+        c.updateInstance(set, n);
+    }
+    c.update(set);
+    return set;
+}
+
+void BenchDrawing(const Commands& c)
+{
+    // The instance set, and the same cubes as host objects sharing one effect, which draws with a
+    // World parameter where the instancing effect reads the rows of stream 1.
+    const int set = MakeFilledSet(c, kDrawInstances);
+    for (int n = 1; n <= kDrawInstances; ++n) {
+        const int object = kFirstHostObject + n;
+        refhost::MakeObject(object, SmallCube());
+        const D3DXVECTOR3 p = GridPlace(n);
+        refhost::SetObjectPosition(object, p.x, p.y, p.z);
+        refhost::SetObjectEffect(object, kEffectPlain);
+        refhost::HideObject(object);
+    }
+
+    const FrameTimes instanced = MeasureFrames(9);
+    const int instancedHostDraws = refhost::GetStatistic(5);
+
+    c.setHidden(set, 1);
+    for (int n = 1; n <= kDrawInstances; ++n)
+        refhost::ShowObject(kFirstHostObject + n);
+    const FrameTimes perObject = MeasureFrames(5);
+    const int hostDraws = refhost::GetStatistic(5);
+
+    for (int n = 1; n <= kDrawInstances; ++n)
+        refhost::DeleteObject(kFirstHostObject + n);
+    c.deleteSet(set);
+
+    std::printf("Drawing one frame of %d cubes (12 triangles each); host draw calls: %d with one instance set, "
+                "%d with one draw call per host object\n",
+                kDrawInstances, instancedHostDraws, hostDraws);
+    std::printf("  frame work on the host's thread (FastSync, device idle before it):\n");
+    std::printf("    one instance set:              %9.3f ms\n", instanced.hostThread * 1e3);
+    std::printf("    one draw call per host object: %9.3f ms\n", perObject.hostThread * 1e3);
+    std::printf("    speed-up:                      %9.1fx  (goal >= 20x)\n", perObject.hostThread / instanced.hostThread);
+    std::printf("  finished frame (FastSync until its pixels can be read back; the device rasterises on this CPU):\n");
+    std::printf("    one instance set:              %9.3f ms\n", instanced.finished * 1e3);
+    std::printf("    one draw call per host object: %9.3f ms\n", perObject.finished * 1e3);
+    std::printf("    speed-up:                      %9.1fx\n\n", perObject.finished / instanced.finished);
+}
+
+// GeoInst_Update of `set` against lock + one memcpy + unlock of the bytes it uploads, from the
+// set's own instance data into a write-only default-pool vertex buffer (the kind the set uploads
+// into). Returns the medians and the number of instances uploaded.
+PairTimes UpdateAgainstOneCopy(const Commands& c, int set, int& uploaded)
+{
+    c.update(set);
+    uploaded = c.drawCount(set);
+    const UINT bytes = static_cast<UINT>(uploaded) * 64u;
+    const void* source = reinterpret_cast<const void*>(static_cast<uintptr_t>(c.worldMatrixPtr(set, 1)));
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    if (FAILED(refhost::Device()->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &buffer, nullptr)))
+        return {0.0, 0.0};
+    const PairTimes times = MedianSecondsInTurns(
+        101, [&] { c.update(set); },
+        [&] {
+            void* data = nullptr;
+            if (SUCCEEDED(buffer->Lock(0, bytes, &data, D3DLOCK_DISCARD))) {
+                std::memcpy(data, source, bytes);
+                buffer->Unlock();
+            }
+        });
+    buffer->Release();
+    return times;
+}
+
+void BenchUpload(const Commands& c)
+{
+    const int set = MakeFilledSet(c, kUploadInstances);
+    int drawnAll = 0, drawnExcluded = 0;
+    const PairTimes all = UpdateAgainstOneCopy(c, set, drawnAll);
+    for (int n = 10; n <= kUploadInstances; n += 10)
+        c.setExcluded(set, n, 1);
+    const PairTimes excluded = UpdateAgainstOneCopy(c, set, drawnExcluded);
+    c.deleteSet(set);
+
+    std::printf("GeoInst_Update of %d instances (64 bytes each)\n", kUploadInstances);
+    std::printf("  all drawn (%d):             %9.3f ms, lock + memcpy + unlock of the same bytes %9.3f ms\n",
+                drawnAll, all.a * 1e3, all.b * 1e3);
+    std::printf("    ratio:                       %9.2fx  (goal <= 1.2x)\n", all.a / all.b);
+    std::printf("  every 10th excluded (%d):    %9.3f ms, lock + memcpy + unlock of the same bytes %9.3f ms\n",
+                drawnExcluded, excluded.a * 1e3, excluded.b * 1e3);
+    std::printf("    ratio:                       %9.2fx  (goal <= 2x)\n\n", excluded.a / excluded.b);
+}
+
+volatile float g_sink;
+
+void BenchUpdateInstance(const Commands& c)
+{
+    const int set = MakeFilledSet(c, kUploadInstances);
+    std::vector<float> angles(3 * static_cast<size_t>(kUploadInstances) + 3);
+    for (int n = 1; n <= kUploadInstances; ++n) {
+        float* a = &angles[3 * static_cast<size_t>(n)];
+        a[0] = 10.0f + static_cast<float>(n % 37);
+        a[1] = 20.0f + static_cast<float>(n % 41);
+        a[2] = 30.0f + static_cast<float>(n % 43);
+        c.setRotation(set, n, a[0], a[1], a[2]);
+    }
+
+    // The same pairs the world matrix needs: the angle in radians in single precision, its sine
+    // and cosine rounded to single precision.
+    const PairTimes times = MedianSecondsInTurns(
+        15,
+        [&] {
+            for (int n = 1; n <= kUploadInstances; ++n)
+                c.updateInstance(set, n);
+        },
+        [&] {
+            float sum = 0.0f;
+            for (int n = 1; n <= kUploadInstances; ++n) {
+                const float* a = &angles[3 * static_cast<size_t>(n)];
+                for (int axis = 0; axis < 3; ++axis) {
+                    const float r = a[axis] * 0.0174532924f;
+                    sum += static_cast<float>(std::sin(static_cast<double>(r))) +
+                           static_cast<float>(std::cos(static_cast<double>(r)));
+                }
+            }
+            g_sink = sum;
+        });
+    c.deleteSet(set);
+
+    std::printf("GeoInst_UpdateInstance with three non-zero angles, %d instances\n", kUploadInstances);
+    std::printf("  GeoInst_UpdateInstance:          %9.3f ms, three sin/cos pairs in a plain loop %9.3f ms\n",
+                times.a * 1e3, times.b * 1e3);
+    std::printf("    ratio:                       %9.2fx  (goal <= 3x)\n\n", times.a / times.b);
+}
+
+// Device calls one render-callback run makes for one visible set of `count` instances.
+size_t DeviceCallsPerDrawnSet(const Commands& c, int count)
+{
+    const int set = MakeFilledSet(c, count);
+    ScopedRecordingDevice recorder;
+    for (size_t m = 0; m < kDeviceMethodCount; ++m)
+        recorder->SetLogged(static_cast<DeviceMethod>(m), true);
+    IDirect3DDevice9* real = refhost::RealDevice();
+    refhost::CoreData()->currentCamera = 0;
+    real->BeginScene();
+    c.sync();
+    real->EndScene();
+    const size_t withSet = recorder->Calls().size();
+    c.setHidden(set, 1);
+    recorder->ClearLog();
+    real->BeginScene();
+    c.sync();
+    real->EndScene();
+    const size_t withoutSet = recorder->Calls().size();
+    c.deleteSet(set);
+    return withSet - withoutSet;
+}
+
+void BenchDeviceCalls(const Commands& c)
+{
+    const size_t few = DeviceCallsPerDrawnSet(c, 10);
+    const size_t many = DeviceCallsPerDrawnSet(c, kUploadInstances);
+    std::printf("Device calls per drawn set\n");
+    std::printf("  10 instances: %zu, %d instances: %zu  (must be equal: %s)\n", few, kUploadInstances, many,
+                few == many ? "equal" : "NOT EQUAL");
+}
+
+} // namespace
+
+int main()
+{
+    if (!refhost::Start()) {
+        std::fprintf(stderr, "bench: the reference host could not create its device\n");
+        return 1;
+    }
+    refhost::LoadedPlugin plugin;
+    std::string error;
+    if (!refhost::LoadPlugin("Ryxo.dll", plugin, error)) {
+        std::fprintf(stderr, "bench: %s\n", error.c_str());
+        return 1;
+    }
+    Commands commands;
+    refhost::InstancingEffectOptions instancing;
+    refhost::PlainEffectOptions plain;
+    plain.camera = refhost::CameraMatrices::ViewProjection;
+    bool ready = commands.Load(plugin) &&
+                 MakeEffect(kEffectInstanced, refhost::InstancingEffectDescription(instancing)) &&
+                 MakeEffect(kEffectPlain, refhost::PlainEffectDescription(plain)) &&
+                 refhost::MakeObject(kCubeObject, SmallCube());
+    if (ready) {
+        refhost::SetObjectEffect(kCubeObject, kEffectInstanced);
+        refhost::HideObject(kCubeObject);
+        refhost::SetSyncMask(1);
+        std::printf("Ryxo instancing benchmark: ratios against baselines measured in this run (medians)\n\n");
+        BenchDrawing(commands);
+        BenchUpload(commands);
+        BenchUpdateInstance(commands);
+        BenchDeviceCalls(commands);
+    }
+    refhost::ResetScene();
+    refhost::UnloadPlugin(plugin);
+    refhost::Stop();
+    return ready ? 0 : 1;
+}

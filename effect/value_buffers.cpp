@@ -1,0 +1,7 @@
+#include "value_buffers.h"
+
+EffectValueBuffers& EffectValues()
+{
+    static EffectValueBuffers buffers{};
+    return buffers;
+}

@@ -1,0 +1,81 @@
+#include "geo_inst_draw.h"
+
+#include <algorithm>
+
+#include "draw_effect_matrices.h"
+#include "host_access.h"
+#include "mesh_render_states.h"
+#include "message_box.h"
+#include "plugin_state.h"
+
+namespace {
+
+// Hardware instancing: stream 0 holds the mesh, drawn this many times; stream 1 one element per
+// instance.
+constexpr UINT kIndexedData = D3DSTREAMSOURCE_INDEXEDDATA;          // 0x40000000
+constexpr UINT kOneInstancePerElement = D3DSTREAMSOURCE_INSTANCEDATA | 1u; // 0x80000001
+
+void Check(HRESULT result, const char* failureText)
+{
+    if (FAILED(result))
+        ShowMessage(kDrawErrorTitle, failureText);
+}
+
+// A set that cannot be drawn without reading missing or too little data.
+bool Drawable(const GeoInstRecord& set)
+{
+    const HostMesh* mesh = set.mesh;
+    return mesh->drawBuffer && set.vertexDeclaration && set.instanceBuffer && InstanceBufferHolds(set, set.drawCount);
+}
+
+} // namespace
+
+void BindMeshTextures(const GeoInstRecord& set)
+{
+    const HostMesh* mesh = set.mesh;
+    ID3DXEffect* effect = MeshEffect(mesh);
+    if (!effect || !mesh->textureStages)
+        return;
+    const int count = std::min({static_cast<int>(mesh->textureStageCount), static_cast<int>(set.textureParameterCount),
+                                kMaxTextureParameters});
+    for (int i = 0; i < count; ++i) {
+        if (set.textureParameters[i])
+            effect->SetTexture(set.textureParameters[i], mesh->textureStages[i].texture);
+    }
+}
+
+void GeoInst_Draw(const GeoInstRecord& set)
+{
+    const HostMesh* mesh = set.mesh;
+    ID3DXEffect* effect = MeshEffect(mesh);
+    IDirect3DDevice9* device = HostDevice();
+    const HostCoreData* core = CoreData();
+    if (!effect || !device || !core || !Drawable(set))
+        return;
+    const HostCameraData* camera = HostCamera(core->currentCamera);
+
+    Check(device->SetVertexDeclaration(set.vertexDeclaration), "Failed to set Vertex Declaration");
+    IDirect3DIndexBuffer9* indices = set.sequentialIndexBuffer ? set.sequentialIndexBuffer
+                                                               : mesh->drawBuffer->indexBuffer;
+    Check(device->SetIndices(indices), "Failed to set Index Buffer");
+    Check(device->SetStreamSource(0, mesh->drawBuffer->vertexBuffer, 0, mesh->vertexSize),
+          "Failed to set stream source 0");
+    Check(device->SetStreamSourceFreq(0, kIndexedData | static_cast<UINT>(set.drawCount)),
+          "Failed to set stream source freq 0");
+    Check(device->SetStreamSource(1, set.instanceBuffer, 0, set.stride), "Failed to set stream source 1");
+    Check(device->SetStreamSourceFreq(1, kOneInstancePerElement), "Failed to set stream source freq 1");
+
+    ApplyMeshRenderStates(device, mesh);
+    SetDrawEffectMatrices(device, mesh, camera);
+    BindMeshTextures(set);
+
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    for (UINT pass = 0; pass < passes; ++pass) {
+        effect->BeginPass(pass);
+        Check(device->DrawIndexedPrimitive(mesh->primitiveType, 0, 0, mesh->vertexCount, 0, mesh->primitiveCount),
+              "Failed to draw primitive");
+        effect->EndPass();
+    }
+    effect->End();
+}

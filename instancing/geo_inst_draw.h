@@ -1,0 +1,16 @@
+// Drawing one instance set: the mesh in stream 0 repeated draw-count times, the instance buffer in
+// stream 1 advancing one instance vertex per instance, one DrawIndexedPrimitive per effect pass.
+#pragma once
+
+#include "geo_inst_record.h"
+
+inline constexpr const char* kDrawErrorTitle = "GeoInst_Draw Error";
+
+// Draws `set` for the camera the host is rendering now. A mesh without an effect, and a set whose
+// vertex declaration or instance buffer is missing or too small for its draw count, are skipped
+// without a message: the host calls this for every camera of every frame.
+void GeoInst_Draw(const GeoInstRecord& set);
+
+// Binds the texture of the mesh's i-th texture-stage entry to the effect's i-th texture parameter,
+// for as many as both have.
+void BindMeshTextures(const GeoInstRecord& set);

@@ -1,0 +1,115 @@
+// An instance set: one limb of a host object drawn many times in one indexed draw call. Stream 0
+// is the host mesh, stream 1 the set's instance buffer with one instance vertex per drawn instance
+// (the world matrix rows and/or custom data). The record is plain data; the commands in this
+// folder keep its fields consistent, and the render queue (render_queue.h) owns the records.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include "host_records.h"
+
+inline constexpr int kMaxTextureParameters = 8;
+inline constexpr int kMaxCustomElements = 8;
+inline constexpr int kMaxVertexElements = 64;
+inline constexpr int kWorldMatrixBytes = 64;    // four float4 rows
+inline constexpr int kDefaultStride = kWorldMatrixBytes;
+
+// Per-instance transform values as the script set them; only GeoInst_UpdateInstance turns them
+// into the world matrix held in the instance vertex.
+struct GeoInstTransform {
+    int32_t excluded;   // 0 = drawn; anything else = left out of the upload
+    float position[3];  // x, y, z
+    float angle[3];     // degrees about x, y, z
+    float scale[3];     // factors (the script's percent x 0.01)
+};
+static_assert(sizeof(GeoInstTransform) == 40, "a transform entry is 40 bytes");
+
+// One custom element of the instance vertex: `components` floats at `offset` bytes into the
+// custom data.
+struct CustomElementDescriptor {
+    int32_t components; // 0 to 4
+    int32_t offset;
+};
+
+struct GeoInstRecord {
+    // The bound mesh (GeoInst_SetMesh).
+    int32_t meshObject;
+    int32_t meshLimb;
+    HostMesh* mesh;                     // borrowed from the host; null = no mesh bound
+    int32_t textureParameterCount;      // 0 to 8
+    D3DXHANDLE textureParameters[kMaxTextureParameters]; // the effect's texture parameters, in order
+
+    // Layout of the instance vertex.
+    int32_t customElementsEnabled;      // a custom layout was declared and finished
+    int32_t customDataOffset;           // where custom data starts in an instance vertex
+    int32_t worldMatrixEnabled;         // the instance vertex begins with the four matrix rows
+    int32_t customElementCount;         // 0 to 8
+    CustomElementDescriptor customElements[kMaxCustomElements]; // element k is entry k - 1
+    int32_t customDataSize;             // sum of 4 x components
+    D3DVERTEXELEMENT9 vertexElements[kMaxVertexElements]; // both streams, D3DDECL_END-terminated
+    IDirect3DVertexDeclaration9* vertexDeclaration;       // one reference held
+    int32_t stride;                     // bytes of one instance vertex
+
+    // Instances.
+    int32_t maxInstanceCount;           // room for instances 1 to max; at least 1 once set
+    int32_t instanceCount;              // instances in use, 0 to max
+    int32_t drawCount;                  // instances in the instance buffer = instances drawn
+    int32_t drawCountValid;             // the draw count belongs to the current instance count
+    uint32_t cameraMask;                // bit n: draw for host camera n (mod 32)
+    int32_t hidden;                     // non-zero = not drawn
+
+    // Storage. Entry 0 of both heap blocks is unused: instance n sits at index n.
+    GeoInstTransform* transforms;       // (max + 1) entries, owned
+    std::byte* instanceData;            // (max + 1) x stride bytes, owned
+    IDirect3DVertexBuffer9* instanceBuffer;        // stream 1, one reference held
+    IDirect3DIndexBuffer9* sequentialIndexBuffer;  // 0..n-1 for meshes drawn without indices
+    int32_t renderPriority;             // sort key of GeoInst_SortRenderQueue, larger first
+
+    // Sizes of what the storage holds now. The layout fields above may change without the storage
+    // being remade (while a custom layout is being declared), so every access to instance data or
+    // the instance buffer is bounded by these, never by max x stride alone.
+    uint32_t instanceDataBytes;
+    uint32_t instanceBufferBytes;
+    // Set once an excluded flag other than 0 or 1 was stored: the draw count may then drift from
+    // the number of drawn instances, and the upload locks for the worst case.
+    int32_t unusualExclusionFlags;
+    // How many of instances 1 to max carry a non-zero excluded flag. While it is 0 the upload is
+    // one block copy, with no scan of the flags.
+    int32_t excludedInstances;
+};
+
+// Counts the non-zero excluded flags of instances 1 to max; used after the transform array has
+// been remade.
+inline int32_t CountExcludedInstances(const GeoInstRecord& set)
+{
+    int32_t excluded = 0;
+    for (int n = 1; set.transforms && n <= set.maxInstanceCount; ++n)
+        excluded += set.transforms[n].excluded != 0;
+    return excluded;
+}
+
+// The instance vertex of instance n (no check).
+inline std::byte* InstanceVertex(const GeoInstRecord& set, int n)
+{
+    return set.instanceData + static_cast<size_t>(n) * static_cast<uint32_t>(set.stride);
+}
+
+// True when `bytes` bytes at `offset` inside instance n's vertex lie inside the instance data.
+inline bool InstanceBytesExist(const GeoInstRecord& set, int n, uint32_t offset, uint32_t bytes)
+{
+    uint64_t end = static_cast<uint64_t>(static_cast<uint32_t>(n)) * static_cast<uint32_t>(set.stride) +
+                   offset + bytes;
+    return end <= set.instanceDataBytes;
+}
+
+// True when the instance buffer holds `count` instance vertices at the current stride, so a draw
+// of `count` instances reads only bytes the buffer has.
+inline bool InstanceBufferHolds(const GeoInstRecord& set, int count)
+{
+    return static_cast<uint64_t>(static_cast<uint32_t>(count)) * static_cast<uint32_t>(set.stride) <=
+           set.instanceBufferBytes;
+}

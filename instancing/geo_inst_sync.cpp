@@ -1,0 +1,27 @@
+#include "geo_inst_sync.h"
+
+#include "geo_inst_draw.h"
+#include "host_access.h"
+#include "plugin_state.h"
+#include "render_queue.h"
+
+extern "C" int __cdecl GeoInst_Sync()
+{
+    IDirect3DDevice9* device = HostDevice();
+    if (!device)
+        return 0;
+    if (const HostCoreData* core = CoreData()) {
+        // Camera n is bit n of the mask, counted modulo 32.
+        const uint32_t cameraBit = 1u << (static_cast<uint32_t>(core->currentCamera) & 31u);
+        for (const GeoInstRecord& set : LiveInstanceSets()) {
+            if ((set.cameraMask & cameraBit) && set.hidden == 0 && set.mesh && set.drawCount > 0)
+                GeoInst_Draw(set);
+        }
+    }
+    // Leave the device as the host expects it after the queue: no instance stream, no instancing
+    // frequencies.
+    device->SetStreamSource(1, nullptr, 0, 0);
+    device->SetStreamSourceFreq(0, 1);
+    device->SetStreamSourceFreq(1, 1);
+    return 0;
+}

@@ -1,0 +1,7 @@
+// The render callback the host calls while it renders each camera; registered with the host's
+// render list by the first GeoInst_MakeNew.
+#pragma once
+
+inline constexpr int kGeoInstSyncOrder = 7500;
+
+extern "C" int __cdecl GeoInst_Sync();

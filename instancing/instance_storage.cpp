@@ -1,0 +1,151 @@
+#include "instance_storage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "host_access.h"
+#include "message_box.h"
+
+namespace {
+
+constexpr const char* kStorageTitle = "GeoInst_SetMaxInstanceCount Error";
+
+// A block of `newBytes` holding the first bytes of `old` (up to `oldBytes`) and zeros after them,
+// or null when it cannot be allocated. `old` is left alone.
+void* ResizedCopy(const void* old, uint32_t oldBytes, uint32_t newBytes)
+{
+    void* block = std::malloc(newBytes ? newBytes : 1);
+    if (!block)
+        return nullptr;
+    uint32_t kept = old ? std::min(oldBytes, newBytes) : 0;
+    if (kept)
+        std::memcpy(block, old, kept);
+    std::memset(static_cast<std::byte*>(block) + kept, 0, newBytes - kept);
+    return block;
+}
+
+} // namespace
+
+std::optional<StorageSizes> StorageSizesFor(int maxInstanceCount, int stride)
+{
+    const uint64_t m = static_cast<uint32_t>(maxInstanceCount);
+    const uint64_t s = static_cast<uint32_t>(stride);
+    const uint64_t limit = std::numeric_limits<uint32_t>::max();
+    uint64_t transformBytes = (m + 1) * sizeof(GeoInstTransform);
+    uint64_t dataBytes = (m + 1) * s;
+    if (transformBytes > limit || dataBytes > limit)
+        return std::nullopt;
+    return StorageSizes{static_cast<uint32_t>(transformBytes), static_cast<uint32_t>(dataBytes),
+                        static_cast<uint32_t>(m * s)};
+}
+
+void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
+{
+    const int m = maxInstanceCount < 1 ? 1 : maxInstanceCount;
+
+    // The stride of the layout the storage is made for.
+    int worldMatrixEnabled = 1;
+    int customDataOffset = 0;
+    int stride = kDefaultStride;
+    if (set.customElementsEnabled) {
+        worldMatrixEnabled = set.worldMatrixEnabled;
+        customDataOffset = kWorldMatrixBytes * set.worldMatrixEnabled;
+        stride = customDataOffset + set.customDataSize;
+    }
+
+    std::optional<StorageSizes> sizes = StorageSizesFor(m, stride);
+    if (!sizes) {
+        char text[160];
+        std::snprintf(text, sizeof(text),
+                      "A max instance count of %d with %d bytes per instance needs more memory than can be addressed",
+                      m, stride);
+        ShowMessage(kStorageTitle, text);
+        return;
+    }
+    // Both blocks are made before anything changes, so a failure leaves the set as it was.
+    const uint32_t oldTransformBytes =
+        set.transforms ? static_cast<uint32_t>(set.maxInstanceCount + 1) * sizeof(GeoInstTransform) : 0;
+    void* transforms = ResizedCopy(set.transforms, oldTransformBytes, sizes->transformBytes);
+    void* instanceData = transforms ? ResizedCopy(set.instanceData, set.instanceDataBytes, sizes->instanceDataBytes)
+                                    : nullptr;
+    if (!transforms || !instanceData) {
+        std::free(transforms);
+        char text[160];
+        std::snprintf(text, sizeof(text), "Not enough memory for %d instances of %d bytes", m, stride);
+        ShowMessage(kStorageTitle, text);
+        return;
+    }
+
+    std::free(set.transforms);
+    std::free(set.instanceData);
+    set.transforms = static_cast<GeoInstTransform*>(transforms);
+    set.instanceData = static_cast<std::byte*>(instanceData);
+    set.instanceDataBytes = sizes->instanceDataBytes;
+    set.maxInstanceCount = m;
+    set.excludedInstances = CountExcludedInstances(set);
+    set.worldMatrixEnabled = worldMatrixEnabled;
+    set.customDataOffset = customDataOffset;
+    set.stride = stride;
+
+    // Uploads and draws never reach beyond the max: a lowered max takes the counts with it. The
+    // draw count no longer matches the instance count, so exclusions stop adjusting it.
+    if (set.instanceCount > m) {
+        set.instanceCount = m;
+        set.drawCountValid = 0;
+    }
+    if (set.drawCount > m)
+        set.drawCount = m;
+
+    if (set.instanceBuffer) {
+        set.instanceBuffer->Release();
+        set.instanceBuffer = nullptr;
+    }
+    set.instanceBufferBytes = 0;
+    IDirect3DDevice9* device = HostDevice();
+    if (!device || FAILED(device->CreateVertexBuffer(sizes->instanceBufferBytes, D3DUSAGE_WRITEONLY, 0,
+                                                     D3DPOOL_DEFAULT, &set.instanceBuffer, nullptr))) {
+        set.instanceBuffer = nullptr;
+        ShowMessage("Failed To Create Instance Vertex Buffer!", "Failed To create Instance Vertex buffer!");
+        return;
+    }
+    set.instanceBufferBytes = sizes->instanceBufferBytes;
+}
+
+uint64_t SequentialIndexBytes(uint32_t vertexCount)
+{
+    return static_cast<uint64_t>(vertexCount) * (vertexCount <= kSixteenBitIndexLimit ? 2 : 4);
+}
+
+IDirect3DIndexBuffer9* CreateSequentialIndexBuffer(IDirect3DDevice9* device, int vertexCount)
+{
+    const uint64_t bytes = vertexCount > 0 ? SequentialIndexBytes(static_cast<uint32_t>(vertexCount)) : 0;
+    const bool sixteenBit = vertexCount <= static_cast<int>(kSixteenBitIndexLimit);
+    IDirect3DIndexBuffer9* buffer = nullptr;
+    if (!device || bytes == 0 || bytes > std::numeric_limits<UINT>::max() ||
+        FAILED(device->CreateIndexBuffer(static_cast<UINT>(bytes), D3DUSAGE_WRITEONLY,
+                                         sixteenBit ? D3DFMT_INDEX16 : D3DFMT_INDEX32, D3DPOOL_DEFAULT, &buffer,
+                                         nullptr))) {
+        ShowMessage("ERROR", "Failed To Create Sequential Index Buffer");
+        return nullptr;
+    }
+    void* indices = nullptr;
+    if (FAILED(buffer->Lock(0, 0, &indices, 0)) || !indices) {
+        buffer->Release();
+        ShowMessage("ERROR", "Failed To Fill Sequential Index Buffer");
+        return nullptr;
+    }
+    if (sixteenBit) {
+        auto* out = static_cast<uint16_t*>(indices);
+        for (int i = 0; i < vertexCount; ++i)
+            out[i] = static_cast<uint16_t>(i);
+    } else {
+        auto* out = static_cast<uint32_t*>(indices);
+        for (int i = 0; i < vertexCount; ++i)
+            out[i] = static_cast<uint32_t>(i);
+    }
+    buffer->Unlock();
+    return buffer;
+}

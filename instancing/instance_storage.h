@@ -1,0 +1,34 @@
+// Per-instance storage of a set: the transform array and instance data on the heap, the instance
+// buffer on the device; and the sequential index buffer that lets meshes without indices be drawn
+// with an indexed draw call.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "geo_inst_record.h"
+
+inline constexpr uint32_t kSixteenBitIndexLimit = 65535;
+
+struct StorageSizes {
+    uint32_t transformBytes;      // (m + 1) x 40
+    uint32_t instanceDataBytes;   // (m + 1) x stride
+    uint32_t instanceBufferBytes; // m x stride
+};
+
+// The sizes for max instance count m (at least 1) and the stride, or nothing when one of them
+// does not fit in 32 bits.
+std::optional<StorageSizes> StorageSizesFor(int maxInstanceCount, int stride);
+
+// Gives the set room for m instances (m below 1 counts as 1), with the stride of its layout; the
+// body of GeoInst_SetMaxInstanceCount. Heap blocks keep their bytes and zero-fill what they gain.
+// Sizes beyond 32 bits or a failed allocation are refused with a message and leave the set as it
+// was. A failed instance buffer leaves the set with its new storage and no buffer.
+void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount);
+
+// Bytes of the sequential index buffer for n vertices: 2 per index up to 65535 vertices, else 4.
+uint64_t SequentialIndexBytes(uint32_t vertexCount);
+
+// Makes a write-only index buffer holding 0, 1, ..., n - 1, or null (after a message) when it
+// cannot be made or filled.
+IDirect3DIndexBuffer9* CreateSequentialIndexBuffer(IDirect3DDevice9* device, int vertexCount);

@@ -1,0 +1,113 @@
+// Binding an instance set to one limb of a host object, sizing its storage, and the device check.
+#include <cstdio>
+
+#include "command_set.h"
+#include "exports.h"
+#include "host_access.h"
+#include "instance_declaration.h"
+#include "instance_storage.h"
+#include "message_box.h"
+
+namespace {
+
+struct TextureParameters {
+    int count = 0;
+    D3DXHANDLE handles[kMaxTextureParameters] = {};
+};
+
+// The effect's top-level parameters of type D3DXPT_TEXTURE, in declaration order; the mesh's
+// texture stages are bound to them in that order when drawing. Room for eight: further ones are
+// not collected.
+TextureParameters CollectTextureParameters(const HostEffect& record, ID3DXEffect* effect)
+{
+    TextureParameters found;
+    const UINT parameterCount = record.description.Parameters;
+    for (UINT p = 0; p < parameterCount && found.count < kMaxTextureParameters; ++p) {
+        D3DXHANDLE handle = effect->GetParameter(nullptr, p);
+        if (!handle)
+            continue;
+        D3DXPARAMETER_DESC description{};
+        if (SUCCEEDED(effect->GetParameterDesc(handle, &description)) && description.Type == D3DXPT_TEXTURE)
+            found.handles[found.count++] = handle;
+    }
+    return found;
+}
+
+// The mesh of the object's limb, or null after a message naming what is missing.
+HostMesh* LimbMeshOrMessage(int object, int limb)
+{
+    char text[128];
+    sObject* record = HostObject(object);
+    if (!record) {
+        std::snprintf(text, sizeof(text), "Object %d does not exist", object);
+        ShowMessage("ERROR", text);
+        return nullptr;
+    }
+    HostMesh* mesh = HostLimbMesh(object, limb);
+    if (!mesh) {
+        std::snprintf(text, sizeof(text), "Object %d has no limb %d", object, limb);
+        ShowMessage("ERROR", text);
+    }
+    return mesh;
+}
+
+} // namespace
+
+RYXO_COMMAND GeoInst_SetMesh(int handle, int object, int limb)
+{
+    GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_SetMesh"));
+    if (!set)
+        return 1;
+    HostMesh* mesh = LimbMeshOrMessage(object, limb);
+    if (!mesh)
+        return 1;
+    ID3DXEffect* effect = MeshEffect(mesh);
+    if (!effect) {
+        ShowMessage("ERROR", "Object Must Have An Effect Applied Before Setting up Hardware Instancing");
+        return 1;
+    }
+    if (!mesh->drawBuffer || !mesh->drawBuffer->vertexBuffer) {
+        ShowMessage("ERROR", "It appears that dbpro has not yet generated this object's vertex buffer");
+        return 1;
+    }
+    TextureParameters textures = CollectTextureParameters(*mesh->effect, effect);
+
+    // Meshes the host draws without indices get indices 0..n-1, so every set draws indexed. The
+    // new buffer is made before anything changes: when it fails the set keeps its old binding.
+    IDirect3DIndexBuffer9* sequential = nullptr;
+    if (mesh->indexCount == 0) {
+        sequential = CreateSequentialIndexBuffer(HostDevice(), mesh->drawBuffer->vertexCount);
+        if (!sequential)
+            return 1;
+    }
+    if (set->sequentialIndexBuffer)
+        set->sequentialIndexBuffer->Release();
+    set->sequentialIndexBuffer = sequential;
+
+    set->textureParameterCount = textures.count;
+    for (int i = 0; i < kMaxTextureParameters; ++i)
+        set->textureParameters[i] = textures.handles[i];
+    set->meshObject = object;
+    set->meshLimb = limb;
+    set->mesh = mesh;
+    BuildInstanceDeclaration(*set);
+    return 0;
+}
+
+RYXO_COMMAND GeoInst_SetMaxInstanceCount(int handle, int count)
+{
+    GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_SetMaxInstanceCount"));
+    if (!set)
+        return 1;
+    ResizeInstanceStorage(*set, count);
+    return 0;
+}
+
+RYXO_COMMAND GeoInst_CheckDeviceSupport()
+{
+    IDirect3DDevice9* device = HostDevice();
+    D3DCAPS9 caps{};
+    if (!device || FAILED(device->GetDeviceCaps(&caps)))
+        return 0;
+    return caps.MaxStreams > 1 ? 1 : 0;
+}

@@ -1,0 +1,149 @@
+#include "render_queue.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+namespace {
+
+struct RenderQueue {
+    InstanceSetList sets;
+    // Record address -> its place in `sets`, so a handle is checked and found in one lookup.
+    std::unordered_map<uintptr_t, InstanceSetList::iterator> byAddress;
+    // The last set found: scripts call per-instance commands on one set many times in a row.
+    uintptr_t lastAddress = 0;
+    GeoInstRecord* lastSet = nullptr;
+    bool renderListRegistered = false;
+};
+
+RenderQueue& Queue()
+{
+    static RenderQueue queue;
+    return queue;
+}
+
+uintptr_t AddressOf(const GeoInstRecord& set) { return reinterpret_cast<uintptr_t>(&set); }
+
+template <typename T>
+void Release(T*& object)
+{
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+void FreeHeapBlocks(GeoInstRecord& set)
+{
+    std::free(set.transforms);
+    set.transforms = nullptr;
+    std::free(set.instanceData);
+    set.instanceData = nullptr;
+    set.instanceDataBytes = 0;
+}
+
+void ForgetLastFound(RenderQueue& queue)
+{
+    queue.lastAddress = 0;
+    queue.lastSet = nullptr;
+}
+
+} // namespace
+
+const InstanceSetList& LiveInstanceSets() { return Queue().sets; }
+
+GeoInstRecord* FindInstanceSet(int handle)
+{
+    RenderQueue& queue = Queue();
+    uintptr_t address = static_cast<uint32_t>(handle);
+    if (address == queue.lastAddress && queue.lastSet)
+        return queue.lastSet;
+    auto found = queue.byAddress.find(address);
+    if (found == queue.byAddress.end())
+        return nullptr;
+    queue.lastAddress = address;
+    queue.lastSet = &*found->second;
+    return queue.lastSet;
+}
+
+int HandleOf(const GeoInstRecord& set) { return static_cast<int>(AddressOf(set)); }
+
+GeoInstRecord& AppendInstanceSet()
+{
+    RenderQueue& queue = Queue();
+    GeoInstRecord fresh;
+    std::memset(&fresh, 0, sizeof(fresh));
+    fresh.cameraMask = 0xFFFFFFFFu;
+    fresh.customElementsEnabled = 0;
+    fresh.worldMatrixEnabled = 1;
+    auto place = queue.sets.insert(queue.sets.end(), fresh);
+    queue.byAddress.emplace(AddressOf(*place), place);
+    return *place;
+}
+
+void RemoveInstanceSet(GeoInstRecord& set)
+{
+    RenderQueue& queue = Queue();
+    auto found = queue.byAddress.find(AddressOf(set));
+    if (found == queue.byAddress.end())
+        return;
+    if (queue.lastSet == &set)
+        ForgetLastFound(queue);
+    InstanceSetList::iterator place = found->second;
+    queue.byAddress.erase(found);
+    queue.sets.erase(place);
+}
+
+int RenderIndexOf(const GeoInstRecord& set)
+{
+    int index = 0;
+    for (const GeoInstRecord& other : Queue().sets) {
+        if (&other == &set)
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+void SortRenderQueueByPriority()
+{
+    // std::list::sort is a stable merge sort that relinks nodes: records keep their addresses, so
+    // handles and the address index stay valid.
+    Queue().sets.sort([](const GeoInstRecord& a, const GeoInstRecord& b) {
+        return a.renderPriority > b.renderPriority;
+    });
+}
+
+void ReleaseInstanceSetResources(GeoInstRecord& set)
+{
+    Release(set.sequentialIndexBuffer);
+    Release(set.vertexDeclaration);
+    FreeHeapBlocks(set);
+    Release(set.instanceBuffer);
+    set.instanceBufferBytes = 0;
+}
+
+void ReleaseAllInstanceSets()
+{
+    RenderQueue& queue = Queue();
+    for (GeoInstRecord& set : queue.sets)
+        ReleaseInstanceSetResources(set);
+    queue.sets.clear();
+    queue.byAddress.clear();
+    ForgetLastFound(queue);
+}
+
+void ForgetAllInstanceSets()
+{
+    RenderQueue& queue = Queue();
+    for (GeoInstRecord& set : queue.sets)
+        FreeHeapBlocks(set);
+    queue.sets.clear();
+    queue.byAddress.clear();
+    ForgetLastFound(queue);
+    queue.renderListRegistered = false;
+}
+
+bool RenderListRegistered() { return Queue().renderListRegistered; }
+
+void MarkRenderListRegistered() { Queue().renderListRegistered = true; }

@@ -1,0 +1,96 @@
+// The reference host's own effects. D3DX cannot compile effect files here, so the host describes an
+// effect as data (parameters, techniques, passes of HLSL vertex and pixel shaders) and implements
+// ID3DXEffect over it: parameters keep their values the way D3DX does, and BeginPass sets the pass's
+// shaders and uploads the parameters to the registers the shaders' constant tables name.
+//
+// How parameters reach the shaders:
+// - a shader constant receives the top-level parameter with the same name (case-sensitive);
+// - a sampler constant receives the texture parameter named by a sampler binding of the description,
+//   or, without one, the texture parameter with the sampler's own name;
+// - an assembly shader's registers receive the parameters its pass lists for them.
+// Matrices are row-major parameters (class D3DXPC_MATRIX_ROWS): SetMatrix(M) makes `mul(v, M)` in
+// the shader compute v x M, whatever packing the shader constant uses.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <d3dx9.h>
+
+#include "ref_host.h"
+
+namespace refhost {
+
+enum class EffectParameterKind {
+    Bool,    // BOOL scalar
+    Int,     // INT scalar
+    Float,   // FLOAT scalar
+    Vector,  // float4
+    Matrix,  // float4x4
+    Texture, // texture (object)
+    String,  // string (object, never an array)
+};
+
+struct EffectParameter {
+    std::string name;
+    std::string semantic; // empty = none
+    EffectParameterKind kind = EffectParameterKind::Float;
+    unsigned elements = 0; // 0 = a single value, otherwise an array of that many
+    // Initial value in storage order (vector components, matrix rows first, array elements one
+    // after another); bool and int values are given as floats. Missing values are zero.
+    std::vector<float> initial;
+    std::string initialString; // for String parameters
+};
+
+struct EffectRenderState {
+    D3DRENDERSTATETYPE state;
+    DWORD value;
+};
+
+// Where a parameter goes in a shader written in assembly, which has no constant table to say so.
+// Float registers take matrices by columns (for m4x4 and dp4 against c[n]..c[n+3]), vectors and
+// scalars one register per element; a sampler register takes a texture parameter.
+struct EffectRegister {
+    std::string parameter;
+    D3DXREGISTER_SET set;
+    UINT index;
+};
+
+struct EffectPass {
+    std::string name;
+    // HLSL with entry point "main", compiled as vs_3_0 / ps_3_0; or assembly, when the text starts
+    // with its version ("vs_3_0", "ps_3_0"). The HLSL compiler here has no texture sampling, so a
+    // pixel shader that samples is written in assembly.
+    std::string vertexShader;
+    std::string pixelShader;
+    std::vector<EffectRenderState> renderStates; // set by BeginPass, saved and restored by Begin/End
+    std::vector<EffectRegister> vertexRegisters; // parameters of an assembly vertex shader
+    std::vector<EffectRegister> pixelRegisters;  // parameters of an assembly pixel shader
+};
+
+struct EffectTechnique {
+    std::string name;
+    std::vector<EffectPass> passes;
+};
+
+// Binds a sampler constant of the shaders to a texture parameter, with optional sampler states.
+struct EffectSamplerBinding {
+    std::string sampler;
+    std::string texture;
+    std::vector<std::pair<D3DSAMPLERSTATETYPE, DWORD>> states;
+};
+
+struct EffectDescription {
+    std::vector<EffectParameter> parameters;
+    std::vector<EffectTechnique> techniques; // the first is current after creation
+    std::vector<EffectSamplerBinding> samplers;
+};
+
+// Compiles every pass and makes the effect (reference count 1; it holds a reference on the device).
+// Null, with the reason in `error` when given, when a shader does not compile or the description
+// is unusable (no technique, a duplicate parameter name, a string array).
+REFHOST_API ID3DXEffect* CreateHostEffect(IDirect3DDevice9* device, const EffectDescription& description,
+                                          std::string* error = nullptr);
+
+} // namespace refhost

@@ -1,0 +1,75 @@
+#include "draw_fixture.h"
+
+#include <string>
+
+#include "instancing/render_queue.h"
+#include "instancing_commands.h"
+#include "plugin_state.h"
+
+extern "C" void __cdecl ReceiveCoreDataPtr(void*);
+
+void DrawTest::SetUpTestSuite() { ASSERT_TRUE(refhost::Start()) << "the reference host could not create its device"; }
+
+void DrawTest::SetUp()
+{
+    refhost::ResetScene();
+    StartUp(nullptr);
+    ReceiveCoreDataPtr(refhost::CoreData());
+    ASSERT_TRUE(messages_.Take().empty()) << "binding to the reference host failed";
+    recorder_ = std::make_unique<ScopedRecordingDevice>();
+    ASSERT_NE(recorder_->Get(), nullptr);
+}
+
+void DrawTest::TearDown()
+{
+    ReleaseAllInstanceSets();
+    recorder_.reset();
+    ::TearDown(false);
+    refhost::ResetScene();
+}
+
+HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& description)
+{
+    std::string error;
+    // Made on the real device: the effect's own calls stay out of the log.
+    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), description, &error);
+    EXPECT_NE(effect, nullptr) << error;
+    if (!effect)
+        return nullptr;
+    HostEffect* record = refhost::AddEffect(number, effect);
+    effect->Release();
+    return record;
+}
+
+void DrawTest::MakeObject(int object, int effect, refhost::MeshSpec spec)
+{
+    if (spec.size == 1.0f)
+        spec.size = 2.0f;
+    ASSERT_TRUE(refhost::MakeObject(object, spec));
+    refhost::SetObjectEffect(object, effect);
+}
+
+int DrawTest::MakeSet(int object, int count)
+{
+    int handle = GeoInst_MakeNew();
+    GeoInst_SetMesh(handle, object, 0);
+    GeoInst_SetMaxInstanceCount(handle, count > 0 ? count : 1);
+    GeoInst_SetInstanceCount(handle, count);
+    for (int n = 1; n <= count; ++n) {
+        GeoInst_SetPosition(handle, n, static_cast<float>(n), 0.0f, 10.0f);
+        GeoInst_SetScaleUniform(handle, n, 100.0f);
+        GeoInst_UpdateInstance(handle, n);
+    }
+    GeoInst_Update(handle);
+    return handle;
+}
+
+void DrawTest::SyncCamera(int camera)
+{
+    IDirect3DDevice9* real = refhost::RealDevice();
+    refhost::CoreData()->currentCamera = camera;
+    Device().ClearLog();
+    real->BeginScene();
+    GeoInst_Sync();
+    real->EndScene();
+}

@@ -1,0 +1,86 @@
+#include "effect_fixture.h"
+
+#include <sstream>
+#include <string>
+
+#include "effect_library.h"
+#include "ref_host.h"
+
+namespace {
+
+refhost::EffectDescription TestEffect()
+{
+    refhost::EffectDescription d = refhost::ParameterZooDescription();
+    refhost::EffectParameter lights;
+    lights.name = "Lights";
+    lights.kind = refhost::EffectParameterKind::Vector;
+    lights.elements = 240;
+    d.parameters.push_back(lights);
+    return d;
+}
+
+} // namespace
+
+void EffectCommandTest::SetUp()
+{
+    RyxoDllTest::SetUp();
+    if (HasFatalFailure())
+        return;
+    refhost::ResetScene();
+    std::string error;
+    fx_ = refhost::CreateHostEffect(refhost::Device(), TestEffect(), &error);
+    ASSERT_NE(fx_, nullptr) << error;
+    refhost::MeshSpec spec;
+    spec.limbs = 2;
+    ASSERT_TRUE(refhost::MakeObject(kObject, spec));
+    ASSERT_NE(refhost::AddEffect(kEffectNumber, fx_), nullptr);
+    refhost::SetObjectEffect(kObject, kEffectNumber);
+    effect_ = Call("Object_GetShaderPtr", kObject, 0);
+    ASSERT_EQ(effect_, Address(fx_)) << "Object_GetShaderPtr must give the effect of the object's limb";
+}
+
+void EffectCommandTest::TearDown()
+{
+    refhost::ResetScene();
+    if (fx_)
+        fx_->Release();
+    RyxoDllTest::TearDown();
+}
+
+D3DXMATRIX CountingMatrix(float first)
+{
+    D3DXMATRIX m;
+    for (int i = 0; i < 16; ++i)
+        m.m[i / 4][i % 4] = first + float(i);
+    return m;
+}
+
+D3DXMATRIX Transposed(const D3DXMATRIX& m)
+{
+    D3DXMATRIX t;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            t.m[r][c] = m.m[c][r];
+    return t;
+}
+
+::testing::AssertionResult SameMatrix(const D3DXMATRIX& expected, const D3DXMATRIX& actual)
+{
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            if (expected.m[r][c] != actual.m[r][c]) {
+                std::ostringstream why;
+                why << "_" << r + 1 << c + 1 << ": expected " << expected.m[r][c] << ", saw " << actual.m[r][c];
+                return ::testing::AssertionFailure() << why.str();
+            }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SameVector(const D3DXVECTOR4& expected, const D3DXVECTOR4& actual)
+{
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected (" << expected.x << ", " << expected.y << ", " << expected.z
+                                         << ", " << expected.w << "), saw (" << actual.x << ", " << actual.y << ", "
+                                         << actual.z << ", " << actual.w << ")";
+}

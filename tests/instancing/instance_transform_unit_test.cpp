@@ -1,0 +1,260 @@
+// Per-instance transforms, the world matrix built from them, and custom data.
+#include <cmath>
+
+#include "instancing/instance_transform.h"
+#include "instancing_commands.h"
+#include "unit_fixture.h"
+
+namespace {
+
+using TransformTest = InstancingUnitTest;
+
+const D3DXMATRIX& MatrixOf(int set, int n)
+{
+    return *reinterpret_cast<const D3DXMATRIX*>(static_cast<uintptr_t>(GeoInst_GetWorldMatrixPtr(set, n)));
+}
+
+// The rotation's sine and cosine exactly as the matrix builder must round them.
+float Sin(float degrees) { return static_cast<float>(std::sin(static_cast<double>(degrees * 0.0174532924f))); }
+float Cos(float degrees) { return static_cast<float>(std::cos(static_cast<double>(degrees * 0.0174532924f))); }
+
+void ExpectMatrix(const D3DXMATRIX& actual, const float (&expected)[16], float tolerance = 0.0f)
+{
+    for (int i = 0; i < 16; ++i) {
+        if (tolerance == 0.0f)
+            EXPECT_EQ(actual.m[i / 4][i % 4], expected[i]) << "_" << i / 4 + 1 << i % 4 + 1;
+        else
+            EXPECT_NEAR(actual.m[i / 4][i % 4], expected[i], tolerance) << "_" << i / 4 + 1 << i % 4 + 1;
+    }
+}
+
+TEST_F(TransformTest, ScaleIsStoredAsAFactorAndReadAsPercent)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 3);
+    EXPECT_EQ(GeoInst_SetScale(set, 2, 100, 50, 200), 0);
+    const GeoInstTransform& t = Set(set).transforms[2];
+    EXPECT_EQ(t.scale[0], 1.0f);
+    EXPECT_EQ(t.scale[1], 0.5f);
+    EXPECT_EQ(t.scale[2], 2.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetScaleY(set, 2)), 50.0f);
+    EXPECT_EQ(GeoInst_SetScaleUniform(set, 3, 150), 0);
+    const GeoInstTransform& u = Set(set).transforms[3];
+    EXPECT_EQ(u.scale[0], 150.0f * 0.01f);
+    EXPECT_EQ(u.scale[1], u.scale[0]);
+    EXPECT_EQ(u.scale[2], u.scale[0]);
+    EXPECT_EQ(AsFloat(GeoInst_GetScaleZ(set, 3)), 150.0f * 0.01f * 100.0f);
+
+    GeoInst_SetPosition(set, 1, 1.5f, -2.0f, 3.25f);
+    GeoInst_SetRotation(set, 1, 10.0f, 20.0f, -30.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetPositionX(set, 1)), 1.5f);
+    EXPECT_EQ(AsFloat(GeoInst_GetPositionY(set, 1)), -2.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetPositionZ(set, 1)), 3.25f);
+    EXPECT_EQ(AsFloat(GeoInst_GetAngleX(set, 1)), 10.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetAngleY(set, 1)), 20.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetAngleZ(set, 1)), -30.0f);
+}
+
+TEST_F(TransformTest, InstanceNumbersOutsideOneToMaxFailEveryCheck)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 4);
+    GeoInst_DeclareCustomElements(set, 1);
+    GeoInst_AddCustomElement(set, 4);
+    GeoInst_FinishCustomElements(set);
+    float source[16] = {};
+    for (int n : {0, 5}) {
+        EXPECT_EQ(GeoInst_SetPosition(set, n, 1, 2, 3), 1);
+        EXPECT_EQ(GeoInst_SetRotation(set, n, 1, 2, 3), 1);
+        EXPECT_EQ(GeoInst_SetScale(set, n, 1, 2, 3), 1);
+        EXPECT_EQ(GeoInst_SetScaleUniform(set, n, 1), 1);
+        EXPECT_EQ(AsFloat(GeoInst_GetAngleY(set, n)), 0.0f);
+        EXPECT_EQ(GeoInst_UpdateInstance(set, n), 1);
+        EXPECT_EQ(GeoInst_GetWorldMatrixPtr(set, n), 0);
+        EXPECT_EQ(GeoInst_SetWorldMatrixPtr(set, n, AddressOf(source)), 1);
+        EXPECT_EQ(GeoInst_SetCustomData4(set, n, 1, 1, 2, 3, 4), 1);
+        EXPECT_EQ(AsFloat(GeoInst_GetCustomDataX(set, n, 1)), 0.0f);
+        EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 1, 0), 0);
+        EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 1, AddressOf(source)), 1);
+    }
+    EXPECT_TRUE(messages_.Take().empty());
+}
+
+TEST_F(TransformTest, NoRotationGivesScaleThenTranslation)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 2);
+    GeoInst_SetPosition(set, 1, 10, 20, 30);
+    GeoInst_SetScaleUniform(set, 1, 100);
+    ASSERT_EQ(GeoInst_UpdateInstance(set, 1), 0);
+    ExpectMatrix(MatrixOf(set, 1), {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 30, 1});
+
+    GeoInst_SetPosition(set, 2, 1, 2, 3);
+    ASSERT_EQ(GeoInst_UpdateInstance(set, 2), 0);
+    // A scale never set is 0 in every axis.
+    ExpectMatrix(MatrixOf(set, 2), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 1});
+
+    GeoInst_SetScale(set, 2, 200, 50, 300);
+    GeoInst_UpdateInstance(set, 2);
+    ExpectMatrix(MatrixOf(set, 2), {2, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 3, 0, 1, 2, 3, 1});
+}
+
+TEST_F(TransformTest, SingleAxisRotationsUseTheRoundedSineAndCosine)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 3);
+    for (int n = 1; n <= 3; ++n)
+        GeoInst_SetScaleUniform(set, n, 100);
+    GeoInst_SetRotation(set, 1, 0, 90, 0);
+    GeoInst_SetRotation(set, 2, 30, 0, 0);
+    GeoInst_SetRotation(set, 3, 0, 0, -45);
+    for (int n = 1; n <= 3; ++n)
+        GeoInst_UpdateInstance(set, n);
+    const float s90 = Sin(90), c90 = Cos(90), s30 = Sin(30), c30 = Cos(30), s45 = Sin(-45), c45 = Cos(-45);
+    ExpectMatrix(MatrixOf(set, 1), {c90, 0, -s90, 0, 0, 1, 0, 0, s90, 0, c90, 0, 0, 0, 0, 1});
+    ExpectMatrix(MatrixOf(set, 2), {1, 0, 0, 0, 0, c30, s30, 0, 0, -s30, c30, 0, 0, 0, 0, 1});
+    ExpectMatrix(MatrixOf(set, 3), {c45, s45, 0, 0, -s45, c45, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    // About (0, 0, -1), (0, 1, 0), (1, 0, 0): a vertex on +X turns to -Z.
+    ExpectMatrix(MatrixOf(set, 1), {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}, 1e-6f);
+}
+
+TEST_F(TransformTest, RotationsComposeXThenYThenZBeforeTranslation)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 2);
+    GeoInst_SetRotation(set, 1, 90, 0, 90);
+    GeoInst_SetScale(set, 1, 100, 200, 100);
+    GeoInst_SetPosition(set, 1, 5, 6, 7);
+    GeoInst_UpdateInstance(set, 1);
+    // Rx(90) x Rz(90) = rows (0, 1, 0), (0, 0, 1), (1, 0, 0); the second row then scaled by 2.
+    ExpectMatrix(MatrixOf(set, 1), {0, 1, 0, 0, 0, 0, 2, 0, 1, 0, 0, 0, 5, 6, 7, 1}, 1e-6f);
+
+    D3DXMATRIX rx, ry, rz, expected;
+    D3DXMatrixRotationX(&rx, 20 * 0.0174532924f);
+    D3DXMatrixRotationY(&ry, 35 * 0.0174532924f);
+    D3DXMatrixRotationZ(&rz, -70 * 0.0174532924f);
+    expected = rx * ry * rz;
+    GeoInst_SetRotation(set, 2, 20, 35, -70);
+    GeoInst_SetScaleUniform(set, 2, 100);
+    GeoInst_UpdateInstance(set, 2);
+    const D3DXMATRIX& m = MatrixOf(set, 2);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            EXPECT_NEAR(m.m[row][column], expected.m[row][column], 1e-6f) << row << column;
+}
+
+TEST_F(TransformTest, RotationLeavesTheFourthColumnOfAWrittenMatrix)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 1);
+    const float written[16] = {9, 9, 9, 7, 9, 9, 9, 8, 9, 9, 9, 6, 9, 9, 9, 5};
+    ASSERT_EQ(GeoInst_SetWorldMatrixPtr(set, 1, AddressOf(written)), 0);
+    ExpectMatrix(MatrixOf(set, 1), written);
+    GeoInst_SetRotation(set, 1, 0, 0, 90);
+    GeoInst_SetScaleUniform(set, 1, 100);
+    GeoInst_UpdateInstance(set, 1);
+    const D3DXMATRIX& m = MatrixOf(set, 1);
+    EXPECT_EQ(m._14, 7.0f);
+    EXPECT_EQ(m._24, 8.0f);
+    EXPECT_EQ(m._34, 6.0f);
+    EXPECT_EQ(m._44, 1.0f);
+    GeoInst_SetRotation(set, 1, 0, 0, 0);
+    GeoInst_UpdateInstance(set, 1);
+    EXPECT_EQ(MatrixOf(set, 1)._14, 0.0f) << "no rotation writes the whole identity";
+}
+
+TEST_F(TransformTest, TransformCommandsNeedTheMatrixRows)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 2);
+    GeoInst_DeclareCustomElements(set, 0);
+    GeoInst_AddCustomElement(set, 4);
+    GeoInst_FinishCustomElements(set);
+    EXPECT_EQ(GeoInst_SetPosition(set, 1, 1, 2, 3), 1);
+    EXPECT_EQ(AsFloat(GeoInst_GetPositionX(set, 1)), 0.0f);
+    EXPECT_EQ(GeoInst_UpdateInstance(set, 1), 1);
+    EXPECT_EQ(GeoInst_GetWorldMatrixPtr(set, 1), 0);
+    EXPECT_EQ(GeoInst_SetCustomData4(set, 1, 1, 1, 2, 3, 4), 0);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataW(set, 1, 1)), 4.0f);
+}
+
+TEST_F(TransformTest, AMatrixWriteNeverLeavesTheInstanceData)
+{
+    // A finished layout without rows (16 bytes per instance), then a new declaration that turns
+    // the rows on: the stride says 64 while the storage still holds 16-byte instances.
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 4);
+    GeoInst_DeclareCustomElements(set, 0);
+    GeoInst_AddCustomElement(set, 4);
+    GeoInst_FinishCustomElements(set);
+    GeoInst_DeclareCustomElements(set, 1);
+    const GeoInstRecord& record = Set(set);
+    ASSERT_EQ(record.instanceDataBytes, 5u * 16);
+    for (int n = 1; n <= 4; ++n) {
+        GeoInst_SetScaleUniform(set, n, 100);
+        EXPECT_EQ(GeoInst_UpdateInstance(set, n), 1) << n;
+        EXPECT_EQ(GeoInst_GetWorldMatrixPtr(set, n), 0) << n;
+    }
+}
+
+TEST_F(TransformTest, CustomDataFillsOnlyTheElementsComponents)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 3);
+    GeoInst_DeclareCustomElements(set, 1);
+    GeoInst_AddCustomElement(set, 2);
+    GeoInst_AddCustomElement(set, 3);
+    GeoInst_FinishCustomElements(set);
+    const int n = 2;
+    EXPECT_EQ(GeoInst_SetCustomData4(set, n, 1, 1, 2, 3, 4), 0);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataX(set, n, 1)), 1.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataY(set, n, 1)), 2.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataZ(set, n, 1)), 0.0f) << "element 1 has two components";
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataX(set, n, 2)), 0.0f) << "values beyond the components are dropped";
+
+    EXPECT_EQ(GeoInst_SetCustomData3(set, n, 2, 5, 6, 7), 0);
+    EXPECT_EQ(GeoInst_SetCustomData1(set, n, 2, 8), 0);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataX(set, n, 2)), 8.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataY(set, n, 2)), 6.0f) << "components beyond the values are kept";
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataZ(set, n, 2)), 7.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataW(set, n, 2)), 0.0f);
+
+    const std::byte* vertex = Set(set).instanceData + n * 84;
+    auto address = [](const std::byte* p) { return AddressOf(p); };
+    EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 1, 12345), address(vertex + 64));
+    EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 2, 0), address(vertex + 72));
+    const float source[3] = {-1, -2, -3};
+    EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 2, AddressOf(source)), address(vertex + 72));
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataZ(set, n, 2)), -3.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataY(set, n, 1)), 2.0f) << "element 1 untouched";
+
+    EXPECT_EQ(GeoInst_SetCustomData2(set, n, 0, 1, 1), 1);
+    EXPECT_EQ(GeoInst_SetCustomData2(set, n, 3, 1, 1), 1);
+    EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 3, 0), 0);
+    EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 1, 0), 1) << "a null source is refused";
+}
+
+TEST_F(TransformTest, CustomDataNeedsAFinishedLayout)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 3);
+    GeoInst_DeclareCustomElements(set, 1);
+    GeoInst_AddCustomElement(set, 2);
+    EXPECT_EQ(GeoInst_SetCustomData2(set, 1, 1, 1, 2), 1);
+    EXPECT_EQ(GeoInst_GetCustomDataPtr(set, 1, 1, 0), 0);
+}
+
+TEST_F(TransformTest, ElementsAddedAfterTheFinishCannotReachPastTheStride)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 2);
+    GeoInst_DeclareCustomElements(set, 1);
+    GeoInst_AddCustomElement(set, 4);
+    GeoInst_FinishCustomElements(set);
+    GeoInst_AddCustomElement(set, 4); // not part of the storage's layout
+    EXPECT_EQ(GeoInst_SetCustomData4(set, 2, 2, 1, 2, 3, 4), 1);
+    EXPECT_EQ(GeoInst_GetCustomDataPtr(set, 2, 2, 0), 0);
+    EXPECT_EQ(GeoInst_SetCustomData4(set, 2, 1, 1, 2, 3, 4), 0);
+}
+
+} // namespace

@@ -1,0 +1,204 @@
+// Binding a set to a host mesh and sizing its storage.
+#include "instancing/instance_storage.h"
+#include "instancing_commands.h"
+#include "unit_fixture.h"
+
+namespace {
+
+using MeshBindingTest = InstancingUnitTest;
+
+const ShownMessage kNoEffect{"ERROR", "Object Must Have An Effect Applied Before Setting up Hardware Instancing"};
+const ShownMessage kNoVertexBuffer{"ERROR", "It appears that dbpro has not yet generated this object's vertex buffer"};
+
+TEST(StorageSizes, FollowTheMaxAndTheStride)
+{
+    auto sizes = StorageSizesFor(100, 64);
+    ASSERT_TRUE(sizes);
+    EXPECT_EQ(sizes->transformBytes, 101u * 40);
+    EXPECT_EQ(sizes->instanceDataBytes, 101u * 64);
+    EXPECT_EQ(sizes->instanceBufferBytes, 100u * 64);
+    EXPECT_TRUE(StorageSizesFor(67108862, 64)) << "(m + 1) x 64 is just below 2^32";
+    EXPECT_FALSE(StorageSizesFor(67108864, 64));
+    EXPECT_FALSE(StorageSizesFor(0x7FFFFFFF, 16));
+    EXPECT_FALSE(StorageSizesFor(0x7FFFFFFF, 4)) << "the transform array alone overflows";
+}
+
+TEST(SequentialIndexSizes, SixteenBitsUpTo65535Vertices)
+{
+    EXPECT_EQ(SequentialIndexBytes(24), 48u);
+    EXPECT_EQ(SequentialIndexBytes(65535), 131070u);
+    EXPECT_EQ(SequentialIndexBytes(65536), 262144u);
+}
+
+TEST_F(MeshBindingTest, BindingRecordsTheLimbAndTheEffectsTextureParameters)
+{
+    LimbLayout limb1;
+    limb1.effectParameters = {{"Diffuse", D3DXPT_TEXTURE, D3DXPC_OBJECT},
+                              {"World", D3DXPT_FLOAT, D3DXPC_MATRIX_ROWS},
+                              {"Cube", D3DXPT_TEXTURECUBE, D3DXPC_OBJECT},
+                              {"Normal", D3DXPT_TEXTURE, D3DXPC_OBJECT}};
+    MakeObject(5, std::vector<LimbLayout>{LimbLayout{}, limb1});
+    int set = GeoInst_MakeNew();
+    EXPECT_EQ(GeoInst_SetMesh(set, 5, 1), 0);
+    EXPECT_EQ(GeoInst_GetMeshObject(set), 5);
+    EXPECT_EQ(GeoInst_GetMeshLimb(set), 1);
+    const GeoInstRecord& record = Set(set);
+    ID3DXEffect* effect = record.mesh->effect->effect;
+    EXPECT_EQ(record.textureParameterCount, 2) << "plain textures only";
+    EXPECT_EQ(record.textureParameters[0], ParameterHandle(effect, 0));
+    EXPECT_EQ(record.textureParameters[1], ParameterHandle(effect, 3));
+    EXPECT_TRUE(messages_.Take().empty());
+}
+
+TEST_F(MeshBindingTest, AtMostEightTextureParametersAreKept)
+{
+    LimbLayout mesh;
+    mesh.effectParameters.clear();
+    for (int i = 0; i < 10; ++i)
+        mesh.effectParameters.push_back({"T" + std::to_string(i), D3DXPT_TEXTURE, D3DXPC_OBJECT});
+    int set = MakeBoundSet(1, mesh);
+    const GeoInstRecord& record = Set(set);
+    EXPECT_EQ(record.textureParameterCount, 8);
+    EXPECT_EQ(record.textureParameters[7], ParameterHandle(record.mesh->effect->effect, 7));
+}
+
+TEST_F(MeshBindingTest, RefusedBindingsLeaveTheSetAsItWas)
+{
+    int set = MakeBoundSet(4);
+    GeoInstRecord& record = Set(set);
+    const GeoInstRecord before = record;
+    MakeObject(20, LimbLayout{.effect = false});
+    MakeObject(21, LimbLayout{.vertexBuffer = false});
+    MakeObject(22, std::vector<LimbLayout>{});
+
+    EXPECT_EQ(GeoInst_SetMesh(set, 20, 0), 1);
+    EXPECT_EQ(GeoInst_SetMesh(set, 21, 0), 1);
+    EXPECT_EQ(GeoInst_SetMesh(set, 99, 0), 1);
+    EXPECT_EQ(GeoInst_SetMesh(set, 21, 1), 1);
+    EXPECT_EQ(GeoInst_SetMesh(set, 21, -1), 1);
+    EXPECT_EQ(GeoInst_SetMesh(set, 22, 0), 1);
+    EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{kNoEffect, kNoVertexBuffer,
+                                                           {"ERROR", "Object 99 does not exist"},
+                                                           {"ERROR", "Object 21 has no limb 1"},
+                                                           {"ERROR", "Object 21 has no limb -1"},
+                                                           {"ERROR", "Object 22 has no limb 0"}}));
+    EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+}
+
+TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
+{
+    int set = MakeBoundSet(1, LimbLayout{.vertexCount = 24, .indexCount = 0});
+    GeoInstRecord& record = Set(set);
+    ASSERT_NE(record.sequentialIndexBuffer, nullptr);
+    D3DINDEXBUFFER_DESC desc{};
+    record.sequentialIndexBuffer->GetDesc(&desc);
+    EXPECT_EQ(desc.Format, D3DFMT_INDEX16);
+    EXPECT_EQ(desc.Size, 48u);
+    EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_WRITEONLY));
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+
+    MakeObject(31, LimbLayout{.vertexSize = 12, .vertexCount = 70000, .indexCount = 0});
+    IDirect3DIndexBuffer9* old = record.sequentialIndexBuffer;
+    old->AddRef();
+    GeoInst_SetMesh(set, 31, 0);
+    EXPECT_EQ(old->Release(), 0u) << "the old sequential buffer was released";
+    record.sequentialIndexBuffer->GetDesc(&desc);
+    EXPECT_EQ(desc.Format, D3DFMT_INDEX32);
+    EXPECT_EQ(desc.Size, 280000u);
+
+    MakeObject(32, LimbLayout{.indexCount = 36});
+    old = record.sequentialIndexBuffer;
+    old->AddRef();
+    GeoInst_SetMesh(set, 32, 0);
+    EXPECT_EQ(old->Release(), 0u);
+    EXPECT_EQ(record.sequentialIndexBuffer, nullptr) << "a mesh with indices needs none";
+}
+
+TEST_F(MeshBindingTest, AMeshWithoutVerticesKeepsTheOldBinding)
+{
+    int set = MakeBoundSet(1, LimbLayout{.indexCount = 0});
+    GeoInstRecord& record = Set(set);
+    HostMesh* before = record.mesh;
+    IDirect3DIndexBuffer9* sequential = record.sequentialIndexBuffer;
+    MakeObject(40, LimbLayout{.vertexCount = 0, .indexCount = 0});
+    EXPECT_EQ(GeoInst_SetMesh(set, 40, 0), 1);
+    EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"ERROR", "Failed To Create Sequential Index Buffer"}}));
+    EXPECT_EQ(record.mesh, before);
+    EXPECT_EQ(record.sequentialIndexBuffer, sequential);
+}
+
+TEST_F(MeshBindingTest, MaxInstanceCountSizesTheStorage)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 0);
+    EXPECT_EQ(GeoInst_GetMaxInstanceCount(set), 1);
+    GeoInst_SetMaxInstanceCount(set, -3);
+    EXPECT_EQ(GeoInst_GetMaxInstanceCount(set), 1);
+
+    GeoInst_SetMaxInstanceCount(set, 100);
+    const GeoInstRecord& record = Set(set);
+    EXPECT_EQ(record.instanceDataBytes, 101u * 64);
+    D3DVERTEXBUFFER_DESC desc{};
+    ASSERT_NE(record.instanceBuffer, nullptr);
+    record.instanceBuffer->GetDesc(&desc);
+    EXPECT_EQ(desc.Size, 6400u);
+    EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_WRITEONLY));
+    EXPECT_EQ(desc.FVF, 0u);
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    for (int n = 1; n <= 100; ++n) {
+        ASSERT_EQ(GeoInst_GetExcluded(set, n), 0);
+        ASSERT_EQ(AsFloat(GeoInst_GetScaleX(set, n)), 0.0f) << "zero-filled";
+    }
+}
+
+TEST_F(MeshBindingTest, ResizingKeepsTheFirstInstancesAndZeroFillsNewOnes)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 100);
+    for (int n = 1; n <= 100; ++n) {
+        GeoInst_SetPosition(set, n, float(n), 0, 0);
+        float m[16] = {};
+        m[0] = float(n);
+        GeoInst_SetWorldMatrixPtr(set, n, AddressOf(m));
+    }
+    GeoInst_SetMaxInstanceCount(set, 10);
+    GeoInst_SetMaxInstanceCount(set, 20);
+    for (int n = 1; n <= 20; ++n) {
+        float expected = n <= 10 ? float(n) : 0.0f;
+        EXPECT_EQ(AsFloat(GeoInst_GetPositionX(set, n)), expected) << n;
+        auto* matrix = reinterpret_cast<const float*>(static_cast<uintptr_t>(GeoInst_GetWorldMatrixPtr(set, n)));
+        EXPECT_EQ(matrix[0], expected) << n;
+    }
+}
+
+TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(set, 10);
+    GeoInstRecord& record = Set(set);
+    const GeoInstRecord before = record;
+    GeoInst_SetMaxInstanceCount(set, 0x7FFFFFFF);
+    auto shown = messages_.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "GeoInst_SetMaxInstanceCount Error");
+    EXPECT_EQ(shown[0].text,
+              "A max instance count of 2147483647 with 64 bytes per instance needs more memory than can be addressed");
+    EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+
+    // Fits in 32 bits but not in this process: the allocation fails.
+    GeoInst_SetMaxInstanceCount(set, 60000000);
+    shown = messages_.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Not enough memory for 60000000 instances of 64 bytes");
+    EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+}
+
+TEST_F(MeshBindingTest, TwoStreamsAreSupportedHere)
+{
+    D3DCAPS9 caps{};
+    Device()->GetDeviceCaps(&caps);
+    EXPECT_EQ(GeoInst_CheckDeviceSupport(), caps.MaxStreams > 1 ? 1 : 0);
+    EXPECT_EQ(GeoInst_CheckDeviceSupport(), 1);
+}
+
+} // namespace

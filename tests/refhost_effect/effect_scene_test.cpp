@@ -1,0 +1,73 @@
+// A host effect on a scene object: the host finds its parameters, feeds them while FastSync draws
+// the object, and the pixels show the effect's colour where the object's matrices put it.
+#include <gtest/gtest.h>
+
+#include "effect_library.h"
+
+namespace {
+
+constexpr int kSize = 256; // camera 0's target: the host's default size
+constexpr D3DCOLOR kBackdrop = 0xFF404040;
+
+::testing::AssertionResult Near(D3DCOLOR expected, D3DCOLOR actual)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        int e = (expected >> shift) & 0xFF, a = (actual >> shift) & 0xFF;
+        if (std::abs(e - a) > 2)
+            return ::testing::AssertionFailure() << std::hex << "expected " << expected << ", saw " << actual;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class HostEffectSceneTest : public ::testing::Test {
+protected:
+    void SetUp() override { refhost::ResetScene(); }
+    void TearDown() override { refhost::ResetScene(); }
+};
+
+TEST_F(HostEffectSceneTest, RendersAnObjectWithAHostEffectThroughFastSyncAndReadsItsPixelsBack)
+{
+    refhost::MeshSpec cube;
+    cube.size = 2.0f;
+    cube.colour = 0xFFFF0000; // what the object shows without its effect
+    ASSERT_TRUE(refhost::MakeObject(1, cube));
+    refhost::SetObjectPosition(1, 0, 0, 10);
+    refhost::SetCameraBackdrop(0, kBackdrop);
+
+    std::string error;
+    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
+    ASSERT_NE(effect, nullptr) << error;
+    D3DXVECTOR4 orange(1.0f, 0.5f, 0.0f, 1.0f);
+    ASSERT_EQ(effect->SetVector("Color", &orange), D3D_OK);
+    HostEffect* record = refhost::AddEffect(7, effect);
+    effect->Release(); // the record holds the effect now
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->description.Parameters, 6u);
+    EXPECT_EQ(record->matrixHandles[kWorld], effect->GetParameterByName(nullptr, "World"));
+    EXPECT_EQ(record->matrixHandles[kView], effect->GetParameterByName(nullptr, "View"));
+    EXPECT_EQ(record->matrixHandles[kProjection], effect->GetParameterByName(nullptr, "Projection"));
+    refhost::SetObjectEffect(1, 7);
+
+    refhost::SetSyncMask(1);
+    refhost::FastSync();
+    const D3DCOLOR kOrange = 0xFFFF8000;
+    EXPECT_TRUE(Near(kOrange, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2))) << "the object's centre";
+    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, 10, 10)));
+
+    // Moved right by 3 at distance 10 with a 60 degree lens, its front face (x 2..4 at z 9) spans
+    // pixels 177..226 and its left side reaches back to pixel 168: the world matrix the host hands
+    // to the effect moves the drawing.
+    refhost::SetObjectPosition(1, 3, 0, 10);
+    refhost::FastSync();
+    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
+    EXPECT_TRUE(Near(kOrange, refhost::ReadCameraPixel(0, 202, kSize / 2)));
+    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, 160, kSize / 2)));
+    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, 234, kSize / 2)));
+
+    // Turning the camera moves the object across the image the other way: the view matrix arrives too.
+    refhost::SetCameraRotation(0, 0, 16.7f, 0); // tan(16.7) * 10 ~ 3: the object is back in the middle
+    refhost::FastSync();
+    EXPECT_TRUE(Near(kOrange, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
+}
+
+} // namespace
