@@ -72,6 +72,9 @@ RYXO_COMMAND GeoInst_Update(int handle)
     }
     set->drawCount = PackDrawnInstances(*set, count, static_cast<std::byte*>(area), lockBytes);
     set->instanceBuffer->Unlock();
-    set->drawCountValid = 1;
+    // An upload cut short by storage made for another stride has not counted instances 1 to the
+    // instance count: its draw count must not size the next lock, or every later upload would be
+    // cut to it once the storage fits again.
+    set->drawCountValid = count == set->instanceCount ? 1 : 0;
     return 0;
 }

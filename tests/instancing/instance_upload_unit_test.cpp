@@ -162,6 +162,29 @@ TEST_F(UploadTest, UnusualExclusionFlagsStillUploadEveryDrawnInstance)
     EXPECT_EQ(InstancesIn(InstanceBufferBytes(record, 5 * 64), 64, 5), (std::vector<int>{1, 3, 4, 5, 6}));
 }
 
+TEST_F(UploadTest, AnUploadCutShortByTheStorageDoesNotLimitTheNextOne)
+{
+    // A finished layout without rows keeps 16 bytes per instance; a new declaration with rows says
+    // 64 while the storage still holds 16-byte instances, so an upload then reaches no instance.
+    int set = MakeBoundSet(4);
+    GeoInst_DeclareCustomElements(set, 0);
+    GeoInst_AddCustomElement(set, 4);
+    GeoInst_FinishCustomElements(set);
+    GeoInst_SetInstanceCount(set, 4);
+    GeoInst_DeclareCustomElements(set, 1);
+    GeoInst_Update(set);
+    ASSERT_EQ(GeoInst_GetDrawCount(set), 0);
+
+    // Storage made for the 64-byte layout: the next upload packs all four instances again.
+    GeoInst_SetMaxInstanceCount(set, 4);
+    GeoInstRecord& record = Set(set);
+    UseReadableInstanceBuffer(record);
+    MarkInstances(set, 4);
+    GeoInst_Update(set);
+    EXPECT_EQ(GeoInst_GetDrawCount(set), 4);
+    EXPECT_EQ(InstancesIn(InstanceBufferBytes(record, 4 * 64), 64, 4), (std::vector<int>{1, 2, 3, 4}));
+}
+
 TEST_F(UploadTest, WithoutAnInstanceBufferTheUploadIsRefused)
 {
     int set = GeoInst_MakeNew();
