@@ -126,9 +126,9 @@ bool MakeEffect(int number, const refhost::EffectDescription& description)
 
 refhost::MeshSpec SmallCube()
 {
-    refhost::MeshSpec spec;
-    spec.size = 0.8f;
-    return spec;
+    refhost::MeshSpec meshSpec;
+    meshSpec.size = 0.8f;
+    return meshSpec;
 }
 
 // Where the n-th of the drawn cubes stands: a 100 x 100 grid facing the camera.

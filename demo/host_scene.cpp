@@ -28,11 +28,11 @@ bool RenderHostScene(const std::string& outDir)
     };
     int number = 2;
     for (const Shape& s : shapes) {
-        refhost::MeshSpec spec;
-        spec.shape = s.shape;
-        spec.size = 2.0f;
-        spec.colour = s.colour;
-        refhost::MakeObject(number, spec);
+        refhost::MeshSpec meshSpec;
+        meshSpec.shape = s.shape;
+        meshSpec.size = 2.0f;
+        meshSpec.colour = s.colour;
+        refhost::MakeObject(number, meshSpec);
         refhost::SetObjectPosition(number, s.x, 0, s.z);
         refhost::SetObjectRotation(number, 0, s.turn, 0);
         ++number;

@@ -43,16 +43,16 @@ void ReleaseObject(ObjectRecord& object)
         ReleaseMesh(*limb);
 }
 
-bool MakeObject(int object, const MeshSpec& spec)
+bool MakeObject(int object, const MeshSpec& meshSpec)
 {
     Engine& e = TheEngine();
-    if (!e.device || spec.limbs < 1)
+    if (!e.device || meshSpec.limbs < 1)
         return false;
     DeleteObject(object);
     auto o = std::make_unique<ObjectRecord>();
-    for (int i = 0; i < spec.limbs; ++i) {
+    for (int i = 0; i < meshSpec.limbs; ++i) {
         auto limb = std::make_unique<MeshRecord>();
-        if (!BuildMesh(e.device, spec, i * spec.limbSpacing, *limb)) {
+        if (!BuildMesh(e.device, meshSpec, i * meshSpec.limbSpacing, *limb)) {
             ReleaseObject(*o);
             return false;
         }

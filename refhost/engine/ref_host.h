@@ -103,7 +103,7 @@ struct MeshSpec {
 };
 
 // Objects. Numbers are the host's; making an existing number replaces that object.
-REFHOST_API bool MakeObject(int object, const MeshSpec& spec);
+REFHOST_API bool MakeObject(int object, const MeshSpec& meshSpec);
 REFHOST_API void DeleteObject(int object);
 REFHOST_API bool ObjectExists(int object);
 REFHOST_API void SetObjectPosition(int object, float x, float y, float z);

@@ -41,11 +41,11 @@ HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& d
     return record;
 }
 
-void DrawTest::MakeObject(int object, int effect, refhost::MeshSpec spec)
+void DrawTest::MakeObject(int object, int effect, refhost::MeshSpec meshSpec)
 {
-    if (spec.size == 1.0f)
-        spec.size = 2.0f;
-    ASSERT_TRUE(refhost::MakeObject(object, spec));
+    if (meshSpec.size == 1.0f)
+        meshSpec.size = 2.0f;
+    ASSERT_TRUE(refhost::MakeObject(object, meshSpec));
     refhost::SetObjectEffect(object, effect);
 }
 

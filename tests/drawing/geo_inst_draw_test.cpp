@@ -131,9 +131,9 @@ TEST_F(GeoInstDrawTest, EveryEffectPassIsOneDraw)
 
 TEST_F(GeoInstDrawTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuffer)
 {
-    refhost::MeshSpec spec;
-    spec.indexed = false;
-    MakeObject(2, kEffect, spec);
+    refhost::MeshSpec meshSpec;
+    meshSpec.indexed = false;
+    MakeObject(2, kEffect, meshSpec);
     const HostMesh* mesh = refhost::GetLimbMesh(2, 0);
     ASSERT_EQ(mesh->drawBuffer->indexBuffer, nullptr);
     const GeoInstRecord& set = Set(MakeSet(2, 3));
@@ -315,9 +315,9 @@ TEST_F(GeoInstDrawTest, MeshTexturesGoToTheEffectsTextureParametersInOrder)
     IDirect3DTexture9* first = refhost::MakeImage(11, 4, 4, 0xFFFF0000);
     IDirect3DTexture9* second = refhost::MakeImage(12, 4, 4, 0xFF00FF00);
     IDirect3DTexture9* third = refhost::MakeImage(13, 4, 4, 0xFF0000FF);
-    refhost::MeshSpec spec;
-    spec.textureStages = 2;
-    MakeObject(2, 2, spec);
+    refhost::MeshSpec meshSpec;
+    meshSpec.textureStages = 2;
+    MakeObject(2, 2, meshSpec);
     refhost::TextureLimbStage(2, 0, 0, 11);
     refhost::TextureLimbStage(2, 0, 1, 12);
 

@@ -74,10 +74,10 @@ protected:
         RyxoDllTest::TearDown();
     }
 
-    // Host effect `effect` and host object `object`: a cube of edge 2 (or `spec`) showing it. The
+    // Host effect `effect` and host object `object`: a cube of edge 2 (or `meshSpec`) showing it. The
     // object itself is hidden, so only the instance sets drawn from its mesh show.
     ID3DXEffect* MakeEffectObject(int object, int effect, const refhost::InstancingEffectOptions& options,
-                                  refhost::MeshSpec spec = {})
+                                  refhost::MeshSpec meshSpec = {})
     {
         std::string error;
         ID3DXEffect* fx = refhost::CreateHostEffect(refhost::RealDevice(),
@@ -87,8 +87,8 @@ protected:
             return nullptr;
         refhost::AddEffect(effect, fx);
         fx->Release();
-        spec.size = 2.0f;
-        EXPECT_TRUE(refhost::MakeObject(object, spec));
+        meshSpec.size = 2.0f;
+        EXPECT_TRUE(refhost::MakeObject(object, meshSpec));
         refhost::SetObjectEffect(object, effect);
         refhost::HideObject(object);
         return fx;
@@ -250,10 +250,10 @@ TEST_F(InstancingPixelsTest, HiddenSetsAndCameraMasksDecideWhereSetsAppear)
 
 TEST_F(InstancingPixelsTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuffer)
 {
-    refhost::MeshSpec spec;
-    spec.indexed = false;
+    refhost::MeshSpec meshSpec;
+    meshSpec.indexed = false;
     refhost::InstancingEffectOptions plain;
-    ID3DXEffect* fx = MakeEffectObject(kObject, kEffect, plain, spec);
+    ID3DXEffect* fx = MakeEffectObject(kObject, kEffect, plain, meshSpec);
     ASSERT_EQ(refhost::GetLimbMesh(kObject, 0)->drawBuffer->indexBuffer, nullptr);
     const D3DXVECTOR4 cyan(0, 1, 1, 1);
     fx->SetVector("Color", &cyan);

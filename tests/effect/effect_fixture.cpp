@@ -30,9 +30,9 @@ void EffectCommandTest::SetUp()
     std::string error;
     fx_ = refhost::CreateHostEffect(refhost::Device(), TestEffect(), &error);
     ASSERT_NE(fx_, nullptr) << error;
-    refhost::MeshSpec spec;
-    spec.limbs = 2;
-    ASSERT_TRUE(refhost::MakeObject(kObject, spec));
+    refhost::MeshSpec meshSpec;
+    meshSpec.limbs = 2;
+    ASSERT_TRUE(refhost::MakeObject(kObject, meshSpec));
     ASSERT_NE(refhost::AddEffect(kEffectNumber, fx_), nullptr);
     refhost::SetObjectEffect(kObject, kEffectNumber);
     effect_ = Call("Object_GetShaderPtr", kObject, 0);

@@ -32,11 +32,11 @@ using RecordsTest = SceneTest;
 
 TEST_F(RecordsTest, IndexedFvfCubeMeshHasItsCountsAndBuffersAtTheirOffsets)
 {
-    refhost::MeshSpec spec;
-    spec.size = 2.0f;
-    spec.texCoordSets = 1;
-    spec.colour = 0x80FF4020;
-    ASSERT_TRUE(refhost::MakeObject(3, spec));
+    refhost::MeshSpec meshSpec;
+    meshSpec.size = 2.0f;
+    meshSpec.texCoordSets = 1;
+    meshSpec.colour = 0x80FF4020;
+    ASSERT_TRUE(refhost::MakeObject(3, meshSpec));
     sObject* object = refhost::GetObjectRecord(3);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(At<int32_t>(object, 0), 1);
@@ -75,15 +75,15 @@ TEST_F(RecordsTest, IndexedFvfCubeMeshHasItsCountsAndBuffersAtTheirOffsets)
 
 TEST_F(RecordsTest, NonIndexedDeclarationSphereHasNoIndicesAndItsElements)
 {
-    refhost::MeshSpec spec;
-    spec.shape = refhost::Shape::Sphere;
-    spec.useDeclaration = true;
-    spec.indexed = false;
-    spec.vertexColour = true;
-    spec.texCoordSets = 2;
-    spec.sphereRings = 4;
-    spec.sphereSegments = 6;
-    ASSERT_TRUE(refhost::MakeObject(1, spec));
+    refhost::MeshSpec meshSpec;
+    meshSpec.shape = refhost::Shape::Sphere;
+    meshSpec.useDeclaration = true;
+    meshSpec.indexed = false;
+    meshSpec.vertexColour = true;
+    meshSpec.texCoordSets = 2;
+    meshSpec.sphereRings = 4;
+    meshSpec.sphereSegments = 6;
+    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
     const HostMesh* mesh = refhost::GetLimbMesh(1, 0);
     ASSERT_NE(mesh, nullptr);
     // 4 rings of 6 segments: the two polar rings give one triangle per segment, the others two.
@@ -126,13 +126,13 @@ TEST_F(RecordsTest, NonIndexedDeclarationSphereHasNoIndicesAndItsElements)
 TEST_F(RecordsTest, LimbsAndTextureStageEntriesAreLaidOutAsPluginsIndexThem)
 {
     ASSERT_NE(refhost::MakeImage(9, 4, 4, 0xFF00FF00), nullptr);
-    refhost::MeshSpec spec;
-    spec.shape = refhost::Shape::Plane;
-    spec.limbs = 3;
-    spec.texCoordSets = 1;
-    spec.textureStages = 2;
-    spec.image = 9;
-    ASSERT_TRUE(refhost::MakeObject(4, spec));
+    refhost::MeshSpec meshSpec;
+    meshSpec.shape = refhost::Shape::Plane;
+    meshSpec.limbs = 3;
+    meshSpec.texCoordSets = 1;
+    meshSpec.textureStages = 2;
+    meshSpec.image = 9;
+    ASSERT_TRUE(refhost::MakeObject(4, meshSpec));
     sObject* object = refhost::GetObjectRecord(4);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(At<int32_t>(object, 0), 3);

@@ -49,10 +49,10 @@ IDirect3DSurface9* LevelZero(IDirect3DTexture9* texture)
 
 refhost::MeshSpec Cube(D3DCOLOR colour, float size = 2.0f)
 {
-    refhost::MeshSpec spec;
-    spec.size = size;
-    spec.colour = colour;
-    return spec;
+    refhost::MeshSpec meshSpec;
+    meshSpec.size = size;
+    meshSpec.colour = colour;
+    return meshSpec;
 }
 
 class RenderTest : public SceneTest {
@@ -308,14 +308,14 @@ TEST_F(RenderTest, TextureStagesShowTheirImageOnEveryLimbOrOne)
 {
     ASSERT_NE(refhost::MakeImage(5, 8, 8, kGreen), nullptr);
     ASSERT_NE(refhost::MakeImage(6, 8, 8, kBlue), nullptr);
-    refhost::MeshSpec spec;
-    spec.shape = refhost::Shape::Plane;
-    spec.size = 2.0f;
-    spec.limbs = 2;
-    spec.limbSpacing = 3.0f;
-    spec.texCoordSets = 1;
-    spec.textureStages = 1;
-    ASSERT_TRUE(refhost::MakeObject(1, spec));
+    refhost::MeshSpec meshSpec;
+    meshSpec.shape = refhost::Shape::Plane;
+    meshSpec.size = 2.0f;
+    meshSpec.limbs = 2;
+    meshSpec.limbSpacing = 3.0f;
+    meshSpec.texCoordSets = 1;
+    meshSpec.textureStages = 1;
+    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
     refhost::SetObjectPosition(1, -1.5f, 0, 5);
     refhost::FastSync();
     const int left = kSize / 2 - 40, right = kSize / 2 + 40, middle = kSize / 2;
@@ -359,8 +359,8 @@ TEST_F(RenderTest, TextureStagesShowTheirImageOnEveryLimbOrOne)
 
 TEST_F(RenderTest, ColourComesFromTheMaterialWhenTheMeshUsesIt)
 {
-    refhost::MeshSpec spec = Cube(kRed);
-    ASSERT_TRUE(refhost::MakeObject(1, spec));
+    refhost::MeshSpec meshSpec = Cube(kRed);
+    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
     refhost::SetObjectPosition(1, 0, 0, 10);
     HostMesh* mesh = refhost::GetLimbMesh(1, 0);
     mesh->usesMaterial = 1;

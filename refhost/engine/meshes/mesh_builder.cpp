@@ -121,26 +121,26 @@ Geometry BuildShape(Shape shape, float size, int rings, int segments)
     return g;
 }
 
-DWORD VertexFormatOf(const MeshSpec& spec)
+DWORD VertexFormatOf(const MeshSpec& meshSpec)
 {
     DWORD fvf = D3DFVF_XYZ;
-    if (spec.normals) fvf |= D3DFVF_NORMAL;
-    if (spec.vertexColour) fvf |= D3DFVF_DIFFUSE;
-    int sets = spec.texCoordSets < 0 ? 0 : (spec.texCoordSets > 8 ? 8 : spec.texCoordSets);
+    if (meshSpec.normals) fvf |= D3DFVF_NORMAL;
+    if (meshSpec.vertexColour) fvf |= D3DFVF_DIFFUSE;
+    int sets = meshSpec.texCoordSets < 0 ? 0 : (meshSpec.texCoordSets > 8 ? 8 : meshSpec.texCoordSets);
     fvf |= static_cast<DWORD>(sets) << D3DFVF_TEXCOUNT_SHIFT; // every set is float2
     return fvf;
 }
 
-bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& spec, float offsetX, MeshRecord& out)
+bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX, MeshRecord& out)
 {
-    Geometry g = BuildShape(spec.shape, spec.size, spec.sphereRings, spec.sphereSegments);
-    DWORD fvf = VertexFormatOf(spec);
+    Geometry g = BuildShape(meshSpec.shape, meshSpec.size, meshSpec.sphereRings, meshSpec.sphereSegments);
+    DWORD fvf = VertexFormatOf(meshSpec);
     UINT stride = D3DXGetFVFVertexSize(fvf);
     int sets = static_cast<int>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
 
     // Without indices every triangle corner is a vertex of its own.
     std::vector<uint16_t> order;
-    if (spec.indexed) {
+    if (meshSpec.indexed) {
         order.resize(g.positions.size());
         for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint16_t>(i);
     } else {
@@ -150,7 +150,7 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& spec, float offsetX, Me
     const UINT triangleCount = static_cast<UINT>(g.indices.size() / 3);
 
     IDirect3DVertexBuffer9* vb = nullptr;
-    if (FAILED(device->CreateVertexBuffer(vertexCount * stride, D3DUSAGE_WRITEONLY, spec.useDeclaration ? 0 : fvf,
+    if (FAILED(device->CreateVertexBuffer(vertexCount * stride, D3DUSAGE_WRITEONLY, meshSpec.useDeclaration ? 0 : fvf,
                                           D3DPOOL_MANAGED, &vb, nullptr)))
         return false;
     BYTE* v = nullptr;
@@ -159,14 +159,14 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& spec, float offsetX, Me
         D3DXVECTOR3 p = g.positions[source];
         p.x += offsetX;
         std::memcpy(v, &p, 12), v += 12;
-        if (spec.normals) std::memcpy(v, &g.normals[source], 12), v += 12;
-        if (spec.vertexColour) std::memcpy(v, &spec.colour, 4), v += 4;
+        if (meshSpec.normals) std::memcpy(v, &g.normals[source], 12), v += 12;
+        if (meshSpec.vertexColour) std::memcpy(v, &meshSpec.colour, 4), v += 4;
         for (int s = 0; s < sets; ++s) std::memcpy(v, &g.texCoords[source], 8), v += 8;
     }
     vb->Unlock();
 
     IDirect3DIndexBuffer9* ib = nullptr;
-    if (spec.indexed) {
+    if (meshSpec.indexed) {
         UINT bytes = static_cast<UINT>(g.indices.size() * sizeof(uint16_t));
         if (FAILED(device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib,
                                              nullptr))) {
@@ -180,7 +180,7 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& spec, float offsetX, Me
     }
 
     HostMesh& m = out.mesh;
-    if (spec.useDeclaration) {
+    if (meshSpec.useDeclaration) {
         D3DXDeclaratorFromFVF(fvf, m.vertexElements);
         if (FAILED(device->CreateVertexDeclaration(m.vertexElements, &m.vertexDeclaration))) {
             vb->Release();
@@ -194,11 +194,11 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& spec, float offsetX, Me
     out.drawBuffer.vertexBuffer = vb;
     out.drawBuffer.indexBuffer = ib;
     out.drawBuffer.vertexCount = static_cast<int32_t>(vertexCount);
-    out.hasVertexColour = spec.vertexColour;
+    out.hasVertexColour = meshSpec.vertexColour;
     out.texCoordSets = sets;
 
     m.vertexSize = static_cast<int32_t>(stride);
-    m.indexCount = spec.indexed ? static_cast<int32_t>(g.indices.size()) : 0;
+    m.indexCount = meshSpec.indexed ? static_cast<int32_t>(g.indices.size()) : 0;
     m.primitiveType = D3DPT_TRIANGLELIST;
     m.vertexCount = static_cast<int32_t>(vertexCount);
     m.primitiveCount = static_cast<int32_t>(triangleCount);
@@ -208,15 +208,15 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& spec, float offsetX, Me
     m.cullCounterClockwise = 1;
     m.fog = 1;
     m.hasDiffuseColor = 1;
-    m.diffuseColor = spec.colour;
-    m.usesMaterial = spec.useMaterial ? 1 : 0;
-    m.material.Diffuse = m.material.Ambient = ColourValue(spec.colour);
+    m.diffuseColor = meshSpec.colour;
+    m.usesMaterial = meshSpec.useMaterial ? 1 : 0;
+    m.material.Diffuse = m.material.Ambient = ColourValue(meshSpec.colour);
 
-    int stageCount = spec.textureStages < 0 ? 0 : (spec.textureStages > kMaxTextureStages ? kMaxTextureStages : spec.textureStages);
+    int stageCount = meshSpec.textureStages < 0 ? 0 : (meshSpec.textureStages > kMaxTextureStages ? kMaxTextureStages : meshSpec.textureStages);
     out.stages.assign(static_cast<size_t>(stageCount), HostTextureStage{});
     for (int i = 0; i < stageCount; ++i) {
         InitStage(out.stages[i], i);
-        ShowImageAtStage(out, i, spec.image);
+        ShowImageAtStage(out, i, meshSpec.image);
     }
     m.textureStageCount = stageCount;
     m.textureStages = out.stages.empty() ? nullptr : out.stages.data();
