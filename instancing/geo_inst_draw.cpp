@@ -6,7 +6,6 @@
 #include "host_access.h"
 #include "mesh_render_states.h"
 #include "message_box.h"
-#include "plugin_state.h"
 
 namespace {
 
@@ -44,15 +43,12 @@ void BindMeshTextures(const GeoInstRecord& set)
     }
 }
 
-void GeoInst_Draw(const GeoInstRecord& set)
+void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, const HostCameraData* camera)
 {
     const HostMesh* mesh = set.mesh;
     ID3DXEffect* effect = MeshEffect(mesh);
-    IDirect3DDevice9* device = HostDevice();
-    const HostCoreData* core = CoreData();
-    if (!effect || !device || !core || !Drawable(set))
+    if (!effect || !Drawable(set))
         return;
-    const HostCameraData* camera = HostCamera(core->currentCamera);
 
     Check(device->SetVertexDeclaration(set.vertexDeclaration), "Failed to set Vertex Declaration");
     IDirect3DIndexBuffer9* indices = set.sequentialIndexBuffer ? set.sequentialIndexBuffer

@@ -6,10 +6,12 @@
 
 inline constexpr const char* kDrawErrorTitle = "GeoInst_Draw Error";
 
-// Draws `set` for the camera the host is rendering now. A mesh without an effect, and a set whose
-// vertex declaration or instance buffer is missing or too small for its draw count, are skipped
-// without a message: the host calls this for every camera of every frame.
-void GeoInst_Draw(const GeoInstRecord& set);
+// Draws `set` on `device` for `camera`, the record of the camera the host is rendering now (null
+// counts as a camera without a clip plane). GeoInst_Sync looks both up once for all its sets. A mesh
+// without an effect, and a set whose vertex declaration or instance buffer is missing or too small
+// for its draw count, are skipped without a message: the host calls this for every camera of every
+// frame.
+void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, const HostCameraData* camera);
 
 // Binds the texture of the mesh's i-th texture-stage entry to the effect's i-th texture parameter,
 // for as many as both have.
