@@ -15,10 +15,7 @@ int SetCustomValues(int handle, int n, int k, const float* values, int valueCoun
     GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_SetCustomData"));
     if (!set)
         return 1;
-    const int components = static_cast<uint32_t>(k - 1) < static_cast<uint32_t>(set->customElementCount)
-                               ? set->customElements[k - 1].components
-                               : 0;
-    const int written = std::max(1, std::min(components, valueCount));
+    const int written = std::max(1, std::min(CustomElementComponents(*set, k), valueCount));
     std::byte* address = CustomElementAddress(*set, n, k, 4u * written);
     if (!address)
         return 1;
@@ -33,11 +30,8 @@ int GetCustomValue(int handle, int n, int k, int component, const char* title)
     GeoInstRecord* set = CommandSet(handle, title);
     if (!set)
         return FloatResult(0.0f);
-    if (component > 0) {
-        if (static_cast<uint32_t>(k - 1) >= static_cast<uint32_t>(set->customElementCount) ||
-            set->customElements[k - 1].components <= component)
-            return FloatResult(0.0f);
-    }
+    if (component > 0 && CustomElementComponents(*set, k) <= component)
+        return FloatResult(0.0f);
     const std::byte* address = CustomElementAddress(*set, n, k, 4u * (component + 1));
     if (!address)
         return FloatResult(0.0f);
@@ -97,9 +91,7 @@ RYXO_COMMAND GeoInst_GetCustomDataPtr(int handle, int n, int k, int unused)
     GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_GetCustomDataPtr"));
     if (!set)
         return 0;
-    const uint32_t bytes = static_cast<uint32_t>(k - 1) < static_cast<uint32_t>(set->customElementCount)
-                               ? 4u * set->customElements[k - 1].components
-                               : 0;
+    const uint32_t bytes = 4u * CustomElementComponents(*set, k);
     return static_cast<int>(reinterpret_cast<uintptr_t>(CustomElementAddress(*set, n, k, bytes)));
 }
 
@@ -110,9 +102,7 @@ RYXO_COMMAND GeoInst_SetCustomDataPtr(int handle, int n, int k, int source)
     GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_SetCustomDataPtr"));
     if (!set || source == 0)
         return 1;
-    const uint32_t bytes = static_cast<uint32_t>(k - 1) < static_cast<uint32_t>(set->customElementCount)
-                               ? 4u * set->customElements[k - 1].components
-                               : 0;
+    const uint32_t bytes = 4u * CustomElementComponents(*set, k);
     std::byte* address = CustomElementAddress(*set, n, k, bytes);
     if (!address)
         return 1;

@@ -24,6 +24,14 @@ inline bool WorldMatrixCheck(const GeoInstRecord& set, int n)
            InstanceBytesExist(set, n, 0, static_cast<uint32_t>(set.stride));
 }
 
+// The component count of custom element k, or 0 when the set has no element k.
+inline int CustomElementComponents(const GeoInstRecord& set, int k)
+{
+    return static_cast<uint32_t>(k - 1) < static_cast<uint32_t>(set.customElementCount)
+               ? set.customElements[k - 1].components
+               : 0;
+}
+
 // Custom element k of instance n, or null when the custom check fails: a valid instance of a set
 // with a finished custom layout, 1 <= k <= element count, and `bytes` bytes of the element inside
 // instance n's vertex.
