@@ -69,8 +69,8 @@ RYXO_COMMAND GeoInst_FinishCustomElements(int handle)
         return 1;
     if (set->customDataSize > 0) {
         set->customDataOffset = kWorldMatrixBytes * set->worldMatrixEnabled;
-        set->stride = set->customDataOffset + set->customDataSize;
         set->customElementsEnabled = 1;
+        set->stride = LayoutStride(*set);
     } else {
         ShowMessage("GeoInst_FinishCustomElements Error",
                     "No custom elements were defined, reverting to default settings");

@@ -82,6 +82,14 @@ struct GeoInstRecord {
     int32_t excludedInstances;
 };
 
+// Bytes of one instance vertex for the layout the record describes: the four matrix rows, or with a
+// finished custom layout the rows (when declared) followed by the custom data.
+inline int LayoutStride(const GeoInstRecord& set)
+{
+    return set.customElementsEnabled ? kWorldMatrixBytes * set.worldMatrixEnabled + set.customDataSize
+                                     : kDefaultStride;
+}
+
 // Counts the non-zero excluded flags of instances 1 to max; used after the transform array has
 // been remade.
 inline int32_t CountExcludedInstances(const GeoInstRecord& set)

@@ -139,10 +139,7 @@ void BuildInstanceDeclaration(GeoInstRecord& set)
         return;
     }
 
-    if (set.customElementsEnabled == 1) {
-        set.stride = kWorldMatrixBytes * set.worldMatrixEnabled + set.customDataSize;
-    } else {
-        set.stride = kDefaultStride;
+    set.stride = LayoutStride(set);
+    if (set.customElementsEnabled == 0)
         set.worldMatrixEnabled = 1;
-    }
 }

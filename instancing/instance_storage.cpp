@@ -46,15 +46,10 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
 {
     const int m = maxInstanceCount < 1 ? 1 : maxInstanceCount;
 
-    // The stride of the layout the storage is made for.
-    int worldMatrixEnabled = 1;
-    int customDataOffset = 0;
-    int stride = kDefaultStride;
-    if (set.customElementsEnabled) {
-        worldMatrixEnabled = set.worldMatrixEnabled;
-        customDataOffset = kWorldMatrixBytes * set.worldMatrixEnabled;
-        stride = customDataOffset + set.customDataSize;
-    }
+    // The layout the storage is made for.
+    const int worldMatrixEnabled = set.customElementsEnabled ? set.worldMatrixEnabled : 1;
+    const int customDataOffset = set.customElementsEnabled ? kWorldMatrixBytes * set.worldMatrixEnabled : 0;
+    const int stride = LayoutStride(set);
 
     std::optional<StorageSizes> sizes = StorageSizesFor(m, stride);
     if (!sizes) {
