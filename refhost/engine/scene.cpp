@@ -19,15 +19,28 @@ void LogHostCall(const char* format, ...)
 std::vector<std::string> HostCallLog() { return TheEngine().scene.callLog; }
 void ClearHostCallLog() { TheEngine().scene.callLog.clear(); }
 
+namespace {
+
+// Releases and forgets every object, effect and image; both ways of taking the scene down start so.
+void ReleaseObjectsEffectsAndImages(Scene& scene)
+{
+    for (auto& [number, object] : scene.objects)
+        ReleaseObject(*object);
+    scene.objects.clear();
+    for (auto& [number, effect] : scene.effects)
+        if (effect->record.effect) effect->record.effect->Release();
+    scene.effects.clear();
+    for (auto& [number, image] : scene.images)
+        ReleaseImage(*image);
+    scene.images.clear();
+}
+
+} // namespace
+
 void ReleaseScene()
 {
     Scene& scene = TheEngine().scene;
-    for (auto& [number, object] : scene.objects)
-        ReleaseObject(*object);
-    for (auto& [number, effect] : scene.effects)
-        if (effect->record.effect) effect->record.effect->Release();
-    for (auto& [number, image] : scene.images)
-        ReleaseImage(*image);
+    ReleaseObjectsEffectsAndImages(scene);
     for (auto& [number, camera] : scene.cameras)
         ReleaseCamera(*camera);
     for (const DepthBuffer& b : scene.depthBuffers)
@@ -39,15 +52,7 @@ void ResetScene()
 {
     Engine& e = TheEngine();
     Scene& scene = e.scene;
-    for (auto& [number, object] : scene.objects)
-        ReleaseObject(*object);
-    scene.objects.clear();
-    for (auto& [number, effect] : scene.effects)
-        if (effect->record.effect) effect->record.effect->Release();
-    scene.effects.clear();
-    for (auto& [number, image] : scene.images)
-        ReleaseImage(*image);
-    scene.images.clear();
+    ReleaseObjectsEffectsAndImages(scene);
     // Camera 0 keeps its record (and its address) and gets its first settings back.
     for (auto it = scene.cameras.begin(); it != scene.cameras.end();) {
         if (it->first == 0) {
