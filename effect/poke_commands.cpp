@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "exports.h"
+#include "script_values.h"
 
 namespace {
 
@@ -12,8 +13,7 @@ int StoreFloats(int address, const float (&values)[N])
 {
     if (address == 0)
         return 0;
-    std::memcpy(reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(address))), values,
-                sizeof(values));
+    std::memcpy(ScriptPointer<void>(address), values, sizeof(values));
     return 0;
 }
 

@@ -14,14 +14,11 @@ void StartUp(HINSTANCE instance)
     PluginState& plugin = Plugin();
     plugin = PluginState{};
     plugin.instance = instance;
-    plugin.dependencyNameBuffer.clear();
     for (const HostLibrary& library : HostLibraries()) {
         plugin.dependencyNames.push_back(library.name);
         plugin.binders.push_back(library.bind);
     }
-    plugin.vectorStaging.fill(std::byte{0});
     ForgetAllInstanceSets();
-    plugin.cameraSyncMask = 1;
 }
 
 void TearDown(bool processTerminating)
