@@ -94,9 +94,9 @@ bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error)
     using CountFn = int(__cdecl*)();
     using NameFn = const char*(__cdecl*)(int);
     using ReceiveFn = void(__cdecl*)(void*);
-    auto count = reinterpret_cast<CountFn>(plugin.Export("?GetNumDependencies@@YAHXZ"));
-    auto name = reinterpret_cast<NameFn>(plugin.Export("?GetDependencyID@@YAPBDH@Z"));
-    auto receive = reinterpret_cast<ReceiveFn>(plugin.Export("?ReceiveCoreDataPtr@@YAXPAX@Z"));
+    auto count = reinterpret_cast<CountFn>(reinterpret_cast<void*>(plugin.Export("?GetNumDependencies@@YAHXZ")));
+    auto name = reinterpret_cast<NameFn>(reinterpret_cast<void*>(plugin.Export("?GetDependencyID@@YAPBDH@Z")));
+    auto receive = reinterpret_cast<ReceiveFn>(reinterpret_cast<void*>(plugin.Export("?ReceiveCoreDataPtr@@YAXPAX@Z")));
     if (count && name) {
         int n = count();
         for (int i = 0; i < n; ++i) {

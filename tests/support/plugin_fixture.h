@@ -22,7 +22,7 @@ protected:
     template <typename... Args>
     int Call(const char* exportName, Args... args)
     {
-        auto fn = reinterpret_cast<int(__cdecl*)(Args...)>(Export(exportName));
+        auto fn = reinterpret_cast<int(__cdecl*)(Args...)>(reinterpret_cast<void*>(Export(exportName)));
         if (!fn) {
             ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
             return 0;
