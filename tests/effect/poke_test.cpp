@@ -48,7 +48,7 @@ TEST_F(PokeTest, MatrixIsLaidOutRowsFirst)
 {
     Call("PokeMatrix4", Target(), 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 5.0f,
          6.0f, 7.0f, 1.0f);
-    D3DXMATRIX m;
+    D3DMATRIX m;
     std::memcpy(&m, &block_[1], sizeof m);
     EXPECT_EQ(m._11, 1.0f);
     EXPECT_EQ(m._22, 1.0f);

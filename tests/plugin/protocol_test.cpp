@@ -19,9 +19,9 @@ protected:
     {
         module_ = LoadLibraryA("Ryxo.dll");
         ASSERT_NE(module_, nullptr);
-        count_ = reinterpret_cast<CountFn>(GetProcAddress(module_, "?GetNumDependencies@@YAHXZ"));
-        name_ = reinterpret_cast<NameFn>(GetProcAddress(module_, "?GetDependencyID@@YAPBDH@Z"));
-        receive_ = reinterpret_cast<ReceiveFn>(GetProcAddress(module_, "?ReceiveCoreDataPtr@@YAXPAX@Z"));
+        count_ = reinterpret_cast<CountFn>(reinterpret_cast<void*>(GetProcAddress(module_, "?GetNumDependencies@@YAHXZ")));
+        name_ = reinterpret_cast<NameFn>(reinterpret_cast<void*>(GetProcAddress(module_, "?GetDependencyID@@YAPBDH@Z")));
+        receive_ = reinterpret_cast<ReceiveFn>(reinterpret_cast<void*>(GetProcAddress(module_, "?ReceiveCoreDataPtr@@YAXPAX@Z")));
         ASSERT_TRUE(count_ && name_ && receive_);
     }
     void TearDown() override { FreeLibrary(module_); }

@@ -67,7 +67,7 @@ TEST_F(SpineTest, BindsAllTwentyTwoHostFunctionsFromTheFiveLibraries)
     HMODULE image = GetModuleHandleA("DBProImageDebug.dll");
     HMODULE setup = GetModuleHandleA("DBProSetupDebug.dll");
     auto same = [](auto bound, HMODULE m, const char* name) {
-        return reinterpret_cast<FARPROC>(bound) == GetProcAddress(m, name) && bound != nullptr;
+        return reinterpret_cast<void*>(bound) == reinterpret_cast<void*>(GetProcAddress(m, name)) && bound != nullptr;
     };
     EXPECT_TRUE(same(t.DisableZDepth, basic3D, "?DisableZDepth@@YAXH@Z"));
     EXPECT_TRUE(same(t.DisableZRead, basic3D, "?DisableZRead@@YAXH@Z"));
