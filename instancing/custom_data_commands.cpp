@@ -4,6 +4,7 @@
 
 #include "command_set.h"
 #include "exports.h"
+#include "script_values.h"
 #include "instance_checks.h"
 
 namespace {
@@ -92,7 +93,7 @@ RYXO_COMMAND GeoInst_GetCustomDataPtr(int handle, int n, int k, int unused)
     if (!set)
         return 0;
     const uint32_t bytes = 4u * CustomElementComponents(*set, k);
-    return static_cast<int>(reinterpret_cast<uintptr_t>(CustomElementAddress(*set, n, k, bytes)));
+    return ScriptInteger(CustomElementAddress(*set, n, k, bytes));
 }
 
 // Copies the element's 4 x components bytes from the script's address and returns the element's
@@ -106,6 +107,6 @@ RYXO_COMMAND GeoInst_SetCustomDataPtr(int handle, int n, int k, int source)
     std::byte* address = CustomElementAddress(*set, n, k, bytes);
     if (!address)
         return 1;
-    std::memcpy(address, reinterpret_cast<const void*>(static_cast<uintptr_t>(static_cast<uint32_t>(source))), bytes);
-    return static_cast<int>(reinterpret_cast<uintptr_t>(address));
+    std::memcpy(address, ScriptPointer<const void>(source), bytes);
+    return ScriptInteger(address);
 }

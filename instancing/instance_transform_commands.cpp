@@ -5,6 +5,7 @@
 
 #include "command_set.h"
 #include "exports.h"
+#include "script_values.h"
 #include "instance_checks.h"
 #include "instance_transform.h"
 
@@ -119,7 +120,7 @@ RYXO_COMMAND GeoInst_GetWorldMatrixPtr(int handle, int n)
     GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_GetWorldMatrixPtr"));
     if (!set || !WorldMatrixCheck(*set, n))
         return 0;
-    return static_cast<int>(reinterpret_cast<uintptr_t>(InstanceVertex(*set, n)));
+    return ScriptInteger(InstanceVertex(*set, n));
 }
 
 RYXO_COMMAND GeoInst_SetWorldMatrixPtr(int handle, int n, int source)
@@ -128,7 +129,7 @@ RYXO_COMMAND GeoInst_SetWorldMatrixPtr(int handle, int n, int source)
     // The source belongs to the script; only the null address can be told apart and refused.
     if (!set || !WorldMatrixCheck(*set, n) || source == 0)
         return 1;
-    std::memcpy(InstanceVertex(*set, n), reinterpret_cast<const void*>(static_cast<uintptr_t>(static_cast<uint32_t>(source))),
+    std::memcpy(InstanceVertex(*set, n), ScriptPointer<const void>(source),
                 kWorldMatrixBytes);
     return 0;
 }
