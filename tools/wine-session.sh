@@ -20,10 +20,14 @@ wine_session_start() {
         export RYXO_XVFB_PID=$!
         export DISPLAY=":$n"
         local i
-        for i in $(seq 1 100); do
+        # A loaded machine can take seconds to bring the display up.
+        for i in $(seq 1 600); do
             [ -e "/tmp/.X11-unix/X$n" ] && break
             sleep 0.05
         done
+        if [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            echo "wine-session: Xvfb did not start on :$n" >&2
+        fi
     fi
 
     if [ ! -f "$WINEPREFIX/system.reg" ]; then

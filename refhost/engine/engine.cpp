@@ -55,9 +55,14 @@ bool Start(const HostOptions& options)
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     pp.hDeviceWindow = e.window;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    HRESULT hr = e.d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, e.window,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &pp,
-                                     &e.device);
+    // A display server under heavy load can refuse the first attempt; a short wait usually cures it.
+    HRESULT hr = E_FAIL;
+    for (int attempt = 0; attempt < 3 && FAILED(hr); ++attempt) {
+        if (attempt > 0)
+            Sleep(250);
+        hr = e.d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, e.window,
+                                 D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &pp, &e.device);
+    }
     if (FAILED(hr)) {
         std::fprintf(stderr, "refhost: CreateDevice failed (0x%08lx)\n", hr);
         e.d3d->Release();
