@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "unimplemented_effect.h"
+
 namespace {
 
-class ParameterListEffect final : public ID3DXEffect {
+class ParameterListEffect final : public UnimplementedEffect {
 public:
     explicit ParameterListEffect(std::vector<EffectParameter> parameters) : parameters_(std::move(parameters)) {}
 
@@ -59,7 +61,6 @@ public:
         }
         return nullptr;
     }
-    STDMETHOD_(D3DXHANDLE, GetParameterBySemantic)(D3DXHANDLE, const char*) override { return nullptr; }
     STDMETHOD_(D3DXHANDLE, GetTechnique)(UINT index) override { return index == 0 ? Technique() : nullptr; }
     STDMETHOD_(D3DXHANDLE, GetTechniqueByName)(const char* name) override
     {
@@ -78,73 +79,14 @@ public:
     STDMETHOD(EndPass)() override { return S_OK; }
     STDMETHOD(End)() override { return S_OK; }
 
-    // Everything else is not offered.
-    STDMETHOD(GetTechniqueDesc)(D3DXHANDLE, D3DXTECHNIQUE_DESC*) override { return E_NOTIMPL; }
-    STDMETHOD(GetPassDesc)(D3DXHANDLE, D3DXPASS_DESC*) override { return E_NOTIMPL; }
-    STDMETHOD(GetFunctionDesc)(D3DXHANDLE, D3DXFUNCTION_DESC*) override { return E_NOTIMPL; }
-    STDMETHOD_(D3DXHANDLE, GetParameterElement)(D3DXHANDLE, UINT) override { return nullptr; }
-    STDMETHOD_(D3DXHANDLE, GetPass)(D3DXHANDLE, UINT) override { return nullptr; }
-    STDMETHOD_(D3DXHANDLE, GetPassByName)(D3DXHANDLE, const char*) override { return nullptr; }
-    STDMETHOD_(D3DXHANDLE, GetFunction)(UINT) override { return nullptr; }
-    STDMETHOD_(D3DXHANDLE, GetFunctionByName)(const char*) override { return nullptr; }
-    STDMETHOD_(D3DXHANDLE, GetAnnotation)(D3DXHANDLE, UINT) override { return nullptr; }
-    STDMETHOD_(D3DXHANDLE, GetAnnotationByName)(D3DXHANDLE, const char*) override { return nullptr; }
-    STDMETHOD(SetValue)(D3DXHANDLE, const void*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetValue)(D3DXHANDLE, void*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetBool)(D3DXHANDLE, WINBOOL) override { return E_NOTIMPL; }
-    STDMETHOD(GetBool)(D3DXHANDLE, WINBOOL*) override { return E_NOTIMPL; }
-    STDMETHOD(SetBoolArray)(D3DXHANDLE, const WINBOOL*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetBoolArray)(D3DXHANDLE, WINBOOL*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetInt)(D3DXHANDLE, INT) override { return E_NOTIMPL; }
-    STDMETHOD(GetInt)(D3DXHANDLE, INT*) override { return E_NOTIMPL; }
-    STDMETHOD(SetIntArray)(D3DXHANDLE, const INT*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetIntArray)(D3DXHANDLE, INT*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetFloat)(D3DXHANDLE, FLOAT) override { return E_NOTIMPL; }
-    STDMETHOD(GetFloat)(D3DXHANDLE, FLOAT*) override { return E_NOTIMPL; }
-    STDMETHOD(SetFloatArray)(D3DXHANDLE, const FLOAT*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetFloatArray)(D3DXHANDLE, FLOAT*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetVector)(D3DXHANDLE, const D3DXVECTOR4*) override { return E_NOTIMPL; }
-    STDMETHOD(GetVector)(D3DXHANDLE, D3DXVECTOR4*) override { return E_NOTIMPL; }
-    STDMETHOD(SetVectorArray)(D3DXHANDLE, const D3DXVECTOR4*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetVectorArray)(D3DXHANDLE, D3DXVECTOR4*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetMatrix)(D3DXHANDLE, const D3DXMATRIX*) override { return E_NOTIMPL; }
-    STDMETHOD(GetMatrix)(D3DXHANDLE, D3DXMATRIX*) override { return E_NOTIMPL; }
-    STDMETHOD(SetMatrixArray)(D3DXHANDLE, const D3DXMATRIX*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetMatrixArray)(D3DXHANDLE, D3DXMATRIX*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetMatrixPointerArray)(D3DXHANDLE, const D3DXMATRIX**, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetMatrixPointerArray)(D3DXHANDLE, D3DXMATRIX**, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetMatrixTranspose)(D3DXHANDLE, const D3DXMATRIX*) override { return E_NOTIMPL; }
-    STDMETHOD(GetMatrixTranspose)(D3DXHANDLE, D3DXMATRIX*) override { return E_NOTIMPL; }
-    STDMETHOD(SetMatrixTransposeArray)(D3DXHANDLE, const D3DXMATRIX*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetMatrixTransposeArray)(D3DXHANDLE, D3DXMATRIX*, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetMatrixTransposePointerArray)(D3DXHANDLE, const D3DXMATRIX**, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(GetMatrixTransposePointerArray)(D3DXHANDLE, D3DXMATRIX**, UINT) override { return E_NOTIMPL; }
-    STDMETHOD(SetString)(D3DXHANDLE, const char*) override { return E_NOTIMPL; }
-    STDMETHOD(GetString)(D3DXHANDLE, const char**) override { return E_NOTIMPL; }
-    STDMETHOD(SetTexture)(D3DXHANDLE, IDirect3DBaseTexture9*) override { return E_NOTIMPL; }
-    STDMETHOD(GetTexture)(D3DXHANDLE, IDirect3DBaseTexture9**) override { return E_NOTIMPL; }
-    STDMETHOD(GetPixelShader)(D3DXHANDLE, IDirect3DPixelShader9**) override { return E_NOTIMPL; }
-    STDMETHOD(GetVertexShader)(D3DXHANDLE, IDirect3DVertexShader9**) override { return E_NOTIMPL; }
-    STDMETHOD(SetArrayRange)(D3DXHANDLE, UINT, UINT) override { return E_NOTIMPL; }
     STDMETHOD(GetPool)(ID3DXEffectPool** pool) override
     {
         *pool = nullptr;
         return S_OK;
     }
     STDMETHOD(ValidateTechnique)(D3DXHANDLE) override { return S_OK; }
-    STDMETHOD(FindNextValidTechnique)(D3DXHANDLE, D3DXHANDLE*) override { return E_NOTIMPL; }
-    STDMETHOD_(WINBOOL, IsParameterUsed)(D3DXHANDLE, D3DXHANDLE) override { return FALSE; }
-    STDMETHOD(GetDevice)(IDirect3DDevice9**) override { return E_NOTIMPL; }
     STDMETHOD(OnLostDevice)() override { return S_OK; }
     STDMETHOD(OnResetDevice)() override { return S_OK; }
-    STDMETHOD(SetStateManager)(ID3DXEffectStateManager*) override { return E_NOTIMPL; }
-    STDMETHOD(GetStateManager)(ID3DXEffectStateManager**) override { return E_NOTIMPL; }
-    STDMETHOD(BeginParameterBlock)() override { return E_NOTIMPL; }
-    STDMETHOD_(D3DXHANDLE, EndParameterBlock)() override { return nullptr; }
-    STDMETHOD(ApplyParameterBlock)(D3DXHANDLE) override { return E_NOTIMPL; }
-    STDMETHOD(DeleteParameterBlock)(D3DXHANDLE) override { return E_NOTIMPL; }
-    STDMETHOD(CloneEffect)(IDirect3DDevice9*, ID3DXEffect**) override { return E_NOTIMPL; }
-    STDMETHOD(SetRawValue)(D3DXHANDLE, const void*, UINT, UINT) override { return E_NOTIMPL; }
 
 private:
     // Handles are addresses inside this object: parameter i is &parameters_[i].
