@@ -114,7 +114,7 @@ PairTimes MedianSecondsInTurns(int repeats, A a, B b)
 bool MakeEffect(int number, const refhost::EffectDescription& description)
 {
     std::string error;
-    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), description, &error);
+    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error);
     if (!effect) {
         std::fprintf(stderr, "bench: effect %d: %s\n", number, error.c_str());
         return false;
@@ -124,11 +124,11 @@ bool MakeEffect(int number, const refhost::EffectDescription& description)
     return true;
 }
 
-refhost::MeshSpec SmallCube()
+refhost::MeshDescription SmallCube()
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.size = 0.8f;
-    return meshSpec;
+    refhost::MeshDescription meshDescription;
+    meshDescription.size = 0.8f;
+    return meshDescription;
 }
 
 // Where the n-th of the drawn cubes stands: a 100 x 100 grid facing the camera.

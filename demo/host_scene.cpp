@@ -12,7 +12,7 @@ bool RenderHostScene(const std::string& outDir)
     refhost::SetCameraPosition(0, 0, 4, -8);
     refhost::PointCamera(0, 0, 0, 4);
 
-    refhost::MeshSpec floor;
+    refhost::MeshDescription floor;
     floor.shape = refhost::Shape::Plane;
     floor.size = 14.0f;
     floor.colour = 0xFF506070;
@@ -28,11 +28,11 @@ bool RenderHostScene(const std::string& outDir)
     };
     int number = 2;
     for (const Shape& s : shapes) {
-        refhost::MeshSpec meshSpec;
-        meshSpec.shape = s.shape;
-        meshSpec.size = 2.0f;
-        meshSpec.colour = s.colour;
-        refhost::MakeObject(number, meshSpec);
+        refhost::MeshDescription meshDescription;
+        meshDescription.shape = s.shape;
+        meshDescription.size = 2.0f;
+        meshDescription.colour = s.colour;
+        refhost::MakeObject(number, meshDescription);
         refhost::SetObjectPosition(number, s.x, 0, s.z);
         refhost::SetObjectRotation(number, 0, s.turn, 0);
         ++number;

@@ -46,14 +46,14 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
     options.instanceColor = true;
     std::string error;
     ID3DXEffect* effect =
-        refhost::CreateHostEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(options), &error);
+        refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(options), &error);
     if (!effect) {
         std::fprintf(stderr, "demo: instancing effect: %s\n", error.c_str());
         return false;
     }
     refhost::AddEffect(kEffect, effect);
     effect->Release();
-    refhost::MeshSpec cube;
+    refhost::MeshDescription cube;
     cube.size = 1.0f;
     if (!refhost::MakeObject(kObject, cube))
         return false;

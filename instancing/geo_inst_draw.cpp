@@ -50,15 +50,15 @@ void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, const Host
     if (!effect || !Drawable(set))
         return;
 
-    Check(device->SetVertexDeclaration(set.vertexDeclaration), "Failed to set Vertex Declaration");
-    IDirect3DIndexBuffer9* indices = set.sequentialIndexBuffer ? set.sequentialIndexBuffer
+    Check(device->SetVertexDeclaration(set.vertexDeclaration.ptr()), "Failed to set Vertex Declaration");
+    IDirect3DIndexBuffer9* indices = set.sequentialIndexBuffer ? set.sequentialIndexBuffer.ptr()
                                                                : mesh->drawBuffer->indexBuffer;
     Check(device->SetIndices(indices), "Failed to set Index Buffer");
     Check(device->SetStreamSource(0, mesh->drawBuffer->vertexBuffer, 0, mesh->vertexSize),
           "Failed to set stream source 0");
     Check(device->SetStreamSourceFreq(0, kIndexedData | static_cast<UINT>(set.drawCount)),
           "Failed to set stream source freq 0");
-    Check(device->SetStreamSource(1, set.instanceBuffer, 0, set.stride), "Failed to set stream source 1");
+    Check(device->SetStreamSource(1, set.instanceBuffer.ptr(), 0, set.stride), "Failed to set stream source 1");
     Check(device->SetStreamSourceFreq(1, kOneInstancePerElement), "Failed to set stream source freq 1");
 
     ApplyMeshRenderStates(device, mesh);

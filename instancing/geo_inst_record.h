@@ -10,6 +10,7 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include "com.h"
 #include "host_records.h"
 
 inline constexpr int kMaxTextureParameters = 8;
@@ -51,7 +52,7 @@ struct GeoInstRecord {
     CustomElementDescriptor customElements[kMaxCustomElements]; // element k is entry k - 1
     int32_t customDataSize;             // sum of 4 x components
     D3DVERTEXELEMENT9 vertexElements[kMaxVertexElements]; // both streams, D3DDECL_END-terminated
-    IDirect3DVertexDeclaration9* vertexDeclaration;       // one reference held
+    Com<IDirect3DVertexDeclaration9> vertexDeclaration;
     int32_t stride;                     // bytes of one instance vertex
 
     // Instances.
@@ -65,8 +66,8 @@ struct GeoInstRecord {
     // Storage. Entry 0 of both heap blocks is unused: instance n sits at index n.
     GeoInstTransform* transforms;       // (max + 1) entries, owned
     std::byte* instanceData;            // (max + 1) x stride bytes, owned
-    IDirect3DVertexBuffer9* instanceBuffer;        // stream 1, one reference held
-    IDirect3DIndexBuffer9* sequentialIndexBuffer;  // 0..n-1 for meshes drawn without indices
+    Com<IDirect3DVertexBuffer9> instanceBuffer;        // stream 1
+    Com<IDirect3DIndexBuffer9> sequentialIndexBuffer;  // 0..n-1 for meshes drawn without indices
     int32_t renderPriority;             // sort key of GeoInst_SortRenderQueue, larger first
 
     // Sizes of what the storage holds now. The layout fields above may change without the storage

@@ -124,16 +124,13 @@ void BuildInstanceDeclaration(GeoInstRecord& set)
         }
     }
 
-    if (set.vertexDeclaration) {
-        set.vertexDeclaration->Release();
-        set.vertexDeclaration = nullptr;
-    }
+    set.vertexDeclaration.reset();
     // An array without an end marker (a mesh declaration filling all 64 entries, or an FVF the
     // declarator refuses) must never reach the device, which would read past it.
     IDirect3DDevice9* device = HostDevice();
     bool terminated = EndMarkerIndex(set.vertexElements) < kMaxVertexElements;
     if (!described || !terminated || !device ||
-        FAILED(device->CreateVertexDeclaration(set.vertexElements, &set.vertexDeclaration))) {
+        FAILED(device->CreateVertexDeclaration(set.vertexElements, set.vertexDeclaration.put()))) {
         set.vertexDeclaration = nullptr;
         ShowMessage("ERROR", "Failed To Create Vertex Declarator");
         return;

@@ -94,14 +94,11 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
     if (set.drawCount > m)
         set.drawCount = m;
 
-    if (set.instanceBuffer) {
-        set.instanceBuffer->Release();
-        set.instanceBuffer = nullptr;
-    }
+    set.instanceBuffer.reset();
     set.instanceBufferBytes = 0;
     IDirect3DDevice9* device = HostDevice();
     if (!device || FAILED(device->CreateVertexBuffer(sizes->instanceBufferBytes, D3DUSAGE_WRITEONLY, 0,
-                                                     D3DPOOL_DEFAULT, &set.instanceBuffer, nullptr))) {
+                                                     D3DPOOL_DEFAULT, set.instanceBuffer.put(), nullptr))) {
         set.instanceBuffer = nullptr;
         ShowMessage("Failed To Create Instance Vertex Buffer!", "Failed To create Instance Vertex buffer!");
         return;

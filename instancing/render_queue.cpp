@@ -24,15 +24,6 @@ RenderQueue& Queue()
 
 uintptr_t AddressOf(const GeoInstRecord& set) { return reinterpret_cast<uintptr_t>(&set); }
 
-template <typename T>
-void Release(T*& object)
-{
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
 void FreeHeapBlocks(GeoInstRecord& set)
 {
     std::free(set.transforms);
@@ -71,12 +62,11 @@ int HandleOf(const GeoInstRecord& set) { return static_cast<int>(AddressOf(set))
 GeoInstRecord& AppendInstanceSet()
 {
     RenderQueue& queue = Queue();
-    GeoInstRecord fresh;
-    std::memset(&fresh, 0, sizeof(fresh));
+    GeoInstRecord fresh{};
     fresh.cameraMask = 0xFFFFFFFFu;
     fresh.customElementsEnabled = 0;
     fresh.worldMatrixEnabled = 1;
-    auto place = queue.sets.insert(queue.sets.end(), fresh);
+    auto place = queue.sets.insert(queue.sets.end(), std::move(fresh));
     queue.byAddress.emplace(AddressOf(*place), place);
     return *place;
 }
@@ -116,10 +106,10 @@ void SortRenderQueueByPriority()
 
 void ReleaseInstanceSetResources(GeoInstRecord& set)
 {
-    Release(set.sequentialIndexBuffer);
-    Release(set.vertexDeclaration);
+    set.sequentialIndexBuffer.reset();
+    set.vertexDeclaration.reset();
     FreeHeapBlocks(set);
-    Release(set.instanceBuffer);
+    set.instanceBuffer.reset();
     set.instanceBufferBytes = 0;
 }
 
@@ -136,8 +126,12 @@ void ReleaseAllInstanceSets()
 void ForgetAllInstanceSets()
 {
     RenderQueue& queue = Queue();
-    for (GeoInstRecord& set : queue.sets)
+    for (GeoInstRecord& set : queue.sets) {
         FreeHeapBlocks(set);
+        set.sequentialIndexBuffer.abandon();
+        set.vertexDeclaration.abandon();
+        set.instanceBuffer.abandon();
+    }
     queue.sets.clear();
     queue.byAddress.clear();
     ForgetLastFound(queue);

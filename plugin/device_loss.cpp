@@ -2,15 +2,15 @@
 
 #include <cstdint>
 
+#include "family_lifetime.h"
 #include "plugin_state.h"
-#include "instancing/render_queue.h"
 
 void ResetCollectionsAfterDeviceLoss()
 {
-    // Each family's collection is emptied here, in this order: cube textures, instance sets, the
-    // effect camera table.
-    ReleaseAllInstanceSets();
-    Plugin().cameraSyncMask = -1;
+    for (const FamilyLifetime& family : Families()) {
+        if (family.deviceLost)
+            family.deviceLost();
+    }
 }
 
 extern "C" void __cdecl D3DDeviceLost()

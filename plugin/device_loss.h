@@ -1,7 +1,7 @@
 // Reaction to a lost Direct3D device.
 #pragma once
 
-// Empties the plugin's collections, releasing every Direct3D object their records hold (the host
-// cannot reset its device while any default-pool resource is alive), and sets the camera sync
-// mask to -1. D3DDeviceLost calls it only while the setup library is unbound.
+// Empties every family's collections, releasing every Direct3D object their records hold (the host
+// cannot reset its device while any default-pool resource is alive). D3DDeviceLost calls it only
+// while the setup library is unbound.
 void ResetCollectionsAfterDeviceLoss();

@@ -1,7 +1,7 @@
 #include "plugin_state.h"
 
 #include "binders.h"
-#include "instancing/render_queue.h"
+#include "family_lifetime.h"
 
 PluginState& Plugin()
 {
@@ -18,7 +18,10 @@ void StartUp(HINSTANCE instance)
         plugin.dependencyNames.push_back(library.name);
         plugin.binders.push_back(library.bind);
     }
-    ForgetAllInstanceSets();
+    for (const FamilyLifetime& family : Families()) {
+        if (family.startUp)
+            family.startUp();
+    }
 }
 
 void TearDown(bool processTerminating)
@@ -32,6 +35,9 @@ void TearDown(bool processTerminating)
     }
     // Records still holding Direct3D objects are dropped without releasing them: the host's device
     // may already be gone at this point.
-    ForgetAllInstanceSets();
+    for (const FamilyLifetime& family : Families()) {
+        if (family.tearDown)
+            family.tearDown();
+    }
     plugin = PluginState{};
 }

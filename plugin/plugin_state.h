@@ -2,7 +2,6 @@
 // own collections beside their code; this is the spine they share.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -11,8 +10,6 @@
 
 #include "host_functions.h"
 #include "host_records.h"
-
-inline constexpr int kVectorStagingBytes = 3840; // 240 vectors of 16 bytes
 
 struct PluginState {
     HINSTANCE instance = nullptr;
@@ -27,9 +24,6 @@ struct PluginState {
 
     HostFunctionTable host{};
     std::vector<HMODULE> librariesOpenedByName; // closed at unload
-
-    int cameraSyncMask = 1;
-    std::array<std::byte, kVectorStagingBytes> vectorStaging{};
 };
 
 PluginState& Plugin();

@@ -43,16 +43,16 @@ void ReleaseObject(ObjectRecord& object)
         ReleaseMesh(*limb);
 }
 
-bool MakeObject(int object, const MeshSpec& meshSpec)
+bool MakeObject(int object, const MeshDescription& meshDescription)
 {
     Engine& e = TheEngine();
-    if (!e.device || meshSpec.limbs < 1)
+    if (!e.device || meshDescription.limbs < 1)
         return false;
     DeleteObject(object);
     auto o = std::make_unique<ObjectRecord>();
-    for (int i = 0; i < meshSpec.limbs; ++i) {
+    for (int i = 0; i < meshDescription.limbs; ++i) {
         auto limb = std::make_unique<MeshRecord>();
-        if (!BuildMesh(e.device, meshSpec, i * meshSpec.limbSpacing, *limb)) {
+        if (!BuildMesh(e.device, meshDescription, i * meshDescription.limbSpacing, *limb)) {
             ReleaseObject(*o);
             return false;
         }

@@ -84,7 +84,7 @@ REFHOST_API void FastSync();
 enum class Shape { Cube, Sphere, Plane };
 
 // How MakeObject builds an object: its shape and the layout of every limb mesh.
-struct MeshSpec {
+struct MeshDescription {
     Shape shape = Shape::Cube;
     float size = 1.0f;             // cube edge, sphere diameter, plane side (the plane faces -Z)
     bool useDeclaration = false;   // vertex declaration (elements filled, fvf 0) instead of an FVF
@@ -103,7 +103,7 @@ struct MeshSpec {
 };
 
 // Objects. Numbers are the host's; making an existing number replaces that object.
-REFHOST_API bool MakeObject(int object, const MeshSpec& meshSpec);
+REFHOST_API bool MakeObject(int object, const MeshDescription& meshDescription);
 REFHOST_API void DeleteObject(int object);
 REFHOST_API bool ObjectExists(int object);
 REFHOST_API void SetObjectPosition(int object, float x, float y, float z);

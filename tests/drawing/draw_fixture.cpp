@@ -32,7 +32,7 @@ HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& d
 {
     std::string error;
     // Made on the real device: the effect's own calls stay out of the log.
-    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), description, &error);
+    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error);
     EXPECT_NE(effect, nullptr) << error;
     if (!effect)
         return nullptr;
@@ -41,11 +41,11 @@ HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& d
     return record;
 }
 
-void DrawTest::MakeObject(int object, int effect, refhost::MeshSpec meshSpec)
+void DrawTest::MakeObject(int object, int effect, refhost::MeshDescription meshDescription)
 {
-    if (meshSpec.size == 1.0f)
-        meshSpec.size = 2.0f;
-    ASSERT_TRUE(refhost::MakeObject(object, meshSpec));
+    if (meshDescription.size == 1.0f)
+        meshDescription.size = 2.0f;
+    ASSERT_TRUE(refhost::MakeObject(object, meshDescription));
     refhost::SetObjectEffect(object, effect);
 }
 

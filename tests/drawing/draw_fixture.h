@@ -24,8 +24,8 @@ protected:
     // Makes host effect `number` from `description` and returns its record.
     HostEffect* MakeEffect(int number, const refhost::EffectDescription& description);
 
-    // Host object `object`: a cube of edge 2 (or `meshSpec`) showing effect `effect`.
-    void MakeObject(int object, int effect, refhost::MeshSpec meshSpec = {});
+    // Host object `object`: a cube of edge 2 (or `meshDescription`) showing effect `effect`.
+    void MakeObject(int object, int effect, refhost::MeshDescription meshDescription = {});
 
     // A set on limb 0 of `object` holding `count` unit-scale instances one unit apart along X,
     // uploaded; its handle.

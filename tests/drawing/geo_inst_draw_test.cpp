@@ -86,11 +86,11 @@ TEST_F(GeoInstDrawTest, OneSetIsOneInstancedDrawBetweenItsStreamsAndTheReset)
         DeviceMethod method;
         std::vector<uint32_t> args;
     } want[] = {
-        {DeviceMethod::SetVertexDeclaration, {Address(set.vertexDeclaration)}},
+        {DeviceMethod::SetVertexDeclaration, {Address(set.vertexDeclaration.ptr())}},
         {DeviceMethod::SetIndices, {Address(mesh->drawBuffer->indexBuffer)}},
         {DeviceMethod::SetStreamSource, {0, Address(mesh->drawBuffer->vertexBuffer), 0, uint32_t(mesh->vertexSize)}},
         {DeviceMethod::SetStreamSourceFreq, {0, kIndexedData | 100}},
-        {DeviceMethod::SetStreamSource, {1, Address(set.instanceBuffer), 0, 64}},
+        {DeviceMethod::SetStreamSource, {1, Address(set.instanceBuffer.ptr()), 0, 64}},
         {DeviceMethod::SetStreamSourceFreq, {1, kInstanceData}},
         {DeviceMethod::DrawIndexedPrimitive, {D3DPT_TRIANGLELIST, 0, 0, uint32_t(mesh->vertexCount), 0, 12}},
         {DeviceMethod::SetStreamSource, {1, 0, 0, 0}},
@@ -131,9 +131,9 @@ TEST_F(GeoInstDrawTest, EveryEffectPassIsOneDraw)
 
 TEST_F(GeoInstDrawTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuffer)
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.indexed = false;
-    MakeObject(2, kEffect, meshSpec);
+    refhost::MeshDescription meshDescription;
+    meshDescription.indexed = false;
+    MakeObject(2, kEffect, meshDescription);
     const HostMesh* mesh = refhost::GetLimbMesh(2, 0);
     ASSERT_EQ(mesh->drawBuffer->indexBuffer, nullptr);
     const GeoInstRecord& set = Set(MakeSet(2, 3));
@@ -142,7 +142,7 @@ TEST_F(GeoInstDrawTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuffer)
     SyncCamera(0);
     auto indices = Device().Filter(DeviceMethod::SetIndices);
     ASSERT_EQ(indices.size(), 1u);
-    EXPECT_EQ(indices[0].Arg(0), Address(set.sequentialIndexBuffer));
+    EXPECT_EQ(indices[0].Arg(0), Address(set.sequentialIndexBuffer.ptr()));
     auto draws = Device().Filter(DeviceMethod::DrawIndexedPrimitive);
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].Arg(3), uint32_t(mesh->vertexCount)) << "NumVertices is the mesh's vertex count";
@@ -211,7 +211,7 @@ TEST_F(GeoInstDrawTest, SetsAreDrawnInRenderQueueOrder)
     const int b = MakeSet(kObject, 2);
     const int c = MakeSet(kObject, 3);
     SyncCamera(0);
-    EXPECT_EQ(InstanceStreams(), (std::vector{Set(a).instanceBuffer, Set(b).instanceBuffer, Set(c).instanceBuffer}));
+    EXPECT_EQ(InstanceStreams(), (std::vector{Set(a).instanceBuffer.ptr(), Set(b).instanceBuffer.ptr(), Set(c).instanceBuffer.ptr()}));
     auto frequencies = Device().StreamFrequencies();
     EXPECT_EQ(frequencies[0], (StreamFrequencySet{0, kIndexedData | 1}));
     EXPECT_EQ(frequencies[2], (StreamFrequencySet{0, kIndexedData | 2}));
@@ -221,7 +221,7 @@ TEST_F(GeoInstDrawTest, SetsAreDrawnInRenderQueueOrder)
     GeoInst_SetRenderPriority(b, 1);
     GeoInst_SortRenderQueue();
     SyncCamera(0);
-    EXPECT_EQ(InstanceStreams(), (std::vector{Set(c).instanceBuffer, Set(b).instanceBuffer, Set(a).instanceBuffer}));
+    EXPECT_EQ(InstanceStreams(), (std::vector{Set(c).instanceBuffer.ptr(), Set(b).instanceBuffer.ptr(), Set(a).instanceBuffer.ptr()}));
 }
 
 TEST_F(GeoInstDrawTest, MeshWithoutEffectIsSkippedWithoutMessage)
@@ -315,9 +315,9 @@ TEST_F(GeoInstDrawTest, MeshTexturesGoToTheEffectsTextureParametersInOrder)
     IDirect3DTexture9* first = refhost::MakeImage(11, 4, 4, 0xFFFF0000);
     IDirect3DTexture9* second = refhost::MakeImage(12, 4, 4, 0xFF00FF00);
     IDirect3DTexture9* third = refhost::MakeImage(13, 4, 4, 0xFF0000FF);
-    refhost::MeshSpec meshSpec;
-    meshSpec.textureStages = 2;
-    MakeObject(2, 2, meshSpec);
+    refhost::MeshDescription meshDescription;
+    meshDescription.textureStages = 2;
+    MakeObject(2, 2, meshDescription);
     refhost::TextureLimbStage(2, 0, 0, 11);
     refhost::TextureLimbStage(2, 0, 1, 12);
 

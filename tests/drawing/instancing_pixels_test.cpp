@@ -74,21 +74,21 @@ protected:
         RyxoDllTest::TearDown();
     }
 
-    // Host effect `effect` and host object `object`: a cube of edge 2 (or `meshSpec`) showing it. The
+    // Host effect `effect` and host object `object`: a cube of edge 2 (or `meshDescription`) showing it. The
     // object itself is hidden, so only the instance sets drawn from its mesh show.
     ID3DXEffect* MakeEffectObject(int object, int effect, const refhost::InstancingEffectOptions& options,
-                                  refhost::MeshSpec meshSpec = {})
+                                  refhost::MeshDescription meshDescription = {})
     {
         std::string error;
-        ID3DXEffect* fx = refhost::CreateHostEffect(refhost::RealDevice(),
+        ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(),
                                                     refhost::InstancingEffectDescription(options), &error);
         EXPECT_NE(fx, nullptr) << error;
         if (!fx)
             return nullptr;
         refhost::AddEffect(effect, fx);
         fx->Release();
-        meshSpec.size = 2.0f;
-        EXPECT_TRUE(refhost::MakeObject(object, meshSpec));
+        meshDescription.size = 2.0f;
+        EXPECT_TRUE(refhost::MakeObject(object, meshDescription));
         refhost::SetObjectEffect(object, effect);
         refhost::HideObject(object);
         return fx;
@@ -250,10 +250,10 @@ TEST_F(InstancingPixelsTest, HiddenSetsAndCameraMasksDecideWhereSetsAppear)
 
 TEST_F(InstancingPixelsTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuffer)
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.indexed = false;
+    refhost::MeshDescription meshDescription;
+    meshDescription.indexed = false;
     refhost::InstancingEffectOptions plain;
-    ID3DXEffect* fx = MakeEffectObject(kObject, kEffect, plain, meshSpec);
+    ID3DXEffect* fx = MakeEffectObject(kObject, kEffect, plain, meshDescription);
     ASSERT_EQ(refhost::GetLimbMesh(kObject, 0)->drawBuffer->indexBuffer, nullptr);
     const D3DXVECTOR4 cyan(0, 1, 1, 1);
     fx->SetVector("Color", &cyan);

@@ -30,7 +30,7 @@ TEST_F(EffectAccessTest, ObjectLimbGivesItsMeshsEffectOrZero)
     EXPECT_EQ(Call("Object_GetShaderPtr", kObject, 1), 0) << "a limb without an effect record";
     EXPECT_EQ(Call("Object_GetShaderPtr", kObject, 0), Address(fx_)) << "the other limb keeps its effect";
 
-    ASSERT_TRUE(refhost::MakeObject(2, refhost::MeshSpec{}));
+    ASSERT_TRUE(refhost::MakeObject(2, refhost::MeshDescription{}));
     EXPECT_EQ(Call("Object_GetShaderPtr", 2, 0), 0) << "an object without an effect";
 }
 

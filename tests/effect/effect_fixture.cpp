@@ -28,11 +28,11 @@ void EffectCommandTest::SetUp()
         return;
     refhost::ResetScene();
     std::string error;
-    fx_ = refhost::CreateHostEffect(refhost::Device(), TestEffect(), &error);
+    fx_ = refhost::CreateRuntimeEffect(refhost::Device(), TestEffect(), &error);
     ASSERT_NE(fx_, nullptr) << error;
-    refhost::MeshSpec meshSpec;
-    meshSpec.limbs = 2;
-    ASSERT_TRUE(refhost::MakeObject(kObject, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.limbs = 2;
+    ASSERT_TRUE(refhost::MakeObject(kObject, meshDescription));
     ASSERT_NE(refhost::AddEffect(kEffectNumber, fx_), nullptr);
     refhost::SetObjectEffect(kObject, kEffectNumber);
     effect_ = Call("Object_GetShaderPtr", kObject, 0);

@@ -125,7 +125,7 @@ TEST_F(DeclarationTest, DefaultLayoutDeclaresTheMeshThenFourRows)
     int set = MakeBoundSet(10, LimbLayout{.elements = PositionNormalTexcoord()});
     const GeoInstRecord& record = Set(set);
     auto expected = Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4), kEnd});
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration), expected);
+    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()), expected);
     EXPECT_EQ(ElementsUpToEnd(record.vertexElements), expected);
     EXPECT_EQ(record.stride, 64);
     EXPECT_TRUE(messages_.Take().empty());
@@ -135,10 +135,10 @@ TEST_F(DeclarationTest, FvfMeshIsDescribedByTheDeclarator)
 {
     int set = MakeBoundSet(10, LimbLayout{.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, .vertexSize = 32});
     auto expected = Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4), kEnd});
-    EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration), expected);
+    EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration.ptr()), expected);
 
     int bare = MakeBoundSet(10, LimbLayout{.fvf = D3DFVF_XYZ, .vertexSize = 12});
-    EXPECT_EQ(DeclarationElements(Set(bare).vertexDeclaration),
+    EXPECT_EQ(DeclarationElements(Set(bare).vertexDeclaration.ptr()),
               (std::vector<D3DVERTEXELEMENT9>{Element(0, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0), Row(0, 1),
                                               Row(1, 2), Row(2, 3), Row(3, 4), kEnd}))
         << "TEXCOORD0 stays free";
@@ -147,7 +147,7 @@ TEST_F(DeclarationTest, FvfMeshIsDescribedByTheDeclarator)
 TEST_F(DeclarationTest, MeshUsingTexcoordFiveGetsNoRows)
 {
     int set = MakeBoundSet(4, LimbLayout{.elements = Texcoords({5}), .vertexSize = 20});
-    EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration), Concat(Texcoords({5}), {kEnd}));
+    EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration.ptr()), Concat(Texcoords({5}), {kEnd}));
     EXPECT_EQ(messages_.Take(),
               (std::vector<ShownMessage>{
                   {"Error", "Cant setup geometry instance for mesh, World Matrix Requires 4 Free TEXCOORD elements"}}));
@@ -169,7 +169,7 @@ TEST_F(DeclarationTest, CustomElementsAfterTheRows)
     EXPECT_EQ(record.customElements[1].offset, 12);
     EXPECT_EQ(record.customDataSize, 20);
     EXPECT_EQ(record.stride, 84);
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration),
+    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
               Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4),
                                                 Custom(64, D3DDECLTYPE_FLOAT3, 5), Custom(76, D3DDECLTYPE_FLOAT2, 6),
                                                 kEnd}));
@@ -183,7 +183,7 @@ TEST_F(DeclarationTest, CustomElementsAfterTheRows)
     EXPECT_EQ(record.stride, 64);
     EXPECT_EQ(record.customElementsEnabled, 0);
     EXPECT_EQ(record.customElements[1].components, 0);
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration),
+    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
               Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4), kEnd}));
     record.instanceBuffer->GetDesc(&desc);
     EXPECT_EQ(desc.Size, 10u * 64);
@@ -197,7 +197,7 @@ TEST_F(DeclarationTest, AFourthCustomElementAfterTheRowsDoesNotFit)
         GeoInst_AddCustomElement(set, 1);
     GeoInst_FinishCustomElements(set);
     const GeoInstRecord& record = Set(set);
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration),
+    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
               Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4),
                                                 Custom(64, D3DDECLTYPE_FLOAT1, 5), Custom(68, D3DDECLTYPE_FLOAT1, 6),
                                                 Custom(72, D3DDECLTYPE_FLOAT1, 7), kEnd}));
@@ -216,7 +216,7 @@ TEST_F(DeclarationTest, CustomLayoutWithoutRows)
     EXPECT_EQ(record.customDataOffset, 0);
     EXPECT_EQ(record.stride, 16);
     EXPECT_EQ(record.worldMatrixEnabled, 0);
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration),
+    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
               Concat(Texcoords({2, 0}), {Custom(0, D3DDECLTYPE_FLOAT4, 1), kEnd}))
         << "one above the mesh's last texcoord";
 }
@@ -253,7 +253,7 @@ TEST_F(DeclarationTest, FinishingWithoutBytesRevertsToTheDefault)
     EXPECT_EQ(record.customElementsEnabled, 0);
     EXPECT_EQ(record.customElementCount, 0);
     EXPECT_EQ(record.stride, 64);
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration),
+    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
               Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4), kEnd}));
 }
 

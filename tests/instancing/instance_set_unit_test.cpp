@@ -1,6 +1,7 @@
 // Instance sets as records in the render queue: creation, handles, counts, exclusions, priority
 // order, device loss.
 #include "device_loss.h"
+#include "effectcam/camera_table.h"
 #include "instancing/render_queue.h"
 #include "instancing_commands.h"
 #include "plugin_state.h"
@@ -80,7 +81,7 @@ TEST_F(InstanceSetTest, DeletingOneSetLeavesTheOthersAndReleasesWhatItHeld)
     int kept = MakeBoundSet(4, LimbLayout{.indexCount = 0});
     int doomed = MakeBoundSet(4, LimbLayout{.indexCount = 0});
     GeoInstRecord& record = Set(doomed);
-    IUnknown* held[] = {record.sequentialIndexBuffer, record.vertexDeclaration, record.instanceBuffer};
+    IUnknown* held[] = {record.sequentialIndexBuffer.ptr(), record.vertexDeclaration.ptr(), record.instanceBuffer.ptr()};
     for (IUnknown* object : held) {
         ASSERT_NE(object, nullptr);
         object->AddRef();
@@ -209,9 +210,9 @@ TEST_F(InstanceSetTest, DeviceLossWithTheSetupLibraryUnboundReleasesEverySet)
     std::vector<IUnknown*> held;
     for (int handle : {a, b}) {
         GeoInstRecord& record = Set(handle);
-        for (IUnknown* object : {static_cast<IUnknown*>(record.sequentialIndexBuffer),
-                                 static_cast<IUnknown*>(record.vertexDeclaration),
-                                 static_cast<IUnknown*>(record.instanceBuffer)}) {
+        for (IUnknown* object : {static_cast<IUnknown*>(record.sequentialIndexBuffer.ptr()),
+                                 static_cast<IUnknown*>(record.vertexDeclaration.ptr()),
+                                 static_cast<IUnknown*>(record.instanceBuffer.ptr())}) {
             if (object) {
                 object->AddRef();
                 held.push_back(object);
@@ -225,7 +226,7 @@ TEST_F(InstanceSetTest, DeviceLossWithTheSetupLibraryUnboundReleasesEverySet)
     for (IUnknown* object : held)
         EXPECT_EQ(object->Release(), 0u) << "the set's reference was given back";
     EXPECT_TRUE(LiveInstanceSets().empty());
-    EXPECT_EQ(Plugin().cameraSyncMask, -1);
+    EXPECT_EQ(CameraSyncMask(), -1);
     EXPECT_EQ(GeoInst_GetInstanceCount(a), 0);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{NoSuchSet("GeoInst_GetInstanceCount Error")}));
     int fresh = GeoInst_MakeNew();

@@ -251,8 +251,7 @@ TEST_F(UploadTest, AFailedLockChangesNothing)
     GeoInst_SetInstanceCount(set, 2);
     GeoInstRecord& record = Set(set);
     auto* failing = new UnlockableBuffer;
-    record.instanceBuffer->Release();
-    record.instanceBuffer = failing;
+    record.instanceBuffer = Com<IDirect3DVertexBuffer9>::Adopt(failing);
     GeoInst_Update(set);
     EXPECT_EQ(failing->locks, 1);
     EXPECT_EQ(failing->unlocks, 0);

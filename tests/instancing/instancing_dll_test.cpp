@@ -68,7 +68,7 @@ protected:
     }
 
     // A host object whose limbs carry an effect with these parameters.
-    void MakeEffectObject(int object, const refhost::MeshSpec& shape,
+    void MakeEffectObject(int object, const refhost::MeshDescription& shape,
                           std::vector<EffectParameter> parameters = {{"Diffuse", D3DXPT_TEXTURE, D3DXPC_OBJECT}})
     {
         ASSERT_TRUE(refhost::MakeObject(object, shape));
@@ -261,7 +261,7 @@ TEST_F(InstancingDllTest, UpdatePacksTheDrawnInstancesIntoTheInstanceBuffer)
 TEST_F(InstancingDllTest, BindingCollectsTheHostEffectsPlainTextureParameters)
 {
     ASSERT_TRUE(refhost::MakeObject(1, {}));
-    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), refhost::ParameterZooDescription());
+    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::ParameterZooDescription());
     ASSERT_NE(effect, nullptr);
     refhost::AddEffect(1, effect);
     effect->Release();

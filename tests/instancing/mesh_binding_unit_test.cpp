@@ -98,7 +98,7 @@ TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
     EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
 
     MakeObject(31, LimbLayout{.vertexSize = 12, .vertexCount = 70000, .indexCount = 0});
-    IDirect3DIndexBuffer9* old = record.sequentialIndexBuffer;
+    IDirect3DIndexBuffer9* old = record.sequentialIndexBuffer.ptr();
     old->AddRef();
     GeoInst_SetMesh(set, 31, 0);
     EXPECT_EQ(old->Release(), 0u) << "the old sequential buffer was released";
@@ -107,7 +107,7 @@ TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
     EXPECT_EQ(desc.Size, 280000u);
 
     MakeObject(32, LimbLayout{.indexCount = 36});
-    old = record.sequentialIndexBuffer;
+    old = record.sequentialIndexBuffer.ptr();
     old->AddRef();
     GeoInst_SetMesh(set, 32, 0);
     EXPECT_EQ(old->Release(), 0u);
@@ -119,7 +119,7 @@ TEST_F(MeshBindingTest, AMeshWithoutVerticesKeepsTheOldBinding)
     int set = MakeBoundSet(1, LimbLayout{.indexCount = 0});
     GeoInstRecord& record = Set(set);
     HostMesh* before = record.mesh;
-    IDirect3DIndexBuffer9* sequential = record.sequentialIndexBuffer;
+    IDirect3DIndexBuffer9* sequential = record.sequentialIndexBuffer.ptr();
     MakeObject(40, LimbLayout{.vertexCount = 0, .indexCount = 0});
     EXPECT_EQ(GeoInst_SetMesh(set, 40, 0), 1);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"ERROR", "Failed To Create Sequential Index Buffer"}}));

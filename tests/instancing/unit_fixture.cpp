@@ -129,8 +129,7 @@ void InstancingUnitTest::UseReadableInstanceBuffer(GeoInstRecord& set)
     IDirect3DVertexBuffer9* readable = nullptr;
     ASSERT_EQ(Device()->CreateVertexBuffer(desc.Size, D3DUSAGE_DYNAMIC, 0, D3DPOOL_SYSTEMMEM, &readable, nullptr),
               D3D_OK);
-    set.instanceBuffer->Release();
-    set.instanceBuffer = readable;
+    set.instanceBuffer = Com<IDirect3DVertexBuffer9>::Adopt(readable);
 }
 
 std::vector<std::byte> InstancingUnitTest::InstanceBufferBytes(GeoInstRecord& set, UINT bytes)

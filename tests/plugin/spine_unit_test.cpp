@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "device_loss.h"
+#include "effect/vector_staging.h"
+#include "effectcam/camera_table.h"
 #include "host_access.h"
 #include "plugin_state.h"
 #include "recorded_messages.h"
@@ -31,26 +33,26 @@ TEST_F(SpineTest, StartUpPreparesTheDependencyAndBinderListsAndDefaults)
     ASSERT_EQ(p.dependencyNames.size(), 5u);
     EXPECT_STREQ(p.dependencyNames[2], "DBProCore.dll");
     EXPECT_EQ(p.binders.size(), 5u);
-    EXPECT_EQ(p.cameraSyncMask, 1);
+    EXPECT_EQ(CameraSyncMask(), 1);
     EXPECT_EQ(p.coreData, nullptr);
-    for (std::byte b : p.vectorStaging)
-        ASSERT_EQ(b, std::byte{0});
+    for (int i = 0; i < kVectorStagingBytes; ++i)
+        ASSERT_EQ(VectorStaging()[i], std::byte{0});
 }
 
 TEST_F(SpineTest, DeviceLossChangesNothingWhileTheSetupLibraryIsBound)
 {
     Plugin().host.ChangeDisplayMode = FakeChangeDisplayMode;
-    Plugin().cameraSyncMask = 6;
+    CameraSyncMask() = 6;
     D3DDeviceLost();
-    EXPECT_EQ(Plugin().cameraSyncMask, 6);
+    EXPECT_EQ(CameraSyncMask(), 6);
 }
 
 TEST_F(SpineTest, DeviceLossResetsTheCollectionsWhileTheSetupLibraryIsUnbound)
 {
     Plugin().host.ChangeDisplayMode = nullptr;
-    Plugin().cameraSyncMask = 6;
+    CameraSyncMask() = 6;
     D3DDeviceLost();
-    EXPECT_EQ(Plugin().cameraSyncMask, -1);
+    EXPECT_EQ(CameraSyncMask(), -1);
 }
 
 TEST_F(SpineTest, BindsAllTwentyTwoHostFunctionsFromTheFiveLibraries)

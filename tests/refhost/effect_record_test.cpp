@@ -89,9 +89,9 @@ TEST_F(EffectRecordTest, SetObjectEffectAttachesToEveryLimbAndZeroDetaches)
     FakeEffect effect(TypicalParameters());
     ScopedEffect scoped(3, &effect);
     HostEffect* record = scoped.record;
-    refhost::MeshSpec meshSpec;
-    meshSpec.limbs = 3;
-    ASSERT_TRUE(refhost::MakeObject(8, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.limbs = 3;
+    ASSERT_TRUE(refhost::MakeObject(8, meshDescription));
     refhost::SetObjectEffect(8, 3);
     for (int limb = 0; limb < 3; ++limb)
         EXPECT_EQ(refhost::GetLimbMesh(8, limb)->effect, record);
@@ -110,12 +110,12 @@ TEST_F(EffectRecordTest, RendererFeedsTheEffectAndDrawsEachPass)
     FakeEffect effect(TypicalParameters(), 2);
     ScopedEffect scoped(1, &effect);
     ASSERT_NE(refhost::MakeImage(3, 4, 4, 0xFF112233), nullptr);
-    refhost::MeshSpec meshSpec;
-    meshSpec.colour = 0x80FFFFFF;
-    meshSpec.texCoordSets = 1;
-    meshSpec.textureStages = 1;
-    meshSpec.image = 3;
-    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.colour = 0x80FFFFFF;
+    meshDescription.texCoordSets = 1;
+    meshDescription.textureStages = 1;
+    meshDescription.image = 3;
+    ASSERT_TRUE(refhost::MakeObject(1, meshDescription));
     refhost::SetObjectPosition(1, 1, 2, 10);
     refhost::SetObjectEffect(1, 1);
     refhost::SetCameraPosition(0, 0, 1, -2);

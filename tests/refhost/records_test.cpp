@@ -32,11 +32,11 @@ using RecordsTest = SceneTest;
 
 TEST_F(RecordsTest, IndexedFvfCubeMeshHasItsCountsAndBuffersAtTheirOffsets)
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.size = 2.0f;
-    meshSpec.texCoordSets = 1;
-    meshSpec.colour = 0x80FF4020;
-    ASSERT_TRUE(refhost::MakeObject(3, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.size = 2.0f;
+    meshDescription.texCoordSets = 1;
+    meshDescription.colour = 0x80FF4020;
+    ASSERT_TRUE(refhost::MakeObject(3, meshDescription));
     sObject* object = refhost::GetObjectRecord(3);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(At<int32_t>(object, 0), 1);
@@ -75,15 +75,15 @@ TEST_F(RecordsTest, IndexedFvfCubeMeshHasItsCountsAndBuffersAtTheirOffsets)
 
 TEST_F(RecordsTest, NonIndexedDeclarationSphereHasNoIndicesAndItsElements)
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.shape = refhost::Shape::Sphere;
-    meshSpec.useDeclaration = true;
-    meshSpec.indexed = false;
-    meshSpec.vertexColour = true;
-    meshSpec.texCoordSets = 2;
-    meshSpec.sphereRings = 4;
-    meshSpec.sphereSegments = 6;
-    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.shape = refhost::Shape::Sphere;
+    meshDescription.useDeclaration = true;
+    meshDescription.indexed = false;
+    meshDescription.vertexColour = true;
+    meshDescription.texCoordSets = 2;
+    meshDescription.sphereRings = 4;
+    meshDescription.sphereSegments = 6;
+    ASSERT_TRUE(refhost::MakeObject(1, meshDescription));
     const HostMesh* mesh = refhost::GetLimbMesh(1, 0);
     ASSERT_NE(mesh, nullptr);
     // 4 rings of 6 segments: the two polar rings give one triangle per segment, the others two.
@@ -126,13 +126,13 @@ TEST_F(RecordsTest, NonIndexedDeclarationSphereHasNoIndicesAndItsElements)
 TEST_F(RecordsTest, LimbsAndTextureStageEntriesAreLaidOutAsPluginsIndexThem)
 {
     ASSERT_NE(refhost::MakeImage(9, 4, 4, 0xFF00FF00), nullptr);
-    refhost::MeshSpec meshSpec;
-    meshSpec.shape = refhost::Shape::Plane;
-    meshSpec.limbs = 3;
-    meshSpec.texCoordSets = 1;
-    meshSpec.textureStages = 2;
-    meshSpec.image = 9;
-    ASSERT_TRUE(refhost::MakeObject(4, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.shape = refhost::Shape::Plane;
+    meshDescription.limbs = 3;
+    meshDescription.texCoordSets = 1;
+    meshDescription.textureStages = 2;
+    meshDescription.image = 9;
+    ASSERT_TRUE(refhost::MakeObject(4, meshDescription));
     sObject* object = refhost::GetObjectRecord(4);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(At<int32_t>(object, 0), 3);

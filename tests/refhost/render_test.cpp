@@ -47,12 +47,12 @@ IDirect3DSurface9* LevelZero(IDirect3DTexture9* texture)
     return surface;
 }
 
-refhost::MeshSpec Cube(D3DCOLOR colour, float size = 2.0f)
+refhost::MeshDescription Cube(D3DCOLOR colour, float size = 2.0f)
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.size = size;
-    meshSpec.colour = colour;
-    return meshSpec;
+    refhost::MeshDescription meshDescription;
+    meshDescription.size = size;
+    meshDescription.colour = colour;
+    return meshDescription;
 }
 
 class RenderTest : public SceneTest {
@@ -246,10 +246,10 @@ TEST_F(RenderTest, RenderIntoSurfaceSwitchSendsTheCameraIntoThatSurface)
 
 TEST_F(RenderTest, StatisticsCountThePrimitivesAndDrawCallsOfTheLastRender)
 {
-    refhost::MeshSpec twoLimbs = Cube(kRed);
+    refhost::MeshDescription twoLimbs = Cube(kRed);
     twoLimbs.limbs = 2;
     ASSERT_TRUE(refhost::MakeObject(1, twoLimbs));                 // 2 draws of 12 triangles
-    refhost::MeshSpec plane;
+    refhost::MeshDescription plane;
     plane.shape = refhost::Shape::Plane;
     plane.indexed = false;
     ASSERT_TRUE(refhost::MakeObject(2, plane));                    // 1 draw of 2 triangles
@@ -277,7 +277,7 @@ TEST_F(RenderTest, DisablingDepthClearsTheFlagsOfEveryLimbAndIsLoggedInOrder)
 {
     ASSERT_TRUE(refhost::MakeObject(1, Cube(kRed)));                // near and small
     refhost::SetObjectPosition(1, 0, 0, 5);
-    refhost::MeshSpec distant = Cube(kGreen, 8.0f);
+    refhost::MeshDescription distant = Cube(kGreen, 8.0f);
     distant.limbs = 2;
     ASSERT_TRUE(refhost::MakeObject(2, distant));                       // far, big, drawn later
     refhost::SetObjectPosition(2, 0, 0, 20);
@@ -308,14 +308,14 @@ TEST_F(RenderTest, TextureStagesShowTheirImageOnEveryLimbOrOne)
 {
     ASSERT_NE(refhost::MakeImage(5, 8, 8, kGreen), nullptr);
     ASSERT_NE(refhost::MakeImage(6, 8, 8, kBlue), nullptr);
-    refhost::MeshSpec meshSpec;
-    meshSpec.shape = refhost::Shape::Plane;
-    meshSpec.size = 2.0f;
-    meshSpec.limbs = 2;
-    meshSpec.limbSpacing = 3.0f;
-    meshSpec.texCoordSets = 1;
-    meshSpec.textureStages = 1;
-    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.shape = refhost::Shape::Plane;
+    meshDescription.size = 2.0f;
+    meshDescription.limbs = 2;
+    meshDescription.limbSpacing = 3.0f;
+    meshDescription.texCoordSets = 1;
+    meshDescription.textureStages = 1;
+    ASSERT_TRUE(refhost::MakeObject(1, meshDescription));
     refhost::SetObjectPosition(1, -1.5f, 0, 5);
     refhost::FastSync();
     const int left = kSize / 2 - 40, right = kSize / 2 + 40, middle = kSize / 2;
@@ -359,8 +359,8 @@ TEST_F(RenderTest, TextureStagesShowTheirImageOnEveryLimbOrOne)
 
 TEST_F(RenderTest, ColourComesFromTheMaterialWhenTheMeshUsesIt)
 {
-    refhost::MeshSpec meshSpec = Cube(kRed);
-    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
+    refhost::MeshDescription meshDescription = Cube(kRed);
+    ASSERT_TRUE(refhost::MakeObject(1, meshDescription));
     refhost::SetObjectPosition(1, 0, 0, 10);
     HostMesh* mesh = refhost::GetLimbMesh(1, 0);
     mesh->usesMaterial = 1;

@@ -44,10 +44,10 @@ TEST_F(SceneResetTest, ResetLeavesCameraZeroAloneWithItsDefaults)
 
 TEST_F(SceneResetTest, FogShowsOnMeshesWithTheirFogSwitchOnlyWhileTheHostFogIsOn)
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.size = 4.0f;
-    meshSpec.colour = 0xFFFF0000;
-    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.size = 4.0f;
+    meshDescription.colour = 0xFFFF0000;
+    ASSERT_TRUE(refhost::MakeObject(1, meshDescription));
     refhost::SetObjectPosition(1, 0, 0, 20);
     refhost::FastSync();
     EXPECT_TRUE(ColourNear(0xFFFF0000, refhost::ReadCameraPixel(0, 128, 128)));

@@ -30,10 +30,10 @@ using ScreenshotTest = SceneTest;
 
 TEST_F(ScreenshotTest, PngHoldsTheCameraPixelsInStoredBlocks)
 {
-    refhost::MeshSpec meshSpec;
-    meshSpec.size = 2.0f;
-    meshSpec.colour = 0xFF20C040;
-    ASSERT_TRUE(refhost::MakeObject(1, meshSpec));
+    refhost::MeshDescription meshDescription;
+    meshDescription.size = 2.0f;
+    meshDescription.colour = 0xFF20C040;
+    ASSERT_TRUE(refhost::MakeObject(1, meshDescription));
     refhost::SetObjectPosition(1, 0, 0, 6);
     refhost::SetCameraBackdrop(0, 0xFF102030);
     refhost::FastSync();

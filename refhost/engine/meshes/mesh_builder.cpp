@@ -121,26 +121,26 @@ Geometry BuildShape(Shape shape, float size, int rings, int segments)
     return g;
 }
 
-DWORD VertexFormatOf(const MeshSpec& meshSpec)
+DWORD VertexFormatOf(const MeshDescription& meshDescription)
 {
     DWORD fvf = D3DFVF_XYZ;
-    if (meshSpec.normals) fvf |= D3DFVF_NORMAL;
-    if (meshSpec.vertexColour) fvf |= D3DFVF_DIFFUSE;
-    int sets = meshSpec.texCoordSets < 0 ? 0 : (meshSpec.texCoordSets > 8 ? 8 : meshSpec.texCoordSets);
+    if (meshDescription.normals) fvf |= D3DFVF_NORMAL;
+    if (meshDescription.vertexColour) fvf |= D3DFVF_DIFFUSE;
+    int sets = meshDescription.texCoordSets < 0 ? 0 : (meshDescription.texCoordSets > 8 ? 8 : meshDescription.texCoordSets);
     fvf |= static_cast<DWORD>(sets) << D3DFVF_TEXCOUNT_SHIFT; // every set is float2
     return fvf;
 }
 
-bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX, MeshRecord& out)
+bool BuildMesh(IDirect3DDevice9* device, const MeshDescription& meshDescription, float offsetX, MeshRecord& out)
 {
-    Geometry g = BuildShape(meshSpec.shape, meshSpec.size, meshSpec.sphereRings, meshSpec.sphereSegments);
-    DWORD fvf = VertexFormatOf(meshSpec);
+    Geometry g = BuildShape(meshDescription.shape, meshDescription.size, meshDescription.sphereRings, meshDescription.sphereSegments);
+    DWORD fvf = VertexFormatOf(meshDescription);
     UINT stride = D3DXGetFVFVertexSize(fvf);
     int sets = static_cast<int>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
 
     // Without indices every triangle corner is a vertex of its own.
     std::vector<uint16_t> order;
-    if (meshSpec.indexed) {
+    if (meshDescription.indexed) {
         order.resize(g.positions.size());
         for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint16_t>(i);
     } else {
@@ -150,7 +150,7 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX
     const UINT triangleCount = static_cast<UINT>(g.indices.size() / 3);
 
     IDirect3DVertexBuffer9* vb = nullptr;
-    if (FAILED(device->CreateVertexBuffer(vertexCount * stride, D3DUSAGE_WRITEONLY, meshSpec.useDeclaration ? 0 : fvf,
+    if (FAILED(device->CreateVertexBuffer(vertexCount * stride, D3DUSAGE_WRITEONLY, meshDescription.useDeclaration ? 0 : fvf,
                                           D3DPOOL_MANAGED, &vb, nullptr)))
         return false;
     BYTE* v = nullptr;
@@ -159,14 +159,14 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX
         D3DXVECTOR3 p = g.positions[source];
         p.x += offsetX;
         std::memcpy(v, &p, 12), v += 12;
-        if (meshSpec.normals) std::memcpy(v, &g.normals[source], 12), v += 12;
-        if (meshSpec.vertexColour) std::memcpy(v, &meshSpec.colour, 4), v += 4;
+        if (meshDescription.normals) std::memcpy(v, &g.normals[source], 12), v += 12;
+        if (meshDescription.vertexColour) std::memcpy(v, &meshDescription.colour, 4), v += 4;
         for (int s = 0; s < sets; ++s) std::memcpy(v, &g.texCoords[source], 8), v += 8;
     }
     vb->Unlock();
 
     IDirect3DIndexBuffer9* ib = nullptr;
-    if (meshSpec.indexed) {
+    if (meshDescription.indexed) {
         UINT bytes = static_cast<UINT>(g.indices.size() * sizeof(uint16_t));
         if (FAILED(device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib,
                                              nullptr))) {
@@ -180,7 +180,7 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX
     }
 
     HostMesh& m = out.mesh;
-    if (meshSpec.useDeclaration) {
+    if (meshDescription.useDeclaration) {
         D3DXDeclaratorFromFVF(fvf, m.vertexElements);
         if (FAILED(device->CreateVertexDeclaration(m.vertexElements, &m.vertexDeclaration))) {
             vb->Release();
@@ -194,11 +194,11 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX
     out.drawBuffer.vertexBuffer = vb;
     out.drawBuffer.indexBuffer = ib;
     out.drawBuffer.vertexCount = static_cast<int32_t>(vertexCount);
-    out.hasVertexColour = meshSpec.vertexColour;
+    out.hasVertexColour = meshDescription.vertexColour;
     out.texCoordSets = sets;
 
     m.vertexSize = static_cast<int32_t>(stride);
-    m.indexCount = meshSpec.indexed ? static_cast<int32_t>(g.indices.size()) : 0;
+    m.indexCount = meshDescription.indexed ? static_cast<int32_t>(g.indices.size()) : 0;
     m.primitiveType = D3DPT_TRIANGLELIST;
     m.vertexCount = static_cast<int32_t>(vertexCount);
     m.primitiveCount = static_cast<int32_t>(triangleCount);
@@ -208,15 +208,15 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX
     m.cullCounterClockwise = 1;
     m.fog = 1;
     m.hasDiffuseColor = 1;
-    m.diffuseColor = meshSpec.colour;
-    m.usesMaterial = meshSpec.useMaterial ? 1 : 0;
-    m.material.Diffuse = m.material.Ambient = ColourValue(meshSpec.colour);
+    m.diffuseColor = meshDescription.colour;
+    m.usesMaterial = meshDescription.useMaterial ? 1 : 0;
+    m.material.Diffuse = m.material.Ambient = ColourValue(meshDescription.colour);
 
-    int stageCount = meshSpec.textureStages < 0 ? 0 : (meshSpec.textureStages > kMaxTextureStages ? kMaxTextureStages : meshSpec.textureStages);
+    int stageCount = meshDescription.textureStages < 0 ? 0 : (meshDescription.textureStages > kMaxTextureStages ? kMaxTextureStages : meshDescription.textureStages);
     out.stages.assign(static_cast<size_t>(stageCount), HostTextureStage{});
     for (int i = 0; i < stageCount; ++i) {
         InitStage(out.stages[i], i);
-        ShowImageAtStage(out, i, meshSpec.image);
+        ShowImageAtStage(out, i, meshDescription.image);
     }
     m.textureStageCount = stageCount;
     m.textureStages = out.stages.empty() ? nullptr : out.stages.data();

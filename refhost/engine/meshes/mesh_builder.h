@@ -20,12 +20,12 @@ struct Geometry {
 Geometry BuildShape(Shape shape, float size, int rings, int segments);
 
 // The FVF code of a mesh description's vertex format.
-DWORD VertexFormatOf(const MeshSpec& meshSpec);
+DWORD VertexFormatOf(const MeshDescription& meshDescription);
 
-// Fills `out` (a zero-filled record) with a limb mesh of `meshSpec`, moved by offsetX along X: vertex
+// Fills `out` (a zero-filled record) with a limb mesh of `meshDescription`, moved by offsetX along X: vertex
 // and index buffers, declaration, flags, colour, material and texture-stage entries. False when the
 // device refuses a buffer.
-bool BuildMesh(IDirect3DDevice9* device, const MeshSpec& meshSpec, float offsetX, MeshRecord& out);
+bool BuildMesh(IDirect3DDevice9* device, const MeshDescription& meshDescription, float offsetX, MeshRecord& out);
 void ReleaseMesh(MeshRecord& mesh);
 
 // Points each texture-stage entry of the mesh at `image` (0 clears the entry).

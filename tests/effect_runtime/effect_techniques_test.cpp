@@ -158,22 +158,22 @@ TEST(HostEffectCreation, RefusesUnusableDescriptionsWithAReason)
     std::string error;
     refhost::EffectDescription noTechnique = refhost::ParameterZooDescription();
     noTechnique.techniques.clear();
-    EXPECT_EQ(refhost::CreateHostEffect(refhost::Device(), noTechnique, &error), nullptr);
+    EXPECT_EQ(refhost::CreateRuntimeEffect(refhost::Device(), noTechnique, &error), nullptr);
     EXPECT_NE(error.find("technique"), std::string::npos) << error;
 
     refhost::EffectDescription twice = refhost::ParameterZooDescription();
     twice.parameters.push_back(twice.parameters[0]);
     error.clear();
-    EXPECT_EQ(refhost::CreateHostEffect(refhost::Device(), twice, &error), nullptr);
+    EXPECT_EQ(refhost::CreateRuntimeEffect(refhost::Device(), twice, &error), nullptr);
     EXPECT_NE(error.find("BoolValue"), std::string::npos) << error;
 
     refhost::EffectDescription broken = refhost::PlainEffectDescription();
     broken.techniques[0].passes[0].pixelShader = "float4 main() : COLOR { return undeclared; }";
     error.clear();
-    EXPECT_EQ(refhost::CreateHostEffect(refhost::Device(), broken, &error), nullptr);
+    EXPECT_EQ(refhost::CreateRuntimeEffect(refhost::Device(), broken, &error), nullptr);
     EXPECT_NE(error.find("ps_3_0"), std::string::npos) << error;
 
-    EXPECT_EQ(refhost::CreateHostEffect(nullptr, refhost::PlainEffectDescription(), &error), nullptr);
+    EXPECT_EQ(refhost::CreateRuntimeEffect(nullptr, refhost::PlainEffectDescription(), &error), nullptr);
 }
 
 } // namespace

@@ -119,7 +119,7 @@ protected:
     void Make()
     {
         std::string error;
-        effect_ = refhost::CreateHostEffect(refhost::Device(), RegisterDescription(), &error);
+        effect_ = refhost::CreateRuntimeEffect(refhost::Device(), RegisterDescription(), &error);
         ASSERT_NE(effect_, nullptr) << error;
         ASSERT_EQ(effect_->SetTechnique("Registers"), D3D_OK);
         ASSERT_EQ(effect_->SetStateManager(&manager_), D3D_OK);

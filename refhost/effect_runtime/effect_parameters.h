@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host_effect.h"
+#include "runtime_effect.h"
 
 namespace refhost::effect {
 

@@ -4,7 +4,7 @@
 //
 // Not kept: annotations, functions, shader-typed parameters and parameter blocks (there are none to
 // give back); SetRawValue writes in storage order.
-#include "host_effect.h"
+#include "runtime_effect.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,15 +30,15 @@ float Saturate(float v) { return std::min(std::max(v, 0.0f), 1.0f); }
 
 DWORD ColorByte(float v) { return static_cast<DWORD>(Saturate(v) * kColorScale + 0.5f); }
 
-class HostEffect final : public ID3DXEffect {
+class RuntimeEffect final : public ID3DXEffect {
 public:
-    HostEffect(IDirect3DDevice9* device, const EffectDescription& description)
+    RuntimeEffect(IDirect3DDevice9* device, const EffectDescription& description)
         : device_(device), description_(description)
     {
         device_->AddRef();
     }
 
-    ~HostEffect()
+    ~RuntimeEffect()
     {
         if (saved_) saved_->Release();
         for (TechniqueProgram& t : techniques_)
@@ -608,7 +608,7 @@ public:
     HRESULT STDMETHODCALLTYPE CloneEffect(IDirect3DDevice9* device, ID3DXEffect** out) override
     {
         if (!device || !out) return D3DERR_INVALIDCALL;
-        auto* clone = new HostEffect(device, description_);
+        auto* clone = new RuntimeEffect(device, description_);
         if (!clone->Build(nullptr)) {
             clone->Release();
             return E_FAIL;
@@ -804,13 +804,13 @@ private:
 
 } // namespace
 
-ID3DXEffect* CreateHostEffect(IDirect3DDevice9* device, const EffectDescription& description, std::string* error)
+ID3DXEffect* CreateRuntimeEffect(IDirect3DDevice9* device, const EffectDescription& description, std::string* error)
 {
     if (!device) {
         if (error) *error = "no device";
         return nullptr;
     }
-    auto* effect = new HostEffect(device, description);
+    auto* effect = new RuntimeEffect(device, description);
     if (!effect->Build(error)) {
         effect->Release();
         return nullptr;

@@ -2,7 +2,7 @@
 // parameter tests draw with.
 #pragma once
 
-#include "host_effect.h"
+#include "runtime_effect.h"
 
 namespace refhost {
 

@@ -27,7 +27,7 @@ protected:
 
 TEST_F(HostEffectSceneTest, RendersAnObjectWithAHostEffectThroughFastSyncAndReadsItsPixelsBack)
 {
-    refhost::MeshSpec cube;
+    refhost::MeshDescription cube;
     cube.size = 2.0f;
     cube.colour = 0xFFFF0000; // what the object shows without its effect
     ASSERT_TRUE(refhost::MakeObject(1, cube));
@@ -35,7 +35,7 @@ TEST_F(HostEffectSceneTest, RendersAnObjectWithAHostEffectThroughFastSyncAndRead
     refhost::SetCameraBackdrop(0, kBackdrop);
 
     std::string error;
-    ID3DXEffect* effect = refhost::CreateHostEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
+    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
     ASSERT_NE(effect, nullptr) << error;
     D3DXVECTOR4 orange(1.0f, 0.5f, 0.0f, 1.0f);
     ASSERT_EQ(effect->SetVector("Color", &orange), D3D_OK);

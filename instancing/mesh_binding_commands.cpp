@@ -80,9 +80,7 @@ RYXO_COMMAND GeoInst_SetMesh(int handle, int object, int limb)
         if (!sequential)
             return 1;
     }
-    if (set->sequentialIndexBuffer)
-        set->sequentialIndexBuffer->Release();
-    set->sequentialIndexBuffer = sequential;
+    set->sequentialIndexBuffer = Com<IDirect3DIndexBuffer9>::Adopt(sequential);
 
     set->textureParameterCount = textures.count;
     for (int i = 0; i < kMaxTextureParameters; ++i)

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "exports.h"
-#include "plugin_state.h"
 #include "script_values.h"
+#include "vector_staging.h"
 
 namespace {
 
@@ -27,10 +27,10 @@ bool FitsStaging(int addresses, int bytesPerVector, int count)
 
 std::byte* StagingSlot(int index, int bytesPerVector)
 {
-    return Plugin().vectorStaging.data() + static_cast<size_t>(index) * static_cast<size_t>(bytesPerVector);
+    return VectorStaging() + static_cast<size_t>(index) * static_cast<size_t>(bytesPerVector);
 }
 
-D3DXVECTOR4* StagingVectors() { return reinterpret_cast<D3DXVECTOR4*>(Plugin().vectorStaging.data()); }
+D3DXVECTOR4* StagingVectors() { return reinterpret_cast<D3DXVECTOR4*>(VectorStaging()); }
 
 } // namespace
 

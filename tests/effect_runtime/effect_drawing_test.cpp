@@ -45,7 +45,7 @@ protected:
     ID3DXEffect* Make(const refhost::EffectDescription& description)
     {
         std::string error;
-        ID3DXEffect* e = refhost::CreateHostEffect(device_, description, &error);
+        ID3DXEffect* e = refhost::CreateRuntimeEffect(device_, description, &error);
         EXPECT_NE(e, nullptr) << error;
         if (e) effects_.push_back(e);
         return e;

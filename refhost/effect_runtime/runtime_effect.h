@@ -90,7 +90,7 @@ struct EffectDescription {
 // Compiles every pass and makes the effect (reference count 1; it holds a reference on the device).
 // Null, with the reason in `error` when given, when a shader does not compile or the description
 // is unusable (no technique, a duplicate parameter name, a string array).
-REFHOST_API ID3DXEffect* CreateHostEffect(IDirect3DDevice9* device, const EffectDescription& description,
+REFHOST_API ID3DXEffect* CreateRuntimeEffect(IDirect3DDevice9* device, const EffectDescription& description,
                                           std::string* error = nullptr);
 
 } // namespace refhost

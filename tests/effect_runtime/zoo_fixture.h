@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         std::string error;
-        effect_ = refhost::CreateHostEffect(refhost::Device(), refhost::ParameterZooDescription(), &error);
+        effect_ = refhost::CreateRuntimeEffect(refhost::Device(), refhost::ParameterZooDescription(), &error);
         ASSERT_NE(effect_, nullptr) << error;
     }
     void TearDown() override

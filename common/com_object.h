@@ -1,0 +1,28 @@
+// The reference count of a COM class we implement ourselves (the reference host's effects, the
+// tests' recording device and fakes): AddRef and Release written once. Objects start with one
+// reference, owned by whoever made them, and delete themselves when the last one is released.
+#pragma once
+
+#include <windows.h>
+
+template <typename Interface>
+class ComObject : public Interface {
+public:
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+private:
+    ULONG references_ = 1;
+};
