@@ -1,0 +1,105 @@
+#include "cube_release.h"
+
+#include <algorithm>
+#include <new>
+
+#include "host_access.h"
+
+namespace {
+
+// Every sampler a texture can be bound to: the pixel samplers and the vertex samplers.
+constexpr DWORD kPixelSamplers = 16;
+constexpr DWORD kVertexSamplers[] = {D3DVERTEXTEXTURESAMPLER0, D3DVERTEXTEXTURESAMPLER1, D3DVERTEXTEXTURESAMPLER2,
+                                     D3DVERTEXTEXTURESAMPLER3};
+
+void UnbindFromSampler(IDirect3DDevice9* device, DWORD sampler, IDirect3DBaseTexture9* texture)
+{
+    Com<IDirect3DBaseTexture9> bound;
+    if (SUCCEEDED(device->GetTexture(sampler, bound.put())) && bound.ptr() == texture)
+        device->SetTexture(sampler, nullptr);
+}
+
+bool IsFaceOf(IDirect3DSurface9* surface, IDirect3DCubeTexture9* texture)
+{
+    Com<IDirect3DCubeTexture9> container;
+    return SUCCEEDED(surface->GetContainer(IID_IDirect3DCubeTexture9, reinterpret_cast<void**>(container.put()))) &&
+           container.ptr() == texture;
+}
+
+void UnbindFromDevice(IDirect3DCubeTexture9* texture)
+{
+    IDirect3DDevice9* device = HostDevice();
+    if (!device)
+        return;
+    for (DWORD sampler = 0; sampler < kPixelSamplers; ++sampler)
+        UnbindFromSampler(device, sampler, texture);
+    for (DWORD sampler : kVertexSamplers)
+        UnbindFromSampler(device, sampler, texture);
+
+    D3DCAPS9 caps{};
+    device->GetDeviceCaps(&caps);
+    const DWORD targets = std::max<DWORD>(1, caps.NumSimultaneousRTs);
+    for (DWORD index = 0; index < targets; ++index) {
+        Com<IDirect3DSurface9> target;
+        if (FAILED(device->GetRenderTarget(index, target.put())) || !target || !IsFaceOf(target.ptr(), texture))
+            continue;
+        if (index > 0) {
+            device->SetRenderTarget(index, nullptr);
+            continue;
+        }
+        // Render target 0 can never be empty: the host's back buffer goes back there.
+        Com<IDirect3DSurface9> backBuffer;
+        if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.put())))
+            device->SetRenderTarget(0, backBuffer.ptr());
+    }
+}
+
+void ClearHostEntries(const CubeTexRecord& cube)
+{
+    const void* texture = cube.texture.ptr();
+    for (const CubeApplication& place : cube.applications) {
+        sObject* object = HostObject(place.object);
+        if (!object || !object->meshList || place.stage < 0)
+            continue;
+        for (int i = 0; i < object->meshCount; ++i) {
+            HostMesh* mesh = object->meshList[i];
+            if (!mesh || !mesh->textureStages || place.stage >= mesh->textureStageCount)
+                continue;
+            HostTextureStage& entry = mesh->textureStages[place.stage];
+            if (entry.texture == texture) {
+                entry.texture = nullptr;
+                entry.image = 0;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void RememberApplication(CubeTexRecord& cube, int object, int stage)
+{
+    const CubeApplication place{object, stage};
+    if (std::find(cube.applications.begin(), cube.applications.end(), place) == cube.applications.end())
+        try {
+            cube.applications.push_back(place);
+        } catch (const std::bad_alloc&) {
+            // Without room to remember the place, deletion cannot clear it later; the entry keeps
+            // the texture as it would have without this bookkeeping.
+        }
+}
+
+void DestroyCubeTexture(CubeTexRecord& cube)
+{
+    IDirect3DCubeTexture9* texture = cube.texture.ptr();
+    if (!texture)
+        return;
+    UnbindFromDevice(texture);
+    ClearHostEntries(cube);
+    cube.applications.clear();
+    // Whatever holders remain (references handed out elsewhere) are released too: the texture is
+    // gone when the command returns.
+    cube.texture.abandon();
+    ULONG outstanding = texture->Release();
+    while (outstanding > 0)
+        outstanding = texture->Release();
+}
