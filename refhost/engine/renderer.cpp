@@ -320,6 +320,7 @@ void FastSync()
 
 int GetStatistic(int code)
 {
+    LogHostCall("GetStatistic(%d)", code);
     const Scene& scene = TheEngine().scene;
     switch (code) {
     case 1: return scene.primitivesDrawn;
