@@ -135,40 +135,33 @@ uint32_t FullChainLength(uint32_t size)
     return levels;
 }
 
-// Every level of every face, in file order.
-bool ReadAllFaces(IDirect3DDevice9* device, IDirect3DCubeTexture9* texture, const FormatLayout& layout,
-                  uint32_t levelCount, std::vector<Level>& levels)
+// Faces are copied to system memory one level at a time; a texture whose face copy would be larger
+// than this is not read back at all (a 4096 x 4096 face of 32-bit texels is 64 MiB). A 32-bit host
+// has no room for bigger copies, and asking the device for one can bring the process down.
+constexpr uint64_t kMaxLevelBytes = 64ull << 20;
+
+// Writes every level of every face, in file order, each read back (or, for a generated chain,
+// derived from the level above) just before it is written.
+bool WriteFaces(std::FILE* file, IDirect3DDevice9* device, IDirect3DCubeTexture9* texture, const FormatLayout& layout,
+                uint32_t levelCount)
 {
     const UINT deviceLevels = texture->GetLevelCount();
     for (int face = 0; face < 6; ++face) {
-        for (uint32_t level = 0; level < levelCount; ++level) {
-            Level read;
-            if (level < deviceLevels) {
-                if (!ReadFaceLevel(device, texture, static_cast<D3DCUBEMAP_FACES>(face), level, layout, read))
+        Level level;
+        for (uint32_t index = 0; index < levelCount; ++index) {
+            if (index < deviceLevels) {
+                if (!ReadFaceLevel(device, texture, static_cast<D3DCUBEMAP_FACES>(face), index, layout, level))
                     return false;
             } else {
                 // A generated chain shows only its top level to readers: the lower ones are made
                 // here from it, the way the device derives them.
-                read = HalfLevel(levels.back());
+                level = HalfLevel(level);
             }
-            levels.push_back(std::move(read));
+            if (std::fwrite(level.bytes.data(), 1, level.bytes.size(), file) != level.bytes.size())
+                return false;
         }
     }
     return true;
-}
-
-bool WriteFile(const char* fileName, const DdsHeader& header, const std::vector<Level>& levels)
-{
-    std::FILE* file = std::fopen(fileName, "wb");
-    if (!file)
-        return false;
-    bool ok = std::fwrite(&kDdsMagic, 4, 1, file) == 1 && std::fwrite(&header, sizeof header, 1, file) == 1;
-    for (const Level& level : levels)
-        ok = ok && std::fwrite(level.bytes.data(), 1, level.bytes.size(), file) == level.bytes.size();
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok)
-        std::remove(fileName);
-    return ok;
 }
 
 } // namespace
@@ -181,19 +174,11 @@ bool WriteCubeDds(IDirect3DDevice9* device, IDirect3DCubeTexture9* texture, cons
     if (FAILED(texture->GetLevelDesc(0, &desc)))
         return false;
     const FormatLayout* layout = LayoutOf(desc.Format);
-    if (!layout)
+    if (!layout || static_cast<uint64_t>(desc.Width) * desc.Height * layout->bytesPerPixel > kMaxLevelBytes)
         return false;
     uint32_t levelCount = texture->GetLevelCount();
     if ((desc.Usage & D3DUSAGE_AUTOGENMIPMAP) && layout->eightBitChannels)
         levelCount = FullChainLength(std::max(desc.Width, desc.Height));
-
-    std::vector<Level> levels;
-    try {
-        if (!ReadAllFaces(device, texture, *layout, levelCount, levels))
-            return false;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
 
     DdsHeader header{};
     header.size = sizeof(DdsHeader);
@@ -207,5 +192,18 @@ bool WriteCubeDds(IDirect3DDevice9* device, IDirect3DCubeTexture9* texture, cons
     header.pixelFormat.size = sizeof(DdsPixelFormat);
     header.caps = kCapsTexture | kCapsComplex | (levelCount > 1 ? kCapsMipMap : 0);
     header.caps2 = kCaps2AllCubeFaces;
-    return WriteFile(fileName, header, levels);
+
+    std::FILE* file = std::fopen(fileName, "wb");
+    if (!file)
+        return false;
+    bool written = std::fwrite(&kDdsMagic, 4, 1, file) == 1 && std::fwrite(&header, sizeof header, 1, file) == 1;
+    try {
+        written = written && WriteFaces(file, device, texture, *layout, levelCount);
+    } catch (const std::bad_alloc&) {
+        written = false;
+    }
+    written = std::fclose(file) == 0 && written;
+    if (!written)
+        std::remove(fileName); // a file cut short is no DDS file: nothing is left behind
+    return written;
 }

@@ -54,15 +54,37 @@ void UnbindFromDevice(IDirect3DCubeTexture9* texture)
     }
 }
 
+// The host's renderer (and GeoInst_Sync) hand a mesh's stage textures to its effect's texture
+// parameters, where the effect holds a reference of its own: the parameters that still show the
+// texture are emptied.
+void ClearEffectParameters(ID3DXEffect* effect, IDirect3DBaseTexture9* texture)
+{
+    D3DXEFFECT_DESC description{};
+    if (!effect || FAILED(effect->GetDesc(&description)))
+        return;
+    for (UINT p = 0; p < description.Parameters; ++p) {
+        D3DXHANDLE parameter = effect->GetParameter(nullptr, p);
+        D3DXPARAMETER_DESC desc{};
+        if (!parameter || FAILED(effect->GetParameterDesc(parameter, &desc)) || desc.Elements != 0 ||
+            (desc.Type != D3DXPT_TEXTURE && desc.Type != D3DXPT_TEXTURECUBE))
+            continue;
+        Com<IDirect3DBaseTexture9> shown;
+        if (SUCCEEDED(effect->GetTexture(parameter, shown.put())) && shown.ptr() == texture)
+            effect->SetTexture(parameter, nullptr);
+    }
+}
+
 void ClearHostEntries(const CubeTexRecord& cube)
 {
-    const void* texture = cube.texture.ptr();
+    IDirect3DBaseTexture9* texture = cube.texture.ptr();
     for (const CubeApplication& place : cube.applications) {
         sObject* object = HostObject(place.object);
         if (!object || !object->meshList || place.stage < 0)
             continue;
         for (int i = 0; i < object->meshCount; ++i) {
             HostMesh* mesh = object->meshList[i];
+            if (mesh)
+                ClearEffectParameters(MeshEffect(mesh), texture);
             if (!mesh || !mesh->textureStages || place.stage >= mesh->textureStageCount)
                 continue;
             HostTextureStage& entry = mesh->textureStages[place.stage];
@@ -96,10 +118,10 @@ void DestroyCubeTexture(CubeTexRecord& cube)
     UnbindFromDevice(texture);
     ClearHostEntries(cube);
     cube.applications.clear();
-    // Whatever holders remain (references handed out elsewhere) are released too: the texture is
-    // gone when the command returns.
-    cube.texture.abandon();
-    ULONG outstanding = texture->Release();
-    while (outstanding > 0)
-        outstanding = texture->Release();
+    // Only the record's own reference is released. Releasing the texture until it is destroyed
+    // would free it under holders that took references of their own (an effect given it through a
+    // texture parameter, say), which release it later and crash; with the device and the host's
+    // entries let go above, those holders are all that may keep it alive, and only as long as they
+    // do.
+    cube.texture.reset();
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cube_fixture.h"
+#include "effect_library.h"
 #include "cubetex/cube_list.h"
 #include "plugin_state.h"
 
@@ -123,6 +124,32 @@ TEST_F(CubeLifetimeTest, DeletionLeavesNothingPointingAtTheTexture)
     EXPECT_EQ(CubeTex_GetResolution(doomed), 0);
     EXPECT_EQ(messages_.Take().size(), 1u) << "the deleted handle is refused";
     device->SetTexture(4, nullptr);
+}
+
+TEST_F(CubeLifetimeTest, DeletionTakesTheTextureOutOfTheEffectsOfItsObjects)
+{
+    // The host's renderer hands stage textures to the mesh's effect, which holds references of its
+    // own: deletion empties those parameters and leaves the effect's other textures alone.
+    std::string error;
+    ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
+    ASSERT_NE(fx, nullptr) << error;
+    refhost::AddEffect(1, fx);
+    MakeObject(1, 1);
+    refhost::SetObjectEffect(1, 1);
+    const int cube = MakeCube(), kept = MakeCube();
+    CubeTex_ApplyObject(cube, 1, 0);
+    D3DXHANDLE parameter = fx->GetParameterByName(nullptr, "DiffuseTexture");
+    fx->SetTexture(parameter, Texture(cube));
+    CubeTex_Delete(cube);
+    Com<IDirect3DBaseTexture9> shown;
+    fx->GetTexture(parameter, shown.put());
+    EXPECT_EQ(shown.ptr(), nullptr);
+    fx->SetTexture(parameter, Texture(kept));
+    CubeTex_ApplyObject(kept, 1, 1);
+    const ULONG keptRefs = References(Texture(kept));
+    CubeTex_Delete(MakeCube());
+    EXPECT_EQ(References(Texture(kept)), keptRefs);
+    fx->Release();
 }
 
 TEST_F(CubeLifetimeTest, DeviceLossReleasesEveryCubeAndClearsItsEntries)
