@@ -320,13 +320,18 @@ void FastSync()
 
 int GetStatistic(int code)
 {
-    LogHostCall("GetStatistic(%d)", code);
     const Scene& scene = TheEngine().scene;
     switch (code) {
     case 1: return scene.primitivesDrawn;
     case 5: return scene.drawCalls;
     default: return 0;
     }
+}
+
+int GetStatisticForPlugin(int code)
+{
+    LogHostCall("GetStatistic(%d)", code);
+    return GetStatistic(code);
 }
 
 void SetFog(bool enabled, D3DCOLOR colour, float start, float end)
