@@ -155,26 +155,6 @@ TEST_F(CubeTest, EveryCommandRefusesAHandleThatIsNoLiveCube)
     EXPECT_EQ(CubeTex_GetPositionZ(live), std::bit_cast<int>(3.0f)) << "the live cube was left alone";
 }
 
-TEST_F(CubeTest, SettersStoreWhatGettersGiveBackAsBitPatterns)
-{
-    const int a = MakeCube(), b = MakeCube(8);
-    ASSERT_NE(a, b);
-    CubeTex_SetPosition(a, -1.5f, 2.25f, 1e6f);
-    CubeTex_SetRange(a, 0.5f, 200.0f);
-    CubeTex_SetRange(b, -3.0f, -4.0f); // not checked, as scripts may rely on
-    CubeTex_Delete(b);
-    EXPECT_EQ(CubeTex_GetPositionX(a), std::bit_cast<int>(-1.5f));
-    EXPECT_EQ(CubeTex_GetPositionY(a), std::bit_cast<int>(2.25f));
-    EXPECT_EQ(CubeTex_GetPositionZ(a), std::bit_cast<int>(1e6f));
-    EXPECT_EQ(CubeTex_GetNear(a), std::bit_cast<int>(0.5f));
-    EXPECT_EQ(CubeTex_GetFar(a), std::bit_cast<int>(200.0f));
-    EXPECT_EQ(CubeTex_GetResolution(a), 16) << "the first cube outlives the deletion of the second";
-    EXPECT_EQ(CubeTex_GetDrawCalls(), 0);
-    EXPECT_EQ(CubeTex_GetDrawPrimitives(), 0);
-    CubeTex_SetMipFilter(a, D3DTEXF_POINT);
-    EXPECT_TRUE(messages_.Take().empty());
-}
-
 TEST_F(CubeTest, FormatSupportAnswersTwoOneOrZero)
 {
     struct Case {

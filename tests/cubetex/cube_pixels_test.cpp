@@ -314,14 +314,16 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
 
 TEST_F(CubePixelsTest, CommandsAnswerThroughTheDllAsScriptsSeeThem)
 {
-    const int cube = MakeCube();
+    EXPECT_EQ(Call("CubeTex_GetDrawCalls") | Call("CubeTex_GetDrawPrimitives"), 0) << "nothing rendered yet";
+    const int cube = MakeCube(), other = MakeCube();
     Call("CubeTex_SetPosition", cube, 1.5f, -2.0f, 3.25f);
     Call("CubeTex_SetRange", cube, 0.5f, 200.0f);
+    Call("CubeTex_Delete", other); // the first cube outlives the second
     EXPECT_EQ(Call("CubeTex_GetPositionX", cube), 1069547520) << "1.5 as its bit pattern";
-    EXPECT_EQ(CallF("CubeTex_GetPositionY", cube), -2.0f);
-    EXPECT_EQ(CallF("CubeTex_GetPositionZ", cube), 3.25f);
-    EXPECT_EQ(CallF("CubeTex_GetNear", cube), 0.5f);
-    EXPECT_EQ(CallF("CubeTex_GetFar", cube), 200.0f);
+    const char* getters[] = {"CubeTex_GetPositionY", "CubeTex_GetPositionZ", "CubeTex_GetNear", "CubeTex_GetFar"};
+    const float expected[] = {-2.0f, 3.25f, 0.5f, 200.0f};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(CallF(getters[i], cube), expected[i]) << getters[i];
     EXPECT_EQ(Call("CubeTex_GetResolution", cube), kEdge);
     EXPECT_EQ(Call("CubeTex_GetMipmapGeneration", cube), 0);
     EXPECT_EQ(Call("CubeTex_CheckFormatSupport", static_cast<int>(D3DFMT_X8R8G8B8)), 2);
@@ -338,7 +340,7 @@ TEST_F(CubePixelsTest, CommandsAnswerThroughTheDllAsScriptsSeeThem)
     EXPECT_TRUE(messages_.Take().empty());
 
     Call("CubeTex_Delete", cube);
-    cubes_.clear();
+    cubes_ = {};
     EXPECT_EQ(refhost::GetLimbMesh(1, 1)->textureStages[0].texture, nullptr);
     EXPECT_EQ(Call("CubeTex_GetFormat", cube), 0);
     EXPECT_EQ(messages_.Take(),

@@ -192,15 +192,4 @@ TEST_F(CubeRenderingTest, RenderingCommandsRefuseBadCamerasAndFurtherCubesBefore
     }
 }
 
-TEST_F(CubeRenderingTest, DrawToFaceMakesTheFaceRenderTargetZero)
-{
-    const int cube = MakeCube();
-    CubeTex_DrawToFace(cube, 4);
-    Com<IDirect3DSurface9> target;
-    refhost::RealDevice()->GetRenderTarget(0, target.put());
-    EXPECT_EQ(target.ptr(), Face(cube, 4).ptr());
-    EXPECT_EQ(Device().Filter(DeviceMethod::GetRenderTarget).size(), 0u) << "the previous target is not saved";
-    refhost::RealDevice()->SetRenderTarget(0, refhost::CoreData()->referenceSurface);
-}
-
 } // namespace
