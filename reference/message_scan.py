@@ -61,6 +61,7 @@ class Function:
     params: list
     calls: list = field(default_factory=list)
     buffers: dict = field(default_factory=dict)  # local char buffer -> the format token lists written into it
+    locals: dict = field(default_factory=dict)   # local name -> the expressions assigned to it
     is_command: bool = False
 
 
@@ -165,6 +166,16 @@ def parse_source(path, text, source):
 
 def _parse_body(body, fn):
     for i, t in enumerate(body):
+        # name = expression;  (a local such as `const char* title = failed ? "A" : "B";`)
+        if (t.text == "=" and 0 < i < len(body) - 1 and body[i - 1].kind == "ident"
+                and (i < 2 or body[i - 2].text not in (".", "->"))):
+            end = i + 1
+            depth = 0
+            while end < len(body) and not (body[end].text == ";" and depth == 0):
+                depth += body[end].text in "([{"
+                depth -= body[end].text in ")]}"
+                end += 1
+            fn.locals.setdefault(body[i - 1].text, []).append(body[i + 1:end])
         if t.kind == "ident" and i + 1 < len(body) and body[i + 1].text == "(" and t.text not in _CONTROL:
             end = _matching(body, i + 1, "(", ")")
             name = t.text.split("::")[-1]
@@ -208,9 +219,6 @@ def _resolve(tokens, fn, source, depth=0):
         for b in body:
             expanded.extend(argument if b.text == parameter else [b])
         return _resolve(expanded, fn, source, depth + 1)
-    # std::string(x), x.c_str(), static_cast<const char*>(x)
-    if len(tokens) >= 3 and texts[-3:] == [".", "c_str", "("]:
-        raise Unresolved("c_str")
     if len(tokens) == 1 and tokens[0].kind == "ident":
         name = tokens[0].text
         if name in fn.params:
@@ -219,6 +227,8 @@ def _resolve(tokens, fn, source, depth=0):
             # Every format written into the buffer anywhere in the function: a little too much
             # at worst, never too little.
             return set().union(*(_resolve(f, fn, source, depth + 1) for f in fn.buffers[name]))
+        if name in fn.locals:
+            return set().union(*(_resolve(e, fn, source, depth + 1) for e in fn.locals[name]))
         if name in source.constants:
             return {source.constants[name]}
     # Concatenated literal pieces around a macro parameter: "X" " Error"
@@ -258,6 +268,8 @@ class Scan:
         self.sites = set()    # every ShowMessage call found
         self.reached = set()  # those some command or callback reaches
         self._summaries = {}
+        for fn in self.source.functions:
+            self._summary(fn)
 
     def commands(self):
         return sorted({fn.name for fn in self.source.functions if fn.is_command})
