@@ -22,6 +22,9 @@ _TOKEN = re.compile(r'''
   | (?P<space>\s+)
 ''', re.S | re.X | re.M)
 
+# Calls that write a formatted text into a char buffer: where their format argument is.
+_FORMATTERS = {"snprintf": 2, "_snprintf": 2, "sprintf_s": 2, "sprintf": 1, "wsprintfA": 1}
+
 _CONTROL = {"if", "for", "while", "switch", "catch", "return", "sizeof", "decltype", "static_assert"}
 
 
@@ -181,8 +184,9 @@ def _parse_body(body, fn):
             name = t.text.split("::")[-1]
             args = _split_args(body[i + 2:end])
             fn.calls.append(Call(name, args, t.line))
-            if name == "snprintf" and len(args) >= 3 and len(args[0]) == 1:
-                fn.buffers.setdefault(args[0][0].text, []).append(args[2])
+            format_at = _FORMATTERS.get(name)
+            if format_at is not None and len(args) > format_at and len(args[0]) == 1:
+                fn.buffers.setdefault(args[0][0].text, []).append(args[format_at])
 
 
 # ---- Resolution: a message expression becomes a set of alternatives, each a literal text or a
