@@ -73,6 +73,7 @@ class Source:
     functions: list = field(default_factory=list)
     constants: dict = field(default_factory=dict)
     macros: dict = field(default_factory=dict)  # name -> (parameter, body tokens)
+    object_macros: dict = field(default_factory=dict)  # name -> body tokens
 
 
 def _matching(tokens, i, open_, close):
@@ -122,6 +123,10 @@ def parse_source(path, text, source):
             m = re.match(r'\s*#\s*define\s+(\w+)\((\w+)\)\s+(.*)', t.text, re.S)
             if m:
                 source.macros[m.group(1)] = (m.group(2), tokenize(m.group(3)))
+                continue
+            m = re.match(r'\s*#\s*define\s+(\w+)[ \t]+(.+)', t.text, re.S)
+            if m:
+                source.object_macros[m.group(1)] = tokenize(m.group(2))
     code = [t for t in tokens if t.kind != "preproc"]
     # Named text constants anywhere: name [ [] ] = "..." "..." ;
     for i, t in enumerate(code):
@@ -205,9 +210,14 @@ def _resolve(tokens, fn, source, depth=0):
     """The alternatives an expression can take: a set of str or Param."""
     if depth > 20:
         raise Unresolved("too deep")
-    texts = [t.text for t in tokens]
     if not tokens:
         raise Unresolved("empty")
+    if any(t.text in source.object_macros for t in tokens):
+        expanded = []
+        for t in tokens:
+            expanded.extend(source.object_macros.get(t.text, [t]))
+        return _resolve(expanded, fn, source, depth + 1)
+    texts = [t.text for t in tokens]
     # a ? b : c
     if "?" in texts:
         q = texts.index("?")
