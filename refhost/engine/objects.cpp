@@ -37,12 +37,6 @@ ObjectRecord* FindObject(int object)
     return it == objects.end() ? nullptr : it->second.get();
 }
 
-void ReleaseObject(ObjectRecord& object)
-{
-    for (auto& limb : object.limbs)
-        ReleaseMesh(*limb);
-}
-
 bool MakeObject(int object, const MeshDescription& meshDescription)
 {
     Engine& e = TheEngine();
@@ -52,10 +46,8 @@ bool MakeObject(int object, const MeshDescription& meshDescription)
     auto o = std::make_unique<ObjectRecord>();
     for (int i = 0; i < meshDescription.limbs; ++i) {
         auto limb = std::make_unique<MeshRecord>();
-        if (!BuildMesh(e.device, meshDescription, i * meshDescription.limbSpacing, *limb)) {
-            ReleaseObject(*o);
+        if (!BuildMesh(e.device.ptr(), meshDescription, i * meshDescription.limbSpacing, *limb))
             return false;
-        }
         o->meshList.push_back(&limb->mesh);
         o->limbs.push_back(std::move(limb));
     }
@@ -72,7 +64,6 @@ void DeleteObject(int object)
     auto it = objects.find(object);
     if (it == objects.end())
         return;
-    ReleaseObject(*it->second);
     objects.erase(it);
 }
 
