@@ -408,12 +408,12 @@ TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
     const ULONG realBefore = RefsOf(real_);
     RecordingDevice* second = new RecordingDevice(real_);
     EXPECT_EQ(RefsOf(real_), realBefore + 1) << "the wrapper holds one reference on the real device";
-    EXPECT_EQ(second->RefCount(), 1u);
+    EXPECT_EQ(second->References(), 1u);
 
     IDirect3DDevice9* queried = nullptr;
     ASSERT_EQ(second->QueryInterface(__uuidof(IDirect3DDevice9), reinterpret_cast<void**>(&queried)), S_OK);
     EXPECT_EQ(queried, second);
-    EXPECT_EQ(second->RefCount(), 2u);
+    EXPECT_EQ(second->References(), 2u);
     EXPECT_EQ(queried->Release(), 1u);
     IUnknown* unknown = nullptr;
     EXPECT_EQ(second->QueryInterface(__uuidof(IDirect3D9), reinterpret_cast<void**>(&unknown)), E_NOINTERFACE);
@@ -421,10 +421,10 @@ TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
 
     IDirect3D9* d3d = nullptr;
     ASSERT_EQ(second->GetDirect3D(&d3d), D3D_OK);
-    const ULONG d3dRefs = second->Direct3D()->RefCount();
+    const ULONG d3dRefs = second->Direct3D()->References();
     EXPECT_EQ(d3dRefs, 2u) << "one for the device, one for the caller";
     d3d->Release();
-    EXPECT_EQ(second->Direct3D()->RefCount(), 1u);
+    EXPECT_EQ(second->Direct3D()->References(), 1u);
 
     // Resources are the real ones, and name the real device as theirs.
     IDirect3DSurface9* target = nullptr;
