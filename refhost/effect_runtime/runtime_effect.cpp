@@ -791,4 +791,10 @@ ID3DXEffect* CreateRuntimeEffect(IDirect3DDevice9* device, const EffectDescripti
     return effect;
 }
 
+HostEffect* AddRuntimeEffect(int effectNumber, const EffectDescription& description, std::string* error)
+{
+    Com<ID3DXEffect> effect = Com<ID3DXEffect>::Adopt(CreateRuntimeEffect(RealDevice(), description, error));
+    return effect ? AddEffect(effectNumber, effect.ptr()) : nullptr;
+}
+
 } // namespace refhost

@@ -16,7 +16,7 @@ void MarkInstances(int set, int count)
     for (int n = 1; n <= count; ++n) {
         float m[16];
         std::fill(std::begin(m), std::end(m), float(n));
-        GeoInst_SetWorldMatrixPtr(set, n, AddressOf(m));
+        GeoInst_SetWorldMatrixPtr(set, n, ScriptAddress(m));
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "export_values.h"
+#include "plugin_loader.h"
 #include "recording_device.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
@@ -140,7 +142,7 @@ TEST_F(RecordingDeviceTest, LogsCallsInOrderWithTheirArguments)
     EXPECT_EQ(view.viewport->MaxZ, 0.75f);
 
     const DeviceCall& clear = device_->Calls()[7];
-    EXPECT_EQ(clear.args, (std::vector<uint32_t>{0, D3DCLEAR_ZBUFFER, 0xFF00FF00, std::bit_cast<uint32_t>(0.5f), 0}));
+    EXPECT_EQ(clear.args, (std::vector<uint32_t>{0, D3DCLEAR_ZBUFFER, 0xFF00FF00, FloatBits(0.5f), 0}));
     EXPECT_EQ(clear.ArgFloat(3), 0.5f);
     for (const DeviceCall& call : device_->Calls()) {
         EXPECT_EQ(call.result, D3D_OK) << Describe(call);
@@ -445,10 +447,8 @@ TEST(ScopedRecordingDeviceTest, HostLibraryHandsOutTheRecordingDeviceWhileInstal
     // What a plugin binds: the host library's display functions.
     HMODULE setup = LoadLibraryA("DBProSetupDebug.dll");
     ASSERT_NE(setup, nullptr);
-    auto hostDevice = reinterpret_cast<IDirect3DDevice9*(__cdecl*)()>(
-        reinterpret_cast<void*>(GetProcAddress(setup, "?GetDirect3DDevice@@YAPAUIDirect3DDevice9@@XZ")));
-    auto hostDirect3D = reinterpret_cast<IDirect3D9*(__cdecl*)()>(
-        reinterpret_cast<void*>(GetProcAddress(setup, "?GetDirect3D@@YAPAUIDirect3D9@@XZ")));
+    auto hostDevice = refhost::ExportAs<IDirect3DDevice9*(__cdecl*)()>(setup, "?GetDirect3DDevice@@YAPAUIDirect3DDevice9@@XZ");
+    auto hostDirect3D = refhost::ExportAs<IDirect3D9*(__cdecl*)()>(setup, "?GetDirect3D@@YAPAUIDirect3D9@@XZ");
     ASSERT_TRUE(hostDevice && hostDirect3D);
 
     IDirect3DDevice9* real = refhost::RealDevice();
