@@ -37,6 +37,19 @@ ObjectRecord* FindObject(int object)
     return it == objects.end() ? nullptr : it->second.get();
 }
 
+// Whatever way an object goes (DeleteObject, a replacing MakeObject, a scene reset), its records are
+// overwritten before their memory goes back; the limbs' Direct3D objects are released after.
+ObjectRecord::~ObjectRecord()
+{
+    for (auto& limb : limbs) {
+        PoisonFill(&limb->mesh);
+        PoisonFill(&limb->drawBuffer);
+        PoisonFill(limb->stages.data(), limb->stages.size());
+    }
+    PoisonFill(meshList.data(), meshList.size());
+    PoisonFill(&record);
+}
+
 bool MakeObject(int object, const MeshDescription& meshDescription)
 {
     Engine& e = TheEngine();
@@ -58,6 +71,9 @@ bool MakeObject(int object, const MeshDescription& meshDescription)
     return true;
 }
 
+// Deleting an object frees what the engine frees: its record, the mesh list, every limb's mesh,
+// draw buffer and texture-stage entries, and the buffers they hold. Pointers a plugin took from them
+// point at freed memory afterwards.
 void DeleteObject(int object)
 {
     auto& objects = TheEngine().scene.objects;

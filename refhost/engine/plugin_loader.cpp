@@ -66,6 +66,11 @@ std::vector<std::pair<int, std::wstring>> ReadStringTable(HMODULE module)
 
 bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error)
 {
+    return LoadPlugin(path, plugin, error, nullptr);
+}
+
+bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error, void (*prepare)(HMODULE))
+{
     plugin = LoadedPlugin{};
     plugin.module = LoadLibraryA(path);
     if (!plugin.module) {
@@ -87,6 +92,9 @@ bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error)
         }
         plugin.commands.push_back(entry);
     }
+
+    if (prepare)
+        prepare(plugin.module);
 
     auto count = ExportAs<int(__cdecl*)()>(plugin, "?GetNumDependencies@@YAHXZ");
     auto name = ExportAs<const char*(__cdecl*)(int)>(plugin, "?GetDependencyID@@YAPBDH@Z");
