@@ -1,0 +1,86 @@
+#include "bench_support.h"
+
+#include <cstdio>
+
+#include <windows.h>
+
+bool Commands::Load(const refhost::LoadedPlugin& plugin)
+{
+    bool ok = true;
+    auto get = [&](auto& fn, const char* name) {
+        fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(reinterpret_cast<void*>(plugin.Export(name)));
+        if (!fn) {
+            std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
+            ok = false;
+        }
+    };
+    get(makeNew, "GeoInst_MakeNew");
+    get(sync, "GeoInst_Sync");
+    get(update, "GeoInst_Update");
+    get(deleteSet, "GeoInst_Delete");
+    get(drawCount, "GeoInst_GetDrawCount");
+    get(setMaxInstanceCount, "GeoInst_SetMaxInstanceCount");
+    get(setInstanceCount, "GeoInst_SetInstanceCount");
+    get(updateInstance, "GeoInst_UpdateInstance");
+    get(setHidden, "GeoInst_SetHidden");
+    get(worldMatrixPtr, "GeoInst_GetWorldMatrixPtr");
+    get(setMesh, "GeoInst_SetMesh");
+    get(setExcluded, "GeoInst_SetExcluded");
+    get(setPosition, "GeoInst_SetPosition");
+    get(setRotation, "GeoInst_SetRotation");
+    get(setScaleUniform, "GeoInst_SetScaleUniform");
+    return ok;
+}
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool MakeEffect(int number, const refhost::EffectDescription& description)
+{
+    std::string error;
+    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error);
+    if (!effect) {
+        std::fprintf(stderr, "bench: effect %d: %s\n", number, error.c_str());
+        return false;
+    }
+    refhost::AddEffect(number, effect);
+    effect->Release();
+    return true;
+}
+
+refhost::MeshDescription SmallCube()
+{
+    refhost::MeshDescription meshDescription;
+    meshDescription.size = 0.8f;
+    return meshDescription;
+}
+
+void Finish() { refhost::ReadCameraPixel(0, 0, 0); }
+
+FrameTimes MeasureFrames(int repeats)
+{
+    refhost::FastSync();
+    Finish();
+    std::vector<double> hostThread, finished;
+    for (int i = 0; i < repeats; ++i) {
+        const double start = Now();
+        refhost::FastSync();
+        const double submitted = Now();
+        Finish();
+        const double done = Now();
+        hostThread.push_back(submitted - start);
+        finished.push_back(done - start);
+    }
+    std::sort(hostThread.begin(), hostThread.end());
+    std::sort(finished.begin(), finished.end());
+    return {hostThread[hostThread.size() / 2], finished[finished.size() / 2]};
+}
