@@ -1,8 +1,7 @@
 #include "bench_support.h"
 
 #include <cstdio>
-
-#include <windows.h>
+#include <vector>
 
 bool Commands::Load(const refhost::LoadedPlugin& plugin)
 {
@@ -30,18 +29,6 @@ bool Commands::Load(const refhost::LoadedPlugin& plugin)
     get(setRotation, "GeoInst_SetRotation");
     get(setScaleUniform, "GeoInst_SetScaleUniform");
     return ok;
-}
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 bool MakeEffect(int number, const refhost::EffectDescription& description)
@@ -80,7 +67,5 @@ FrameTimes MeasureFrames(int repeats)
         hostThread.push_back(submitted - start);
         finished.push_back(done - start);
     }
-    std::sort(hostThread.begin(), hostThread.end());
-    std::sort(finished.begin(), finished.end());
-    return {hostThread[hostThread.size() / 2], finished[finished.size() / 2]};
+    return {Median(hostThread), Median(finished)};
 }

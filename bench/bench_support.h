@@ -1,12 +1,12 @@
-// What the benchmarks share: the plugin's command exports looked up once, a clock, medians of
-// measurements taken in turns, and frame timing on the reference host.
+// What the instancing benchmarks share: the plugin's command exports looked up once, host effects
+// and the cube they draw, and frame timing on the reference host (the clock and the medians taken
+// in turns are bench_timing.h's).
 #pragma once
 
-#include <algorithm>
 #include <string>
 #include <type_traits>
-#include <vector>
 
+#include "bench_timing.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
@@ -30,33 +30,6 @@ struct Commands {
     // False, after naming what is missing, when the plugin lacks an export.
     bool Load(const refhost::LoadedPlugin& plugin);
 };
-
-// Seconds on the performance counter.
-double Now();
-
-// Medians of `repeats` runs of `a` and of `b`, run in turns so that both meet the same conditions
-// on a shared machine; one unmeasured run of each first.
-struct PairTimes {
-    double a, b;
-};
-template <typename A, typename B>
-PairTimes MedianSecondsInTurns(int repeats, A a, B b)
-{
-    a();
-    b();
-    std::vector<double> timesA, timesB;
-    for (int i = 0; i < repeats; ++i) {
-        double start = Now();
-        a();
-        timesA.push_back(Now() - start);
-        start = Now();
-        b();
-        timesB.push_back(Now() - start);
-    }
-    std::sort(timesA.begin(), timesA.end());
-    std::sort(timesB.begin(), timesB.end());
-    return {timesA[timesA.size() / 2], timesB[timesB.size() / 2]};
-}
 
 // Host effect `number` from `description`; false after a message when it cannot be made.
 bool MakeEffect(int number, const refhost::EffectDescription& description);

@@ -170,7 +170,7 @@ SweepRow MeasureRow(const Commands& c, int count)
         c.deleteSet(set);
         return row;
     }
-    row.instanced = MeasureFrames(Repeats(count, 3, 15));
+    row.instanced = MeasureFrames(Repeats(count, 5, 15));
 
     const int uploads = Repeats(count, 9, 101);
     row.updateAll = UpdateAgainstOneCopy(c, set, uploads);

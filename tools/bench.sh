@@ -15,6 +15,7 @@ echo "load before the benchmarks: $(uptime)"
 mkdir -p "$root/docs"
 cd "$root/build/bin"
 wine ryxo_bench.exe
+wine ryxo_cubetex_bench.exe
 csv="$root/docs/instancing_scale.csv"
 wine ryxo_scale_bench.exe 'Z:'"$(echo "$csv" | tr / '\\')"
 gnuplot -e "csv='$csv'; frame_png='$root/docs/instancing_scale_frame.png'; upload_png='$root/docs/instancing_scale_upload.png'" \
