@@ -37,16 +37,17 @@ int PackDrawnInstances(const GeoInstRecord& set, int count, std::byte* destinati
         std::memcpy(destination, InstanceVertex(set, 1), room * stride);
         return room;
     }
-    // Runs average fewer than eight instances: copy instance by instance (the default layout's
-    // 64 bytes as a fixed-size copy the compiler inlines).
-    if (static_cast<int64_t>(set.excludedInstances) * 8 >= count) {
-        if (stride == kDefaultStride)
-            return PackInstanceByInstance(set, count, destination, room, [](std::byte* to, const std::byte* from) {
-                std::memcpy(to, from, kDefaultStride);
-            });
+    // Short runs: copy instance by instance. The default layout's 64 bytes are a fixed-size copy the
+    // compiler inlines, cheaper than a block copy call for runs of fewer than about 32 instances;
+    // other strides need a copy call per instance, which pays only below about 8.
+    const int64_t excluded = set.excludedInstances;
+    if (stride == kDefaultStride && excluded * 32 >= count)
+        return PackInstanceByInstance(set, count, destination, room, [](std::byte* to, const std::byte* from) {
+            std::memcpy(to, from, kDefaultStride);
+        });
+    if (excluded * 8 >= count)
         return PackInstanceByInstance(set, count, destination, room,
                                       [stride](std::byte* to, const std::byte* from) { std::memcpy(to, from, stride); });
-    }
     std::byte* write = destination;
     int copied = 0;
     int n = 1;
