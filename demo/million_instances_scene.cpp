@@ -21,7 +21,7 @@ constexpr float kRadius = 300.0f;
 template <typename Fn>
 Fn Command(const refhost::LoadedPlugin& plugin, const char* name)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(plugin.Export(name)));
+    return refhost::ExportAs<Fn>(plugin, name);
 }
 
 } // namespace
@@ -50,13 +50,13 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
     refhost::SetObjectEffect(kObject, kEffect);
     refhost::HideObject(kObject);
 
-    const int set = CallCommand(plugin, "GeoInst_MakeNew");
-    CallCommand(plugin, "GeoInst_DeclareCustomElements", set, 1);
-    CallCommand(plugin, "GeoInst_AddCustomElement", set, 4);
-    CallCommand(plugin, "GeoInst_FinishCustomElements", set);
-    CallCommand(plugin, "GeoInst_SetMesh", set, kObject, 0);
-    CallCommand(plugin, "GeoInst_SetMaxInstanceCount", set, kInstances);
-    CallCommand(plugin, "GeoInst_SetInstanceCount", set, kInstances);
+    const int set = RunCommand(plugin, "GeoInst_MakeNew");
+    RunCommand(plugin, "GeoInst_DeclareCustomElements", set, 1);
+    RunCommand(plugin, "GeoInst_AddCustomElement", set, 4);
+    RunCommand(plugin, "GeoInst_FinishCustomElements", set);
+    RunCommand(plugin, "GeoInst_SetMesh", set, kObject, 0);
+    RunCommand(plugin, "GeoInst_SetMaxInstanceCount", set, kInstances);
+    RunCommand(plugin, "GeoInst_SetInstanceCount", set, kInstances);
 
     auto setPosition = Command<int(__cdecl*)(int, int, float, float, float)>(plugin, "GeoInst_SetPosition");
     auto setRotation = Command<int(__cdecl*)(int, int, float, float, float)>(plugin, "GeoInst_SetRotation");
@@ -87,8 +87,8 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
         setColour(set, n, 1, glow * (0.35f + 0.65f * warm), glow * (0.45f + 0.45f * warm), glow * (1.0f - 0.45f * warm),
                   1.0f);
     }
-    CallCommand(plugin, "GeoInst_Update", set);
-    const int drawn = CallCommand(plugin, "GeoInst_GetDrawCount", set);
+    RunCommand(plugin, "GeoInst_Update", set);
+    const int drawn = RunCommand(plugin, "GeoInst_GetDrawCount", set);
 
     refhost::SetCameraBackdrop(0, 0xFF05060C);
     refhost::SetCameraRange(0, 1.0f, 3000.0f);
@@ -100,8 +100,8 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
     const std::string path = outDir + "/instancing_1000000.png";
     const bool saved = refhost::SaveCameraPng(0, path.c_str());
     std::printf("demo: %d instances in one instance set (%d triangles, one draw call) -> %s%s\n", drawn,
-                CallCommand(plugin, "GeoInst_GetDrawPrimitives", set), path.c_str(), saved ? "" : " (not written)");
-    CallCommand(plugin, "GeoInst_Delete", set);
+                RunCommand(plugin, "GeoInst_GetDrawPrimitives", set), path.c_str(), saved ? "" : " (not written)");
+    RunCommand(plugin, "GeoInst_Delete", set);
     refhost::ResetScene();
     return saved && drawn == kInstances;
 }
