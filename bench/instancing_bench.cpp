@@ -7,19 +7,13 @@
 //     sine and cosine pairs;
 //   - device calls made for one drawn set at 10 and at 100,000 instances.
 // Prints what it measured and the ratios; it is not a test and fails only when it cannot run.
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <windows.h>
-
-#include "bench_timing.h"
-#include "effect_library.h"
-#include "plugin_loader.h"
-#include "ref_host.h"
+#include "bench_support.h"
 #include "scoped_recording_device.h"
 
 namespace {
@@ -31,101 +25,11 @@ constexpr int kEffectPlain = 2;
 constexpr int kCubeObject = 1;
 constexpr int kFirstHostObject = 100;
 
-// The plugin's command exports, looked up once.
-struct Commands {
-    using Fn0 = int(__cdecl*)();
-    using Fn1 = int(__cdecl*)(int);
-    using Fn2 = int(__cdecl*)(int, int);
-    using Fn3 = int(__cdecl*)(int, int, int);
-    using FnPosition = int(__cdecl*)(int, int, float, float, float);
-    using FnScale = int(__cdecl*)(int, int, float);
-
-    Fn0 makeNew, sync;
-    Fn1 update, deleteSet, drawCount;
-    Fn2 setMaxInstanceCount, setInstanceCount, updateInstance, setHidden, worldMatrixPtr;
-    Fn3 setMesh, setExcluded;
-    FnPosition setPosition, setRotation;
-    FnScale setScaleUniform;
-
-    bool Load(const refhost::LoadedPlugin& plugin)
-    {
-        bool ok = true;
-        auto get = [&](auto& fn, const char* name) {
-            fn = refhost::ExportAs<std::remove_reference_t<decltype(fn)>>(plugin, name);
-            if (!fn) {
-                std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
-                ok = false;
-            }
-        };
-        get(makeNew, "GeoInst_MakeNew");
-        get(sync, "GeoInst_Sync");
-        get(update, "GeoInst_Update");
-        get(deleteSet, "GeoInst_Delete");
-        get(drawCount, "GeoInst_GetDrawCount");
-        get(setMaxInstanceCount, "GeoInst_SetMaxInstanceCount");
-        get(setInstanceCount, "GeoInst_SetInstanceCount");
-        get(updateInstance, "GeoInst_UpdateInstance");
-        get(setHidden, "GeoInst_SetHidden");
-        get(worldMatrixPtr, "GeoInst_GetWorldMatrixPtr");
-        get(setMesh, "GeoInst_SetMesh");
-        get(setExcluded, "GeoInst_SetExcluded");
-        get(setPosition, "GeoInst_SetPosition");
-        get(setRotation, "GeoInst_SetRotation");
-        get(setScaleUniform, "GeoInst_SetScaleUniform");
-        return ok;
-    }
-};
-
-bool MakeEffect(int number, const refhost::EffectDescription& description)
-{
-    std::string error;
-    if (!refhost::AddRuntimeEffect(number, description, &error)) {
-        std::fprintf(stderr, "bench: effect %d: %s\n", number, error.c_str());
-        return false;
-    }
-    return true;
-}
-
-refhost::MeshDescription SmallCube()
-{
-    refhost::MeshDescription meshDescription;
-    meshDescription.size = 0.8f;
-    return meshDescription;
-}
-
 // Where the n-th of the drawn cubes stands: a 100 x 100 grid facing the camera.
 D3DXVECTOR3 GridPlace(int n)
 {
     const int column = (n - 1) % 100, row = (n - 1) / 100;
     return {(column - 49.5f) * 1.5f, (row - 49.5f) * 1.5f, 150.0f};
-}
-
-// Waits until the device has finished everything queued: reading a pixel back needs it all done.
-void Finish() { refhost::ReadCameraPixel(0, 0, 0); }
-
-struct FrameTimes {
-    double hostThread; // FastSync alone, starting on an idle device: the work of the host's thread
-    double finished;   // FastSync until the frame's pixels can be read back
-};
-
-// Medians over `repeats` frames, after one unmeasured frame.
-FrameTimes MeasureFrames(int repeats)
-{
-    refhost::FastSync();
-    Finish();
-    std::vector<double> hostThread, finished;
-    for (int i = 0; i < repeats; ++i) {
-        const double start = Now();
-        refhost::FastSync();
-        const double submitted = Now();
-        Finish();
-        const double done = Now();
-        hostThread.push_back(submitted - start);
-        finished.push_back(done - start);
-    }
-    std::sort(hostThread.begin(), hostThread.end());
-    std::sort(finished.begin(), finished.end());
-    return {hostThread[hostThread.size() / 2], finished[finished.size() / 2]};
 }
 
 // A set on the cube with `count` instances placed on the grid (positions wrap for large counts),

@@ -5,6 +5,7 @@
 
 #include "host_scene.h"
 #include "instancing_scene.h"
+#include "million_instances_scene.h"
 #include "mrt_scene.h"
 #include "plugin_loader.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv)
     std::printf("\n");
     bool ok = RenderHostScene(outDir);
     ok = RenderInstancingScene(plugin, outDir) && ok;
+    ok = RenderMillionInstancesScene(plugin, outDir) && ok;
     ok = RenderMrtScene(plugin, outDir) && ok;
     refhost::UnloadPlugin(plugin);
     refhost::Stop();

@@ -45,64 +45,75 @@ D3DXPLANE DrawClipPlane(const HostCameraData& camera)
     return q;
 }
 
-void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const HostCameraData* camera)
+DrawCameraValues ReadDrawCameraValues(IDirect3DDevice9* device, const HostCameraData* camera)
+{
+    DrawCameraValues v;
+    device->GetTransform(D3DTS_VIEW, &v.view);
+    device->GetTransform(D3DTS_PROJECTION, &v.projection);
+    D3DXMatrixMultiply(&v.viewProjection, &v.view, &v.projection);
+    D3DXMatrixInverse(&v.viewInverse, nullptr, &v.view);
+    v.eye = D3DXVECTOR4(v.viewInverse._41, v.viewInverse._42, v.viewInverse._43, 1.0f);
+    v.viewTranspose = Transposed(v.view);
+    v.projectionTranspose = Transposed(v.projection);
+    v.viewProjectionTranspose = Transposed(v.viewProjection);
+    v.viewInverseTranspose = Transposed(v.viewInverse);
+    v.clipMode = camera ? camera->clipMode : 0;
+    v.clipPlane = v.clipMode != 0 ? DrawClipPlane(*camera) : D3DXPLANE(0.0f, 0.0f, 0.0f, 0.0f);
+    return v;
+}
+
+void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, DrawCamera& camera)
 {
     ID3DXEffect* effect = MeshEffect(mesh);
     if (!effect)
         return;
     const HostEffect& record = *mesh->effect;
-
-    D3DXMATRIX view, projection;
-    device->GetTransform(D3DTS_VIEW, &view);
-    device->GetTransform(D3DTS_PROJECTION, &projection);
-    D3DXMATRIX viewProjection;
-    D3DXMatrixMultiply(&viewProjection, &view, &projection);
-    D3DXMATRIX viewInverse;
-    D3DXMatrixInverse(&viewInverse, nullptr, &view);
-    const D3DXVECTOR4 eye(viewInverse._41, viewInverse._42, viewInverse._43, 1.0f);
+    if (!camera.values)
+        camera.values = ReadDrawCameraValues(device, camera.record);
+    const DrawCameraValues& v = *camera.values;
 
     if (record.alphaFactor && mesh->hasDiffuseColor == 1)
         effect->SetFloat(record.alphaFactor, static_cast<float>(mesh->diffuseColor >> 24) / 255.0f);
 
-    if (record.expectsTransposed) {
-        view = Transposed(view);
-        projection = Transposed(projection);
-        viewProjection = Transposed(viewProjection);
-        viewInverse = Transposed(viewInverse);
-    }
-
+    // An effect that expects transposed matrices gets each matrix in the other's place; a transpose
+    // only moves values, so the swap is exact.
+    const bool swap = record.expectsTransposed != 0;
     const D3DXHANDLE* handles = record.matrixHandles;
-    SetMatrixIfPresent(effect, handles[kView], view);
-    SetMatrixIfPresent(effect, handles[kProjection], projection);
-    SetMatrixIfPresent(effect, handles[kViewProjection], viewProjection);
-    SetMatrixIfPresent(effect, handles[kViewInverse], viewInverse);
-    SetMatrixIfPresent(effect, handles[kViewTranspose], Transposed(view));
-    SetMatrixIfPresent(effect, handles[kProjectionTranspose], Transposed(projection));
-    SetMatrixIfPresent(effect, handles[kViewProjectionTranspose], Transposed(viewProjection));
-    SetMatrixIfPresent(effect, handles[kViewInverseTranspose], Transposed(viewInverse));
+    SetMatrixIfPresent(effect, handles[kView], swap ? v.viewTranspose : v.view);
+    SetMatrixIfPresent(effect, handles[kProjection], swap ? v.projectionTranspose : v.projection);
+    SetMatrixIfPresent(effect, handles[kViewProjection], swap ? v.viewProjectionTranspose : v.viewProjection);
+    SetMatrixIfPresent(effect, handles[kViewInverse], swap ? v.viewInverseTranspose : v.viewInverse);
+    SetMatrixIfPresent(effect, handles[kViewTranspose], swap ? v.view : v.viewTranspose);
+    SetMatrixIfPresent(effect, handles[kProjectionTranspose], swap ? v.projection : v.projectionTranspose);
+    SetMatrixIfPresent(effect, handles[kViewProjectionTranspose], swap ? v.viewProjection : v.viewProjectionTranspose);
+    SetMatrixIfPresent(effect, handles[kViewInverseTranspose], swap ? v.viewInverse : v.viewInverseTranspose);
 
     if (record.eyePosition)
-        effect->SetVector(record.eyePosition, &eye);
+        effect->SetVector(record.eyePosition, &v.eye);
     if (record.eyePosition2)
-        effect->SetVector(record.eyePosition2, &eye);
+        effect->SetVector(record.eyePosition2, &v.eye);
     if (record.zeroFloat1)
         effect->SetFloat(record.zeroFloat1, 0.0f);
     if (record.zeroFloat2)
         effect->SetFloat(record.zeroFloat2, 0.0f);
 
-    const int clipMode = camera ? camera->clipMode : 0;
-    D3DXPLANE plane(0.0f, 0.0f, 0.0f, 0.0f);
-    if (clipMode != 0) {
-        plane = DrawClipPlane(*camera);
-        device->SetClipPlane(0, plane);
+    if (v.clipMode != 0) {
+        device->SetClipPlane(0, v.clipPlane);
         device->SetRenderState(D3DRS_CLIPPLANEENABLE, TRUE);
     } else {
         device->SetRenderState(D3DRS_CLIPPLANEENABLE, FALSE);
     }
     if (record.clipPlane) {
-        const D3DXVECTOR4 value = clipMode > 0 ? D3DXVECTOR4(plane.a, plane.b, plane.c, plane.d) : kNoClipPlane;
+        const D3DXPLANE& q = v.clipPlane;
+        const D3DXVECTOR4 value = v.clipMode > 0 ? D3DXVECTOR4(q.a, q.b, q.c, q.d) : kNoClipPlane;
         effect->SetVector(record.clipPlane, &value);
     }
     // The shader clips through the vector parameter; the fixed-function plane stays off for the draw.
     device->SetRenderState(D3DRS_CLIPPLANEENABLE, FALSE);
+}
+
+void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const HostCameraData* camera)
+{
+    DrawCamera single{camera, std::nullopt};
+    SetDrawEffectMatrices(device, mesh, single);
 }

@@ -43,7 +43,7 @@ void BindMeshTextures(const GeoInstRecord& set)
     }
 }
 
-void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, const HostCameraData* camera)
+void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera)
 {
     const HostMesh* mesh = set.mesh;
     ID3DXEffect* effect = MeshEffect(mesh);

@@ -2,16 +2,17 @@
 // stream 1 advancing one instance vertex per instance, one DrawIndexedPrimitive per effect pass.
 #pragma once
 
+#include "draw_effect_matrices.h"
 #include "geo_inst_record.h"
 
 inline constexpr const char* kDrawErrorTitle = "GeoInst_Draw Error";
 
-// Draws `set` on `device` for `camera`, the record of the camera the host is rendering now (null
-// counts as a camera without a clip plane). GeoInst_Sync looks both up once for all its sets. A mesh
+// Draws `set` on `device` for `camera`, the camera the host is rendering now. GeoInst_Sync looks
+// both up once for all its sets, and the camera's values are read by the first set drawn. A mesh
 // without an effect, and a set whose vertex declaration or instance buffer is missing or too small
 // for its draw count, are skipped without a message: the host calls this for every camera of every
 // frame.
-void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, const HostCameraData* camera);
+void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera);
 
 // Binds the texture of the mesh's i-th texture-stage entry to the effect's i-th texture parameter,
 // for as many as both have.

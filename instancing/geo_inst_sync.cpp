@@ -14,8 +14,9 @@ extern "C" int __cdecl GeoInst_Sync()
     if (const HostCoreData* core = CoreData()) {
         // Camera n is bit n of the mask, counted modulo 32.
         const uint32_t cameraBit = 1u << (static_cast<uint32_t>(core->currentCamera) & 31u);
-        // One camera record for the whole queue: this runs for every camera of every frame.
-        const HostCameraData* camera = HostCamera(core->currentCamera);
+        // One camera record, and one reading of the camera's matrices, for the whole queue: this
+        // runs for every camera of every frame.
+        DrawCamera camera{HostCamera(core->currentCamera), std::nullopt};
         for (const GeoInstRecord& set : LiveInstanceSets()) {
             if (!(set.cameraMask & cameraBit) || set.hidden != 0 || !set.mesh || set.drawCount <= 0)
                 continue;

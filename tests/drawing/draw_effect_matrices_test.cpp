@@ -2,6 +2,7 @@
 // and projection from the device with their product, inverse and transposes, the eye position, the
 // alpha factor, the zeroed floats and the clip plane for each clip mode.
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -284,6 +285,68 @@ TEST_F(DrawEffectMatricesTest, MeshWithoutEffectGetsNothing)
     EXPECT_EQ(Device().Count(DeviceMethod::SetClipPlane), 0u);
     EXPECT_TRUE(Device().RenderStates().empty());
     EXPECT_TRUE(MatrixNear(D3DXMATRIX(kMarkerMatrix.data()), Matrix("View")));
+}
+
+// The camera values an effect holds, as raw floats: equal only when equal bit for bit.
+std::vector<float> HandedValues(ID3DXEffect* effect)
+{
+    std::vector<float> values;
+    for (const char* name : {"View", "Projection", "ViewProjection", "ViewInverse", "ViewTranspose",
+                             "ProjectionTranspose", "ViewProjectionTranspose", "ViewInverseTranspose"}) {
+        D3DXMATRIX m;
+        EXPECT_EQ(effect->GetMatrix(name, &m), D3D_OK) << name;
+        values.insert(values.end(), &m._11, &m._11 + 16);
+    }
+    for (const char* name : {"EyePos", "ViewPos", "ClipPlane"}) {
+        D3DXVECTOR4 v;
+        EXPECT_EQ(effect->GetVector(name, &v), D3D_OK) << name;
+        values.insert(values.end(), {v.x, v.y, v.z, v.w});
+    }
+    return values;
+}
+
+bool SameBits(const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+TEST_F(DrawEffectMatricesTest, ACameraPassReadsTheCameraOnceAndEverySetGetsWhatItsOwnReadingGives)
+{
+    camera_->clipMode = 3;
+    const D3DXPLANE stored(0, 2, 0, -2);
+    camera_->clipPlane = stored;
+    // Three sets on three objects with effects of their own; the second expects transposed matrices.
+    std::vector<HostEffect*> records;
+    for (int i = 1; i <= 3; ++i) {
+        records.push_back(MakeEffect(kEffect + i, CameraParameterEffect()));
+        ASSERT_NE(records.back(), nullptr);
+        MakeObject(kObject + i, kEffect + i);
+        MakeSet(kObject + i, i + 1);
+    }
+    records[1]->expectsTransposed = 1;
+
+    Device().SetLogged(DeviceMethod::GetTransform, true);
+    SyncCamera(0);
+    EXPECT_EQ(Device().Count(DeviceMethod::DrawIndexedPrimitive), 3u);
+    EXPECT_EQ(Device().Count(DeviceMethod::GetTransform), 2u) << "view and projection once per camera pass";
+    EXPECT_EQ(Device().Count(DeviceMethod::SetClipPlane), 3u) << "every set still sets the plane";
+    EXPECT_EQ(camera_->clipPlane, stored);
+
+    // What each set got is what reading the device and deriving everything for that set alone gives.
+    for (int i = 1; i <= 3; ++i) {
+        SCOPED_TRACE(i);
+        ID3DXEffect* effect = records[i - 1]->effect;
+        const std::vector<float> fromPass = HandedValues(effect);
+        const D3DXMATRIX marker(kMarkerMatrix.data());
+        effect->SetMatrix("View", &marker);
+        effect->SetMatrix("ViewInverseTranspose", &marker);
+        ASSERT_FALSE(SameBits(fromPass, HandedValues(effect)));
+        SetDrawEffectMatrices(&Device(), refhost::GetLimbMesh(kObject + i, 0), camera_);
+        EXPECT_TRUE(SameBits(fromPass, HandedValues(effect)));
+    }
+    D3DXMATRIX transposedSetView;
+    records[1]->effect->GetMatrix("View", &transposedSetView);
+    EXPECT_TRUE(MatrixNear(Transposed(view_), transposedSetView)) << "the transpose flag is each set's own";
 }
 
 } // namespace

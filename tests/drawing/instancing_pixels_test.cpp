@@ -9,6 +9,7 @@
 #include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
+#include "scoped_recording_device.h"
 
 namespace {
 
@@ -314,6 +315,73 @@ TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjec
     EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, left)));
     EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, right)));
     EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 2 * 12);
+    EXPECT_TRUE(messages_.Take().empty());
+}
+
+TEST_F(InstancingPixelsTest, AMillionInstancesInOneSetDrawWithOneCallAndEveryQuarterShows)
+{
+    // A 1000 x 1000 field of small squares at depth 100, each a little wider than the spacing so the
+    // field is closed; about a fifth of a pixel each. The four quarters have four colours, so every
+    // range of instance numbers, up to the millionth, must have been uploaded and drawn.
+    refhost::InstancingEffectOptions options;
+    options.instanceColor = true;
+    refhost::MeshDescription square;
+    square.shape = refhost::Shape::Plane;
+    MakeEffectObject(kObject, kEffect, options, square);
+    constexpr int kSide = 1000, kCount = kSide * kSide;
+    constexpr float kDepth = 100.0f, kWidth = 80.0f, kSpacing = kWidth / kSide;
+    const int set = MakeSet(kObject, kCount, true);
+    ASSERT_EQ(Call("GeoInst_GetMaxInstanceCount", set), kCount);
+
+    using PositionFn = int(__cdecl*)(int, int, float, float, float);
+    auto setPosition = reinterpret_cast<PositionFn>(reinterpret_cast<void*>(Export("GeoInst_SetPosition")));
+    auto setScale = reinterpret_cast<int(__cdecl*)(int, int, float)>(reinterpret_cast<void*>(Export("GeoInst_SetScaleUniform")));
+    auto updateInstance = reinterpret_cast<int(__cdecl*)(int, int)>(reinterpret_cast<void*>(Export("GeoInst_UpdateInstance")));
+    using ColourFn = int(__cdecl*)(int, int, int, float, float, float, float);
+    auto setColour = reinterpret_cast<ColourFn>(reinterpret_cast<void*>(Export("GeoInst_SetCustomData4")));
+    ASSERT_TRUE(setPosition && setScale && updateInstance && setColour);
+    const float quarterColours[4][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 1}};
+    for (int n = 1; n <= kCount; ++n) {
+        const int column = (n - 1) % kSide, row = (n - 1) / kSide;
+        setPosition(set, n, (column - (kSide - 1) / 2.0f) * kSpacing, ((kSide - 1) / 2.0f - row) * kSpacing, kDepth);
+        setScale(set, n, 100.0f * 1.25f * kSpacing / 2.0f); // the plane's side is 2
+        updateInstance(set, n);
+        const float* c = quarterColours[(row >= kSide / 2) * 2 + (column >= kSide / 2)];
+        setColour(set, n, 1, c[0], c[1], c[2], 1.0f);
+    }
+    Call("GeoInst_Update", set);
+    ASSERT_EQ(Call("GeoInst_GetDrawCount", set), kCount);
+    EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 2 * kCount);
+    // The instance data is one block at the layout's stride: the rows and one colour, 80 bytes.
+    EXPECT_EQ(static_cast<uint32_t>(Call("GeoInst_GetWorldMatrixPtr", set, kCount)) -
+                  static_cast<uint32_t>(Call("GeoInst_GetWorldMatrixPtr", set, 1)),
+              (kCount - 1) * 80u);
+
+    ScopedRecordingDevice recorder;
+    refhost::FastSync();
+    const std::vector<DeviceCall> draws = recorder->Filter(DeviceMethod::DrawIndexedPrimitive);
+    ASSERT_EQ(draws.size(), 1u) << "one draw call for the whole set";
+    EXPECT_EQ(draws[0].Arg(5), 2u) << "the square's two triangles, repeated by the stream frequency";
+    bool instanceStreamSeen = false;
+    for (const DeviceCall& c : recorder->Filter(DeviceMethod::SetStreamSource)) {
+        if (c.Arg(0) != 1 || c.Arg(1) == 0)
+            continue;
+        instanceStreamSeen = true;
+        D3DVERTEXBUFFER_DESC description{};
+        reinterpret_cast<IDirect3DVertexBuffer9*>(static_cast<uintptr_t>(c.Arg(1)))->GetDesc(&description);
+        EXPECT_EQ(description.Size, kCount * 80u) << "the instance buffer holds exactly the drawn instances";
+    }
+    EXPECT_TRUE(instanceStreamSeen);
+    EXPECT_EQ(recorder->Filter(DeviceMethod::SetStreamSourceFreq)[0].Arg(1), 0x40000000u | kCount);
+
+    const CameraFrame camera0(0);
+    const float quarter = kWidth / 4;
+    EXPECT_TRUE(ColourNear(0xFFFF0000, At(camera0, Project(-quarter, quarter, kDepth)))) << "top left";
+    EXPECT_TRUE(ColourNear(0xFF00FF00, At(camera0, Project(quarter, quarter, kDepth)))) << "top right";
+    EXPECT_TRUE(ColourNear(0xFF0000FF, At(camera0, Project(-quarter, -quarter, kDepth)))) << "bottom left";
+    EXPECT_TRUE(ColourNear(0xFFFFFFFF, At(camera0, Project(quarter, -quarter, kDepth)))) << "bottom right, up to the millionth";
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(kWidth / 2 + 3, 0, kDepth)))) << "beside the field";
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(0, kWidth / 2 + 3, kDepth)))) << "above the field";
     EXPECT_TRUE(messages_.Take().empty());
 }
 

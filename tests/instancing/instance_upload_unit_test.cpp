@@ -1,5 +1,7 @@
 // GeoInst_Update: the drawn instances packed into the instance buffer.
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "com_object.h"
 #include "instancing/instance_upload.h"
@@ -269,6 +271,43 @@ TEST(PackDrawnInstances, NeverWritesPastTheRoomGiven)
     EXPECT_EQ(out[4], std::byte{3});
     EXPECT_EQ(out[8], std::byte{4});
     EXPECT_EQ(out[12], std::byte{0xEE}) << "instance 5 had no room";
+}
+
+TEST(PackDrawnInstances, ManyShortRunsPackInstanceByInstanceWithinTheRoom)
+{
+    // Half the instances excluded at random takes the copy without a branch per run, for the
+    // default 64-byte layout and any other stride: the result must be the same packing.
+    constexpr int kCount = 40;
+    for (int stride : {64, 20}) {
+        for (int roomInstances : {kCount, 7}) {
+            SCOPED_TRACE(::testing::Message() << "stride " << stride << ", room " << roomInstances);
+            std::vector<GeoInstTransform> transforms(kCount + 1);
+            std::vector<std::byte> data(static_cast<size_t>(kCount + 1) * stride);
+            for (size_t i = 0; i < data.size(); ++i)
+                data[i] = std::byte(i / stride);
+            GeoInstRecord set{};
+            set.stride = stride;
+            set.transforms = transforms.data();
+            set.instanceData = data.data();
+            std::vector<int> drawn;
+            uint32_t bits = 0x9E3779B9u;
+            for (int n = 1; n <= kCount; ++n) {
+                bits = bits * 1664525u + 1013904223u;
+                transforms[n].excluded = (bits >> 28) & 1;
+                set.excludedInstances += transforms[n].excluded;
+                if (!transforms[n].excluded)
+                    drawn.push_back(n);
+            }
+            ASSERT_GE(set.excludedInstances * 8, kCount) << "the pattern must take the short-run copy";
+            std::vector<std::byte> out(static_cast<size_t>(kCount + 1) * stride, std::byte{0xEE});
+            const int expected = std::min<int>(static_cast<int>(drawn.size()), roomInstances);
+            EXPECT_EQ(PackDrawnInstances(set, kCount, out.data(), static_cast<uint32_t>(roomInstances * stride)),
+                      expected);
+            for (int i = 0; i < expected; ++i)
+                EXPECT_EQ(out[static_cast<size_t>(i) * stride + stride - 1], std::byte(drawn[i])) << "slot " << i;
+            EXPECT_EQ(out[static_cast<size_t>(roomInstances) * stride], std::byte{0xEE}) << "nothing past the room";
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,394 @@
+// How the cost of instancing grows, in one run, on the reference host's real device:
+//   - for one set of N = 10 ... 1,000,000 instances: the host thread's frame work, the finished
+//     frame, GeoInst_Update with none, every 10th and a random half of the instances excluded
+//     against lock + memcpy + unlock of the same bytes, and GeoInst_UpdateInstance against the
+//     floor of its three sine/cosine pairs; for N up to 100,000 also the same cubes drawn as host
+//     objects, one draw call each;
+//   - a thousand sets of ten instances against the same 10,000 cubes as host objects, and the
+//     device calls each set costs.
+// Prints the figures and the ratios the goals name, and writes the sweep as a CSV file (first
+// argument) for tools/bench.sh to plot. It is not a test and fails only when it cannot run.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "scoped_recording_device.h"
+
+namespace {
+
+constexpr int kEffectInstanced = 1;
+constexpr int kEffectPlain = 2;
+constexpr int kCubeObject = 1;
+constexpr int kFirstHostObject = 1000;
+constexpr int kSweep[] = {10, 100, 1000, 10000, 100000, 1000000};
+constexpr int kLargestHostObjectCount = 100000;
+constexpr float kFieldWidth = 150.0f; // every sweep set covers the same part of the picture
+constexpr float kFieldDepth = 150.0f;
+
+// Where instance n of `count` stands: a square grid facing the camera, as wide for every count, so
+// that the picture's covered area stays about the same and only the number of cubes grows.
+struct Place {
+    float x, y, z, scalePercent;
+};
+Place GridPlace(int n, int count)
+{
+    const int side = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    const float spacing = kFieldWidth / static_cast<float>(side);
+    const int column = (n - 1) % side, row = (n - 1) / side;
+    const float half = (static_cast<float>(side) - 1.0f) / 2.0f;
+    // The cube's edge is 0.8: 0.6 of the spacing leaves gaps between neighbours.
+    return {(static_cast<float>(column) - half) * spacing, (static_cast<float>(row) - half) * spacing, kFieldDepth,
+            100.0f * 0.6f * spacing / 0.8f};
+}
+
+int MakeFilledSet(const Commands& c, int object, int count, int firstPlace, int placeCount)
+{
+    const int set = c.makeNew();
+    c.setMesh(set, object, 0);
+    c.setMaxInstanceCount(set, count);
+    c.setInstanceCount(set, count);
+    for (int n = 1; n <= count; ++n) {
+        const Place p = GridPlace(firstPlace + n - 1, placeCount);
+        c.setPosition(set, n, p.x, p.y, p.z);
+        c.setRotation(set, n, 10.0f + static_cast<float>(n % 37), 20.0f + static_cast<float>(n % 41),
+                      30.0f + static_cast<float>(n % 43));
+        c.setScaleUniform(set, n, p.scalePercent);
+        c.updateInstance(set, n);
+    }
+    c.update(set);
+    return set;
+}
+
+// Fewer repeats where one run is long: every row of the sweep takes seconds, not minutes.
+int Repeats(int count, int few, int many)
+{
+    return count >= 100000 ? few : count >= 10000 ? (few + many) / 2 : many;
+}
+
+// GeoInst_Update of `set` against lock + one memcpy + unlock of the bytes it uploads, from the set's
+// instance data into a write-only default-pool vertex buffer (the kind the set uploads into).
+PairTimes UpdateAgainstOneCopy(const Commands& c, int set, int repeats)
+{
+    c.update(set);
+    const UINT bytes = static_cast<UINT>(c.drawCount(set)) * 64u;
+    const void* source = reinterpret_cast<const void*>(static_cast<uintptr_t>(c.worldMatrixPtr(set, 1)));
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    if (bytes == 0 ||
+        FAILED(refhost::Device()->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &buffer, nullptr)))
+        return {0.0, 0.0};
+    const PairTimes times = MedianSecondsInTurns(
+        repeats, [&] { c.update(set); },
+        [&] {
+            void* data = nullptr;
+            if (SUCCEEDED(buffer->Lock(0, bytes, &data, D3DLOCK_DISCARD))) {
+                std::memcpy(data, source, bytes);
+                buffer->Unlock();
+            }
+        });
+    buffer->Release();
+    return times;
+}
+
+volatile float g_sink;
+
+// All `count` GeoInst_UpdateInstance calls against the same three sine/cosine pairs per instance in a
+// plain loop: the floor of building a turned matrix.
+PairTimes UpdateInstanceAgainstSines(const Commands& c, int set, int count, int repeats)
+{
+    std::vector<float> angles(3 * static_cast<size_t>(count) + 3);
+    for (int n = 1; n <= count; ++n) {
+        float* a = &angles[3 * static_cast<size_t>(n)];
+        a[0] = 10.0f + static_cast<float>(n % 37);
+        a[1] = 20.0f + static_cast<float>(n % 41);
+        a[2] = 30.0f + static_cast<float>(n % 43);
+    }
+    return MedianSecondsInTurns(
+        repeats,
+        [&] {
+            for (int n = 1; n <= count; ++n)
+                c.updateInstance(set, n);
+        },
+        [&] {
+            float sum = 0.0f;
+            for (int n = 1; n <= count; ++n) {
+                const float* a = &angles[3 * static_cast<size_t>(n)];
+                for (int axis = 0; axis < 3; ++axis) {
+                    const float r = a[axis] * 0.0174532924f;
+                    sum += static_cast<float>(std::sin(static_cast<double>(r))) +
+                           static_cast<float>(std::cos(static_cast<double>(r)));
+                }
+            }
+            g_sink = sum;
+        });
+}
+
+void SetExcludedEvery(const Commands& c, int set, int count, int step, int flag)
+{
+    for (int n = step; n <= count; n += step)
+        c.setExcluded(set, n, flag);
+}
+
+struct SweepRow {
+    int n;
+    FrameTimes instanced;
+    FrameTimes objects; // zero when not measured
+    PairTimes updateAll, updateTenth, updateHalf;
+    int drawnAll, drawnTenth, drawnHalf;
+    PairTimes updateInstance;
+};
+
+// The cubes of the sweep as host objects, one draw call each.
+FrameTimes HostObjectFrames(int count, int repeats)
+{
+    for (int n = 1; n <= count; ++n) {
+        const int object = kFirstHostObject + n;
+        refhost::MakeObject(object, SmallCube());
+        const Place p = GridPlace(n, count);
+        refhost::SetObjectPosition(object, p.x, p.y, p.z);
+        refhost::SetObjectRotation(object, 10.0f + static_cast<float>(n % 37), 20.0f + static_cast<float>(n % 41),
+                                   30.0f + static_cast<float>(n % 43));
+        refhost::SetObjectScale(object, p.scalePercent / 100.0f, p.scalePercent / 100.0f, p.scalePercent / 100.0f);
+        refhost::SetObjectEffect(object, kEffectPlain);
+    }
+    const FrameTimes times = MeasureFrames(repeats);
+    for (int n = 1; n <= count; ++n)
+        refhost::DeleteObject(kFirstHostObject + n);
+    return times;
+}
+
+SweepRow MeasureRow(const Commands& c, int count)
+{
+    SweepRow row{};
+    row.n = count;
+    const int set = MakeFilledSet(c, kCubeObject, count, 1, count);
+    if (c.drawCount(set) != count) {
+        std::fprintf(stderr, "bench: a set of %d instances could not be made\n", count);
+        c.deleteSet(set);
+        return row;
+    }
+    row.instanced = MeasureFrames(Repeats(count, 5, 15));
+
+    const int uploads = Repeats(count, 9, 101);
+    row.updateAll = UpdateAgainstOneCopy(c, set, uploads);
+    row.drawnAll = c.drawCount(set);
+    SetExcludedEvery(c, set, count, 10, 1);
+    row.updateTenth = UpdateAgainstOneCopy(c, set, uploads);
+    row.drawnTenth = c.drawCount(set);
+    SetExcludedEvery(c, set, count, 10, 0);
+    std::mt19937 random(static_cast<unsigned>(count));
+    std::bernoulli_distribution half(0.5);
+    for (int n = 1; n <= count; ++n)
+        c.setExcluded(set, n, half(random) ? 1 : 0);
+    row.updateHalf = UpdateAgainstOneCopy(c, set, uploads);
+    row.drawnHalf = c.drawCount(set);
+    SetExcludedEvery(c, set, count, 1, 0);
+    c.update(set);
+
+    // The uploads above leave the device thread work to catch up on; it must not share the CPU with
+    // the next measurement.
+    Finish();
+    row.updateInstance = UpdateInstanceAgainstSines(c, set, count, Repeats(count, 7, 51));
+    c.deleteSet(set);
+    return row;
+}
+
+void PrintSweep(const std::vector<SweepRow>& rows)
+{
+    std::printf("One set of N cubes (12 triangles, 64 bytes per instance); medians, milliseconds\n");
+    std::printf("%9s %10s %10s %10s %10s | %9s %9s %9s %9s %9s %9s | %11s %9s\n", "N", "host thr.", "finished",
+                "objs host", "objs fin.", "update", "copy", "upd 1/10", "copy", "upd half", "copy", "UpdInst/inst",
+                "sines");
+    for (const SweepRow& r : rows) {
+        char objectsHost[16] = "-", objectsFinished[16] = "-";
+        if (r.objects.hostThread > 0) {
+            std::snprintf(objectsHost, sizeof objectsHost, "%.3f", r.objects.hostThread * 1e3);
+            std::snprintf(objectsFinished, sizeof objectsFinished, "%.3f", r.objects.finished * 1e3);
+        }
+        std::printf("%9d %10.3f %10.3f %10s %10s | %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f | %9.1fns %7.1fns\n", r.n,
+                    r.instanced.hostThread * 1e3, r.instanced.finished * 1e3, objectsHost, objectsFinished,
+                    r.updateAll.a * 1e3, r.updateAll.b * 1e3, r.updateTenth.a * 1e3, r.updateTenth.b * 1e3,
+                    r.updateHalf.a * 1e3, r.updateHalf.b * 1e3, r.updateInstance.a / r.n * 1e9,
+                    r.updateInstance.b / r.n * 1e9);
+    }
+
+    const SweepRow& smallest = rows.front();
+    const SweepRow& largest = rows.back();
+    std::printf("\nGoals (ratios of this run)\n");
+    std::printf("  host thread's frame work, %d against %d instances: %.2fx  (goal <= 1.5x)\n", largest.n, smallest.n,
+                largest.instanced.hostThread / smallest.instanced.hostThread);
+    for (const SweepRow& r : rows) {
+        if (r.n < 10000)
+            continue;
+        std::printf("  N = %7d  GeoInst_Update / copy: none excluded %.2fx (<= 1.1x), every 10th %.2fx (<= 1.5x), "
+                    "half at random %.2fx (<= 2x); GeoInst_UpdateInstance / sines %.2fx (<= 1.3x)\n",
+                    r.n, r.updateAll.a / r.updateAll.b, r.updateTenth.a / r.updateTenth.b,
+                    r.updateHalf.a / r.updateHalf.b, r.updateInstance.a / r.updateInstance.b);
+    }
+    for (const SweepRow& r : rows)
+        if (r.objects.hostThread > 0 && r.n >= 1000)
+            std::printf("  N = %7d  host objects / one set, host thread: %.1fx, finished frame: %.1fx\n", r.n,
+                        r.objects.hostThread / r.instanced.hostThread, r.objects.finished / r.instanced.finished);
+}
+
+bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
+{
+    FILE* f = std::fopen(path, "w");
+    if (!f) {
+        std::fprintf(stderr, "bench: cannot write %s\n", path);
+        return false;
+    }
+    std::fprintf(f, "n,set_host_thread_s,set_finished_s,objects_host_thread_s,objects_finished_s,"
+                    "update_all_s,copy_all_s,update_tenth_s,copy_tenth_s,update_half_s,copy_half_s,"
+                    "update_instance_all_s,sines_all_s\n");
+    for (const SweepRow& r : rows) {
+        std::fprintf(f, "%d,%.9g,%.9g,", r.n, r.instanced.hostThread, r.instanced.finished);
+        if (r.objects.hostThread > 0)
+            std::fprintf(f, "%.9g,%.9g,", r.objects.hostThread, r.objects.finished);
+        else
+            std::fprintf(f, "NaN,NaN,");
+        std::fprintf(f, "%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g\n", r.updateAll.a, r.updateAll.b, r.updateTenth.a,
+                     r.updateTenth.b, r.updateHalf.a, r.updateHalf.b, r.updateInstance.a, r.updateInstance.b);
+    }
+    std::fclose(f);
+    std::printf("\nwrote %s\n", path);
+    return true;
+}
+
+// A thousand sets of ten instances, over ten meshes of three shapes and two effects, against the
+// same 10,000 cubes as host objects.
+constexpr int kSets = 1000;
+constexpr int kPerSet = 10;
+constexpr int kMeshes = 10;
+constexpr int kFirstSetObject = 10;
+constexpr int kSecondInstancedEffect = 3;
+
+bool MakeSetMeshes()
+{
+    for (int m = 0; m < kMeshes; ++m) {
+        refhost::MeshDescription mesh = SmallCube();
+        mesh.shape = m % 3 == 0 ? refhost::Shape::Cube : m % 3 == 1 ? refhost::Shape::Sphere : refhost::Shape::Plane;
+        mesh.sphereRings = 6;
+        mesh.sphereSegments = 8;
+        mesh.size = 0.6f + 0.05f * static_cast<float>(m);
+        const int object = kFirstSetObject + m;
+        if (!refhost::MakeObject(object, mesh))
+            return false;
+        refhost::SetObjectEffect(object, m % 2 ? kSecondInstancedEffect : kEffectInstanced);
+        refhost::HideObject(object);
+    }
+    return true;
+}
+
+// Device calls one GeoInst_Sync makes for the live sets, less the three of the stream reset.
+size_t DeviceCallsOfOneSync(const Commands& c)
+{
+    ScopedRecordingDevice recorder;
+    for (size_t m = 0; m < kDeviceMethodCount; ++m)
+        recorder->SetLogged(static_cast<DeviceMethod>(m), true);
+    IDirect3DDevice9* real = refhost::RealDevice();
+    refhost::CoreData()->currentCamera = 0;
+    real->BeginScene();
+    c.sync();
+    real->EndScene();
+    return recorder->Calls().size() - 3;
+}
+
+void BenchThousandSets(const Commands& c)
+{
+    if (!MakeSetMeshes()) {
+        std::fprintf(stderr, "bench: the meshes of the thousand sets could not be made\n");
+        return;
+    }
+    std::vector<int> sets;
+    for (int s = 0; s < kSets; ++s)
+        sets.push_back(MakeFilledSet(c, kFirstSetObject + s % kMeshes, kPerSet, s * kPerSet + 1, kSets * kPerSet));
+    const FrameTimes instanced = MeasureFrames(15);
+    const size_t deviceCalls = DeviceCallsOfOneSync(c);
+
+    // What the check of each set's object costs: one host object lookup per set.
+    const PairTimes lookups = MedianSecondsInTurns(
+        101,
+        [&] {
+            for (int s = 0; s < kSets; ++s)
+                g_sink = static_cast<float>(reinterpret_cast<uintptr_t>(
+                    refhost::GetObjectRecord(kFirstSetObject + s % kMeshes)) & 1);
+        },
+        [] {});
+
+    for (int set : sets)
+        c.deleteSet(set);
+    const FrameTimes objects = HostObjectFrames(kSets * kPerSet, 9);
+
+    std::printf("\nA thousand sets of %d instances (%d meshes of three shapes, two effects) against the same %d "
+                "cubes as host objects\n",
+                kPerSet, kMeshes, kSets * kPerSet);
+    std::printf("  host thread: sets %9.3f ms, host objects %9.3f ms, speed-up %.1fx  (goal >= 5x)\n",
+                instanced.hostThread * 1e3, objects.hostThread * 1e3, objects.hostThread / instanced.hostThread);
+    std::printf("  finished:    sets %9.3f ms, host objects %9.3f ms, speed-up %.1fx\n", instanced.finished * 1e3,
+                objects.finished * 1e3, objects.finished / instanced.finished);
+    std::printf("  device calls per set: %.1f\n", static_cast<double>(deviceCalls) / kSets);
+    std::printf("  the per-set check that the object still exists: %.3f ms for %d sets, %.2f%% of the host thread's "
+                "frame\n",
+                lookups.a * 1e3, kSets, 100.0 * lookups.a / instanced.hostThread);
+    for (int m = 0; m < kMeshes; ++m)
+        refhost::DeleteObject(kFirstSetObject + m);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const char* csvPath = argc > 1 ? argv[1] : "instancing_scale.csv";
+    if (!refhost::Start()) {
+        std::fprintf(stderr, "bench: the reference host could not create its device\n");
+        return 1;
+    }
+    refhost::LoadedPlugin plugin;
+    std::string error;
+    if (!refhost::LoadPlugin("Ryxo.dll", plugin, error)) {
+        std::fprintf(stderr, "bench: %s\n", error.c_str());
+        return 1;
+    }
+    Commands commands;
+    refhost::InstancingEffectOptions instancing;
+    refhost::PlainEffectOptions plain;
+    plain.camera = refhost::CameraMatrices::ViewProjection;
+    bool ready = commands.Load(plugin) &&
+                 MakeEffect(kEffectInstanced, refhost::InstancingEffectDescription(instancing)) &&
+                 MakeEffect(kSecondInstancedEffect, refhost::InstancingEffectDescription(instancing)) &&
+                 MakeEffect(kEffectPlain, refhost::PlainEffectDescription(plain)) &&
+                 refhost::MakeObject(kCubeObject, SmallCube());
+    bool written = false;
+    if (ready) {
+        refhost::SetObjectEffect(kCubeObject, kEffectInstanced);
+        refhost::HideObject(kCubeObject);
+        refhost::SetSyncMask(1);
+        std::printf("Ryxo instancing at scale: figures and ratios measured in this run (medians)\n\n");
+        // The sets first, while the address space is whole: tens of thousands of host objects,
+        // each with buffers of its own, leave it fragmented for the million-instance set.
+        std::vector<SweepRow> rows;
+        for (int n : kSweep) {
+            rows.push_back(MeasureRow(commands, n));
+            std::printf("  measured one set of %d instances\n", n);
+            std::fflush(stdout);
+        }
+        BenchThousandSets(commands);
+        for (SweepRow& row : rows) {
+            if (row.n > kLargestHostObjectCount)
+                continue;
+            row.objects = HostObjectFrames(row.n, Repeats(row.n, 3, 9));
+            std::printf("  measured %d host objects\n", row.n);
+            std::fflush(stdout);
+        }
+        PrintSweep(rows);
+        written = WriteCsv(rows, csvPath);
+    }
+    refhost::ResetScene();
+    refhost::UnloadPlugin(plugin);
+    refhost::Stop();
+    return ready && written ? 0 : 1;
+}
