@@ -6,6 +6,7 @@
 //
 //   RYXO_SOAK_CALLS (default 20000) and RYXO_SOAK_SEED (default 1) choose the run; a crash prints
 //   the seed, the call index and the last calls, so `RYXO_SOAK_SEED=<seed>` replays it.
+//   RYXO_SOAK_VALIDATE=1 checks every heap after every call and names the call that damaged one.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -63,6 +64,7 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
     SoakOptions options;
     options.calls = EnvironmentNumber("RYXO_SOAK_CALLS", 20000);
     options.seed = static_cast<uint32_t>(EnvironmentNumber("RYXO_SOAK_SEED", 1));
+    options.validateHeaps = EnvironmentNumber("RYXO_SOAK_VALIDATE", 0) != 0;
     const int baseline = recorder->Census().Live();
 
     SoakFigures figures = RunSoak(plugin, options, [&] { recorder->ClearLog(); });
