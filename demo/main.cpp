@@ -5,6 +5,7 @@
 
 #include "host_scene.h"
 #include "instancing_scene.h"
+#include "mrt_scene.h"
 #include "plugin_loader.h"
 
 int main(int argc, char** argv)
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     std::printf("\n");
     bool ok = RenderHostScene(outDir);
     ok = RenderInstancingScene(plugin, outDir) && ok;
+    ok = RenderMrtScene(plugin, outDir) && ok;
     refhost::UnloadPlugin(plugin);
     refhost::Stop();
     return ok ? 0 : 1;

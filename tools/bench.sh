@@ -11,3 +11,4 @@ trap wine_session_stop EXIT
 wine_session_start
 cd "$root/build/bin"
 wine ryxo_bench.exe
+wine ryxo_cubetex_bench.exe
