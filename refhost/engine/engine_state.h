@@ -20,6 +20,7 @@ struct Engine {
     IDirect3D9* d3dOverride = nullptr;
     IDirect3DDevice9* device = nullptr;
     IDirect3DDevice9* deviceOverride = nullptr;
+    D3DPRESENT_PARAMETERS presentParameters{};  // what the device was made with, for Reset
     HostCoreData core{};
     std::vector<RenderListEntry> renderList;    // sorted by order
     std::vector<RenderListEntry> registrations; // every AddToRenderList call, for tests

@@ -17,6 +17,7 @@
 #include "plugin_loader.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
+#include "setup_library_unbound.h"
 #include "soak_run.h"
 
 namespace {
@@ -30,19 +31,12 @@ int WINAPI CountMessageBox(HWND, LPCSTR, LPCSTR, UINT)
     return IDOK;
 }
 
-// The setup library's display-mode function stays unbound, as on a host whose device-loss
-// handling the plugin must do itself: every D3DDeviceLost then empties the plugin's collections.
-FARPROC WINAPI GetProcAddressWithoutDisplayMode(HMODULE module, LPCSTR name)
-{
-    if (reinterpret_cast<uintptr_t>(name) > 0xFFFF && std::string(name) == "?ChangeDisplayMode@@YAXHHHH@Z")
-        return nullptr;
-    return GetProcAddress(module, name);
-}
-
 void StandBetweenPluginAndSystem(HMODULE module)
 {
     RedirectImport(module, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CountMessageBox));
-    RedirectImport(module, "kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&GetProcAddressWithoutDisplayMode));
+    // The setup library's display-mode function stays unbound, as on a host whose device-loss
+    // handling the plugin must do itself: every D3DDeviceLost then empties the plugin's collections.
+    UnbindDisplayMode(module);
 }
 
 int EnvironmentNumber(const char* name, int fallback)
