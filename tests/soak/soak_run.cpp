@@ -438,7 +438,7 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
             lastCalls_.pop_front();
 
         int result = CallCommand(command.function, args);
-        if (options_.validateHeaps && !HeapsAreSound()) {
+        if (options_.validateHeapsFrom >= 0 && callIndex_ >= options_.validateHeapsFrom && !HeapsAreSound()) {
             std::fprintf(stderr, "soak: a heap is damaged after call %s\n", lastCalls_.back().c_str());
             std::fflush(stderr);
             std::abort();

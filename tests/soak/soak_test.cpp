@@ -6,7 +6,8 @@
 //
 //   RYXO_SOAK_CALLS (default 20000) and RYXO_SOAK_SEED (default 1) choose the run; a crash prints
 //   the seed, the call index and the last calls, so `RYXO_SOAK_SEED=<seed>` replays it.
-//   RYXO_SOAK_VALIDATE=1 checks every heap after every call and names the call that damaged one.
+//   RYXO_SOAK_VALIDATE=1 checks every heap after every call and names the call that damaged one;
+//   RYXO_SOAK_VALIDATE_FROM=<call index> starts those checks late in a long run.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -58,7 +59,8 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
     SoakOptions options;
     options.calls = EnvironmentNumber("RYXO_SOAK_CALLS", 20000);
     options.seed = static_cast<uint32_t>(EnvironmentNumber("RYXO_SOAK_SEED", 1));
-    options.validateHeaps = EnvironmentNumber("RYXO_SOAK_VALIDATE", 0) != 0;
+    if (EnvironmentNumber("RYXO_SOAK_VALIDATE", 0) != 0)
+        options.validateHeapsFrom = EnvironmentNumber("RYXO_SOAK_VALIDATE_FROM", 0);
     const int baseline = recorder->Census().Live();
 
     SoakFigures figures = RunSoak(plugin, options, [&] { recorder->ClearLog(); });
