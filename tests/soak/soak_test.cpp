@@ -70,8 +70,14 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
                 g_messageBoxes, recorder->Census().Created());
 
     EXPECT_EQ(recorder->Census().Live(), baseline)
-        << "Direct3D resources the plugin made are still alive after everything was deleted";
+        << "Direct3D resources the plugin made are still alive after everything was deleted: "
+        << recorder->Census().LiveOfType(D3DRTYPE_SURFACE) << " surfaces, "
+        << recorder->Census().LiveOfType(D3DRTYPE_TEXTURE) << " textures, "
+        << recorder->Census().LiveOfType(D3DRTYPE_CUBETEXTURE) << " cube textures, "
+        << recorder->Census().LiveOfType(D3DRTYPE_VERTEXBUFFER) << " vertex buffers, "
+        << recorder->Census().LiveOfType(D3DRTYPE_INDEXBUFFER) << " index buffers";
     refhost::UnloadPlugin(plugin);
+    EXPECT_EQ(recorder->Census().Live(), baseline) << "the plugin's unload left resources alive";
     refhost::ResetScene();
 }
 
