@@ -51,7 +51,7 @@ struct Commands {
     {
         bool ok = true;
         auto get = [&](auto& fn, const char* name) {
-            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(reinterpret_cast<void*>(plugin.Export(name)));
+            fn = refhost::ExportAs<std::remove_reference_t<decltype(fn)>>(plugin, name);
             if (!fn) {
                 std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
                 ok = false;
@@ -79,13 +79,10 @@ struct Commands {
 bool MakeEffect(int number, const refhost::EffectDescription& description)
 {
     std::string error;
-    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error);
-    if (!effect) {
+    if (!refhost::AddRuntimeEffect(number, description, &error)) {
         std::fprintf(stderr, "bench: effect %d: %s\n", number, error.c_str());
         return false;
     }
-    refhost::AddEffect(number, effect);
-    effect->Release();
     return true;
 }
 

@@ -8,14 +8,17 @@
 template <typename Interface>
 class ComObject : public Interface {
 public:
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override
     {
-        ULONG left = --references_;
+        LONG left = InterlockedDecrement(&references_);
         if (left == 0)
             delete this;
-        return left;
+        return static_cast<ULONG>(left);
     }
+
+    // The current count, for tests that check references stay balanced.
+    ULONG References() const { return static_cast<ULONG>(references_); }
 
 protected:
     ComObject() = default;
@@ -24,5 +27,5 @@ protected:
     ComObject& operator=(const ComObject&) = delete;
 
 private:
-    ULONG references_ = 1;
+    LONG references_ = 1;
 };

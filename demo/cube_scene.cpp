@@ -28,12 +28,12 @@ bool RenderMirrorBall(const refhost::LoadedPlugin& plugin, const std::string& ou
         return false;
     refhost::SetObjectPosition(kBall, 0.0f, kBallHeight, 0.0f);
 
-    const int cube = CallCommand(plugin, "CubeTex_MakeNew", kCubeEdge, 0);
+    const int cube = RunCommand(plugin, "CubeTex_MakeNew", kCubeEdge, 0);
     if (!cube)
         return false;
-    CallCommand(plugin, "CubeTex_SetPosition", cube, 0.0f, kBallHeight, 0.0f);
-    CallCommand(plugin, "CubeTex_SetRange", cube, 0.5f, 500.0f);
-    CallCommand(plugin, "CubeTex_ApplyObject", cube, kBall, 0);
+    RunCommand(plugin, "CubeTex_SetPosition", cube, 0.0f, kBallHeight, 0.0f);
+    RunCommand(plugin, "CubeTex_SetRange", cube, 0.5f, 500.0f);
+    RunCommand(plugin, "CubeTex_ApplyObject", cube, kBall, 0);
     // Closer than the field's own picture. The ball mirrors a warm sky under the blue one camera 0
     // shows, so its outline stands out.
     if (!refhost::MakeCamera(kCubeCamera, 64, 64))
@@ -48,7 +48,7 @@ bool RenderMirrorBall(const refhost::LoadedPlugin& plugin, const std::string& ou
         // hidden while they are rendered.
         refhost::SetObjectRotation(kBall, 0.0f, 20.0f * frame, 0.0f);
         refhost::HideObject(kBall);
-        CallCommand(plugin, "CubeTex_Sync", cube, kCubeCamera);
+        RunCommand(plugin, "CubeTex_Sync", cube, kCubeCamera);
         refhost::ShowObject(kBall);
         refhost::SetSyncMask(1);
         refhost::FastSync();
@@ -57,7 +57,7 @@ bool RenderMirrorBall(const refhost::LoadedPlugin& plugin, const std::string& ou
     const std::string png = outDir + "/cube_reflection.png";
     const std::string dds = outDir + "/cube_reflection_map.dds";
     const bool saved = refhost::SaveCameraPng(0, png.c_str());
-    CallCommand(plugin, "CubeTex_Save", cube, dds.c_str());
+    RunCommand(plugin, "CubeTex_Save", cube, dds.c_str());
     std::FILE* file = std::fopen(dds.c_str(), "rb");
     const bool ddsSaved = file != nullptr;
     if (file)
@@ -65,7 +65,7 @@ bool RenderMirrorBall(const refhost::LoadedPlugin& plugin, const std::string& ou
     std::printf("demo: mirror ball, its %d x %d cube map rendered each frame -> %s%s, %s%s\n", kCubeEdge,
                 kCubeEdge, png.c_str(), saved ? "" : " (not written)", dds.c_str(),
                 ddsSaved ? "" : " (not written)");
-    CallCommand(plugin, "CubeTex_Delete", cube);
+    RunCommand(plugin, "CubeTex_Delete", cube);
     refhost::DeleteObject(kBall);
     refhost::DeleteCamera(kCubeCamera);
     return saved && ddsSaved;

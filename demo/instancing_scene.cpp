@@ -46,14 +46,10 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
     refhost::InstancingEffectOptions options;
     options.instanceColor = true;
     std::string error;
-    ID3DXEffect* effect =
-        refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(options), &error);
-    if (!effect) {
+    if (!refhost::AddRuntimeEffect(kEffect, refhost::InstancingEffectDescription(options), &error)) {
         std::fprintf(stderr, "demo: instancing effect: %s\n", error.c_str());
         return false;
     }
-    refhost::AddEffect(kEffect, effect);
-    effect->Release();
     refhost::MeshDescription cube;
     cube.size = 1.0f;
     if (!refhost::MakeObject(kObject, cube))
@@ -61,13 +57,13 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
     refhost::SetObjectEffect(kObject, kEffect);
     refhost::HideObject(kObject); // only its instances show
 
-    const int set = CallCommand(plugin, "GeoInst_MakeNew");
-    CallCommand(plugin, "GeoInst_DeclareCustomElements", set, 1);
-    CallCommand(plugin, "GeoInst_AddCustomElement", set, 4);
-    CallCommand(plugin, "GeoInst_FinishCustomElements", set);
-    CallCommand(plugin, "GeoInst_SetMesh", set, kObject, 0);
-    CallCommand(plugin, "GeoInst_SetMaxInstanceCount", set, kSide * kSide);
-    CallCommand(plugin, "GeoInst_SetInstanceCount", set, kSide * kSide);
+    const int set = RunCommand(plugin, "GeoInst_MakeNew");
+    RunCommand(plugin, "GeoInst_DeclareCustomElements", set, 1);
+    RunCommand(plugin, "GeoInst_AddCustomElement", set, 4);
+    RunCommand(plugin, "GeoInst_FinishCustomElements", set);
+    RunCommand(plugin, "GeoInst_SetMesh", set, kObject, 0);
+    RunCommand(plugin, "GeoInst_SetMaxInstanceCount", set, kSide * kSide);
+    RunCommand(plugin, "GeoInst_SetInstanceCount", set, kSide * kSide);
 
     // A rippling field: height and colour follow the distance from the centre, each cube turned
     // along the slope and sized by its height.
@@ -79,18 +75,18 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
             const float distance = std::sqrt(x * x + z * z);
             const float wave = std::sin(distance * 0.35f) * std::exp(-distance * 0.02f);
             const float y = 4.0f * wave;
-            CallCommand(plugin, "GeoInst_SetPosition", set, n, x, y, z);
-            CallCommand(plugin, "GeoInst_SetRotation", set, n, 25.0f * wave, distance * 7.0f, 0.0f);
-            CallCommand(plugin, "GeoInst_SetScaleUniform", set, n, 55.0f + 30.0f * (wave + 1.0f) * 0.5f);
-            CallCommand(plugin, "GeoInst_UpdateInstance", set, n);
+            RunCommand(plugin, "GeoInst_SetPosition", set, n, x, y, z);
+            RunCommand(plugin, "GeoInst_SetRotation", set, n, 25.0f * wave, distance * 7.0f, 0.0f);
+            RunCommand(plugin, "GeoInst_SetScaleUniform", set, n, 55.0f + 30.0f * (wave + 1.0f) * 0.5f);
+            RunCommand(plugin, "GeoInst_UpdateInstance", set, n);
             // A checkerboard of brightness keeps neighbouring cubes apart.
             const float checker = ((row + column) & 1) ? 0.78f : 1.0f;
             const Rgb c = Hue(distance / 60.0f + 0.15f * wave, checker * (0.55f + 0.45f * (wave + 1.0f) * 0.5f));
-            CallCommand(plugin, "GeoInst_SetCustomData4", set, n, 1, c.r, c.g, c.b, 1.0f);
+            RunCommand(plugin, "GeoInst_SetCustomData4", set, n, 1, c.r, c.g, c.b, 1.0f);
         }
     }
-    CallCommand(plugin, "GeoInst_Update", set);
-    const int drawn = CallCommand(plugin, "GeoInst_GetDrawCount", set);
+    RunCommand(plugin, "GeoInst_Update", set);
+    const int drawn = RunCommand(plugin, "GeoInst_GetDrawCount", set);
 
     refhost::SetCameraBackdrop(0, 0xFF101820);
     refhost::SetCameraPosition(0, 0.0f, 44.0f, -84.0f);
@@ -102,7 +98,7 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
     const bool saved = refhost::SaveCameraPng(0, path.c_str());
     std::printf("demo: %d instances in one instance set -> %s%s\n", drawn, path.c_str(), saved ? "" : " (not written)");
     const bool mirrored = RenderMirrorBall(plugin, outDir);
-    CallCommand(plugin, "GeoInst_Delete", set);
+    RunCommand(plugin, "GeoInst_Delete", set);
     refhost::ResetScene();
     return saved && mirrored;
 }

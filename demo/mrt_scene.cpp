@@ -29,18 +29,16 @@ struct Shape {
 bool MakeShape(int number, const Shape& s)
 {
     std::string error;
-    ID3DXEffect* fx =
-        refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::ThreeOutputEffectDescription(), &error);
-    if (!fx) {
+    HostEffect* record = refhost::AddRuntimeEffect(number, refhost::ThreeOutputEffectDescription(), &error);
+    if (!record) {
         std::fprintf(stderr, "demo: the three-output effect did not compile: %s\n", error.c_str());
         return false;
     }
+    ID3DXEffect* fx = record->effect;
     const D3DXVECTOR4 outputs[] = {Rgb(s.colour), Rgb(s.depthGrey), Rgb(s.id)};
     fx->SetVector("Color0", &outputs[0]);
     fx->SetVector("Color1", &outputs[1]);
     fx->SetVector("Color2", &outputs[2]);
-    refhost::AddEffect(number, fx);
-    fx->Release();
     refhost::MeshDescription mesh;
     mesh.shape = s.shape;
     mesh.size = 3.0f;
@@ -71,9 +69,9 @@ bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outD
             return false;
 
     const int image1 = kFirstImage, image2 = kFirstImage + 1;
-    CallCommand(plugin, "MRT_MakeRenderTarget", image1, kWidth, kHeight);
-    CallCommand(plugin, "MRT_MakeRenderTarget", image2, kWidth, kHeight);
-    CallCommand(plugin, "MRT_Sync", kCamera, image1, image2, 0);
+    RunCommand(plugin, "MRT_MakeRenderTarget", image1, kWidth, kHeight);
+    RunCommand(plugin, "MRT_MakeRenderTarget", image2, kWidth, kHeight);
+    RunCommand(plugin, "MRT_Sync", kCamera, image1, image2, 0);
 
     refhost::SurfacePixels outputs[3], strip;
     bool read = refhost::ReadCameraPixels(kCamera, outputs[0]) &&

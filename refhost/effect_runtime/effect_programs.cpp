@@ -24,13 +24,13 @@ bool CompileCached(const std::string& source, const char* profile, std::vector<D
         *code = it->second;
         return true;
     }
-    ID3DXBuffer* compiled = nullptr;
-    ID3DXBuffer* messages = nullptr;
+    Com<ID3DXBuffer> compiled;
+    Com<ID3DXBuffer> messages;
     HRESULT hr = IsAssembly(source, profile)
                      ? D3DXAssembleShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr, 0,
-                                          &compiled, &messages)
+                                          compiled.put(), messages.put())
                      : D3DXCompileShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr, "main",
-                                         profile, 0, &compiled, &messages, nullptr);
+                                         profile, 0, compiled.put(), messages.put(), nullptr);
     if (FAILED(hr) || !compiled) {
         if (error) {
             *error = std::string(profile) + " shader does not compile";
@@ -38,14 +38,10 @@ bool CompileCached(const std::string& source, const char* profile, std::vector<D
                 *error += ": " + std::string(static_cast<const char*>(messages->GetBufferPointer()),
                                             messages->GetBufferSize());
         }
-        if (messages) messages->Release();
-        if (compiled) compiled->Release();
         return false;
     }
     const auto* words = static_cast<const DWORD*>(compiled->GetBufferPointer());
     code->assign(words, words + compiled->GetBufferSize() / sizeof(DWORD));
-    compiled->Release();
-    if (messages) messages->Release();
     cache.emplace(std::move(key), *code);
     return true;
 }
@@ -53,8 +49,8 @@ bool CompileCached(const std::string& source, const char* profile, std::vector<D
 bool BindConstants(const std::vector<DWORD>& code, bool vertexStage, const ParameterStore& parameters,
                    const std::vector<EffectSamplerBinding>& samplers, PassProgram* program, std::string* error)
 {
-    ID3DXConstantTable* table = nullptr;
-    if (FAILED(D3DXGetShaderConstantTable(code.data(), &table)) || !table) {
+    Com<ID3DXConstantTable> table;
+    if (FAILED(D3DXGetShaderConstantTable(code.data(), table.put())) || !table) {
         if (error) *error = "shader has no constant table";
         return false;
     }
@@ -86,7 +82,6 @@ bool BindConstants(const std::vector<DWORD>& code, bool vertexStage, const Param
         binding.constant.Name = nullptr;
         program->bindings.push_back(std::move(binding));
     }
-    table->Release();
     return true;
 }
 
@@ -212,8 +207,8 @@ bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const Parameter
         if (error) *error = "pass '" + pass.name + "': " + reason;
         return false;
     }
-    if (FAILED(device->CreateVertexShader(program->vertexCode.data(), &program->vertexShader)) ||
-        FAILED(device->CreatePixelShader(program->pixelCode.data(), &program->pixelShader))) {
+    if (FAILED(device->CreateVertexShader(program->vertexCode.data(), program->vertexShader.put())) ||
+        FAILED(device->CreatePixelShader(program->pixelCode.data(), program->pixelShader.put()))) {
         if (error) *error = "pass '" + pass.name + "': the device refuses its shaders";
         return false;
     }
@@ -230,23 +225,15 @@ bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const Parameter
     return true;
 }
 
-void ReleasePass(PassProgram* program)
-{
-    if (program->vertexShader) program->vertexShader->Release();
-    if (program->pixelShader) program->pixelShader->Release();
-    program->vertexShader = nullptr;
-    program->pixelShader = nullptr;
-}
-
 void ApplyPassStates(const StateTarget& t, const PassProgram& pass, bool withShaders, bool withRenderStates)
 {
     if (withShaders) {
         if (t.manager) {
-            t.manager->SetVertexShader(pass.vertexShader);
-            t.manager->SetPixelShader(pass.pixelShader);
+            t.manager->SetVertexShader(pass.vertexShader.ptr());
+            t.manager->SetPixelShader(pass.pixelShader.ptr());
         } else {
-            t.device->SetVertexShader(pass.vertexShader);
-            t.device->SetPixelShader(pass.pixelShader);
+            t.device->SetVertexShader(pass.vertexShader.ptr());
+            t.device->SetPixelShader(pass.pixelShader.ptr());
         }
     }
     if (withRenderStates)

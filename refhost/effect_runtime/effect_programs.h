@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "com.h"
 #include "effect_parameters.h"
 
 namespace refhost::effect {
@@ -18,8 +19,8 @@ struct ConstantBinding {
 
 struct PassProgram {
     std::string name;
-    IDirect3DVertexShader9* vertexShader = nullptr;
-    IDirect3DPixelShader9* pixelShader = nullptr;
+    Com<IDirect3DVertexShader9> vertexShader;
+    Com<IDirect3DPixelShader9> pixelShader;
     std::vector<DWORD> vertexCode, pixelCode;
     std::vector<ConstantBinding> bindings;
     std::vector<EffectRenderState> renderStates;
@@ -39,7 +40,6 @@ struct StateTarget {
 // Compiles the pass's shaders on `device` and binds their constants to the parameters.
 bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const ParameterStore& parameters,
                const std::vector<EffectSamplerBinding>& samplers, PassProgram* program, std::string* error);
-void ReleasePass(PassProgram* program);
 
 // Sets the pass's shaders and render states (when `withShaders`/`withRenderStates`).
 void ApplyPassStates(const StateTarget& target, const PassProgram& pass, bool withShaders, bool withRenderStates);

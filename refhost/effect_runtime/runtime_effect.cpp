@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "com.h"
+#include "com_object.h"
 #include "effect_parameters.h"
 #include "effect_programs.h"
 
@@ -30,21 +32,11 @@ float Saturate(float v) { return std::min(std::max(v, 0.0f), 1.0f); }
 
 DWORD ColorByte(float v) { return static_cast<DWORD>(Saturate(v) * kColorScale + 0.5f); }
 
-class RuntimeEffect final : public ID3DXEffect {
+class RuntimeEffect final : public ComObject<ID3DXEffect> {
 public:
     RuntimeEffect(IDirect3DDevice9* device, const EffectDescription& description)
-        : device_(device), description_(description)
+        : device_(Com<IDirect3DDevice9>::Share(device)), description_(description)
     {
-        device_->AddRef();
-    }
-
-    ~RuntimeEffect()
-    {
-        if (saved_) saved_->Release();
-        for (TechniqueProgram& t : techniques_)
-            for (PassProgram& p : t.passes) effect::ReleasePass(&p);
-        if (manager_) manager_->Release();
-        device_->Release();
     }
 
     bool Build(std::string* error)
@@ -64,7 +56,7 @@ public:
             techniques_[t].name = source.name;
             techniques_[t].passes.resize(source.passes.size());
             for (size_t p = 0; p < source.passes.size(); ++p)
-                if (!effect::BuildPass(device_, source.passes[p], parameters_, description_.samplers,
+                if (!effect::BuildPass(device_.ptr(), source.passes[p], parameters_, description_.samplers,
                                        &techniques_[t].passes[p], error))
                     return false;
         }
@@ -83,13 +75,6 @@ public:
         }
         *out = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
     }
 
     // ---- Descriptions ----
@@ -521,10 +506,7 @@ public:
     {
         if (!current_) return D3DERR_INVALIDCALL;
         if (passes) *passes = static_cast<UINT>(current_->passes.size());
-        if (saved_) {
-            saved_->Release();
-            saved_ = nullptr;
-        }
+        saved_.reset();
         if (!(flags & D3DXFX_DONOTSAVESTATE) && !manager_) SaveStateOfTechnique(*current_, flags);
         begun_ = true;
         activePass_ = nullptr;
@@ -556,8 +538,7 @@ public:
     {
         if (saved_) {
             saved_->Apply();
-            saved_->Release();
-            saved_ = nullptr;
+            saved_.reset();
         }
         begun_ = false;
         activePass_ = nullptr;
@@ -567,35 +548,28 @@ public:
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9** device) override
     {
         if (!device) return D3DERR_INVALIDCALL;
-        device_->AddRef();
-        *device = device_;
+        *device = device_.ref();
         return D3D_OK;
     }
 
     // Shaders are not default-pool resources; only the saved state of an unfinished Begin goes.
     HRESULT STDMETHODCALLTYPE OnLostDevice() override
     {
-        if (saved_) {
-            saved_->Release();
-            saved_ = nullptr;
-        }
+        saved_.reset();
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE OnResetDevice() override { return D3D_OK; }
 
     HRESULT STDMETHODCALLTYPE SetStateManager(ID3DXEffectStateManager* manager) override
     {
-        if (manager) manager->AddRef();
-        if (manager_) manager_->Release();
-        manager_ = manager;
+        manager_ = Com<ID3DXEffectStateManager>::Share(manager);
         return D3D_OK;
     }
 
     HRESULT STDMETHODCALLTYPE GetStateManager(ID3DXEffectStateManager** manager) override
     {
         if (!manager) return D3DERR_INVALIDCALL;
-        if (manager_) manager_->AddRef();
-        *manager = manager_;
+        *manager = manager_.ref();
         return D3D_OK;
     }
 
@@ -773,33 +747,32 @@ private:
         return D3D_OK;
     }
 
-    effect::StateTarget Target() const { return {device_, manager_}; }
+    effect::StateTarget Target() const { return {device_.ptr(), manager_.ptr()}; }
 
     // Records every state the technique's passes set, then captures their current values, so End
     // puts back exactly what Begin found.
     void SaveStateOfTechnique(const TechniqueProgram& technique, DWORD flags)
     {
         if (FAILED(device_->BeginStateBlock())) return;
-        effect::StateTarget recorder{device_, nullptr};
+        effect::StateTarget recorder{device_.ptr(), nullptr};
         bool shaders = !(flags & D3DXFX_DONOTSAVESHADERSTATE);
         bool samplers = !(flags & D3DXFX_DONOTSAVESAMPLERSTATE);
         for (const PassProgram& pass : technique.passes) {
             effect::ApplyPassStates(recorder, pass, shaders, true);
             effect::UploadParameters(recorder, pass, parameters_, shaders, samplers);
         }
-        if (SUCCEEDED(device_->EndStateBlock(&saved_)) && saved_) saved_->Capture();
+        if (SUCCEEDED(device_->EndStateBlock(saved_.put())) && saved_) saved_->Capture();
     }
 
-    LONG references_ = 1;
-    IDirect3DDevice9* device_;
+    Com<IDirect3DDevice9> device_;
     EffectDescription description_; // kept for CloneEffect
     effect::ParameterStore parameters_;
     std::vector<TechniqueProgram> techniques_;
     TechniqueProgram* current_ = nullptr;
-    ID3DXEffectStateManager* manager_ = nullptr;
+    Com<ID3DXEffectStateManager> manager_;
     bool begun_ = false;
     const PassProgram* activePass_ = nullptr;
-    IDirect3DStateBlock9* saved_ = nullptr;
+    Com<IDirect3DStateBlock9> saved_;
 };
 
 } // namespace
@@ -816,6 +789,12 @@ ID3DXEffect* CreateRuntimeEffect(IDirect3DDevice9* device, const EffectDescripti
         return nullptr;
     }
     return effect;
+}
+
+HostEffect* AddRuntimeEffect(int effectNumber, const EffectDescription& description, std::string* error)
+{
+    Com<ID3DXEffect> effect = Com<ID3DXEffect>::Adopt(CreateRuntimeEffect(RealDevice(), description, error));
+    return effect ? AddEffect(effectNumber, effect.ptr()) : nullptr;
 }
 
 } // namespace refhost

@@ -91,6 +91,11 @@ struct EffectDescription {
 // Null, with the reason in `error` when given, when a shader does not compile or the description
 // is unusable (no technique, a duplicate parameter name, a string array).
 REFHOST_API ID3DXEffect* CreateRuntimeEffect(IDirect3DDevice9* device, const EffectDescription& description,
-                                          std::string* error = nullptr);
+                                             std::string* error = nullptr);
+
+// Makes the effect on the host's real device and keeps it as host effect `effectNumber` (see
+// AddEffect; the record holds the only reference). The record, or null with the reason in `error`.
+REFHOST_API HostEffect* AddRuntimeEffect(int effectNumber, const EffectDescription& description,
+                                         std::string* error = nullptr);
 
 } // namespace refhost

@@ -55,7 +55,7 @@ bool MakeCamera(int camera, int width, int height)
     height = height > 0 ? height : e.options.height;
     auto c = std::make_unique<CameraRecord>();
     if (FAILED(e.device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, ReferenceFormat(), D3DPOOL_DEFAULT,
-                                       &c->target, nullptr)))
+                                       c->target.put(), nullptr)))
         return false;
     DeleteCamera(camera);
     c->width = width;
@@ -77,19 +77,12 @@ void ResetCameraSettings(CameraRecord& camera)
     UpdateCameraMatrices(d);
 }
 
-void ReleaseCamera(CameraRecord& camera)
-{
-    if (camera.target) camera.target->Release();
-    camera.target = nullptr;
-}
-
 void DeleteCamera(int camera)
 {
     auto& cameras = TheEngine().scene.cameras;
     auto it = cameras.find(camera);
     if (it == cameras.end())
         return;
-    ReleaseCamera(*it->second);
     cameras.erase(it);
 }
 
@@ -140,7 +133,7 @@ void SetCameraBackdrop(int camera, D3DCOLOR colour)
 IDirect3DTexture9* GetCameraTarget(int camera)
 {
     CameraRecord* c = FindCamera(camera);
-    return c ? c->target : nullptr;
+    return c ? c->target.ptr() : nullptr;
 }
 
 // ---- host functions ----

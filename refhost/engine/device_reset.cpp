@@ -35,8 +35,7 @@ void GiveBackImageTexture(ImageRecord& image)
     const ULONG held = image.texture->Release();
     if (image.referenceHandedOut && held > 1)
         image.texture->Release();
-    image.texture->Release();
-    image.texture = nullptr;
+    image.texture.reset();
     image.referenceHandedOut = false;
 }
 
@@ -62,21 +61,19 @@ HRESULT ResetDevice()
 
     for (auto& [number, image] : scene.images)
         if (image->renderTarget && image->texture) {
-            g_givenBack.push_back({image.get(), image->texture, ShapeOf(image->texture)});
+            g_givenBack.push_back({image.get(), image->texture.ptr(), ShapeOf(image->texture.ptr())});
             GiveBackImageTexture(*image);
         }
     D3DFORMAT cameraFormat = D3DFMT_X8R8G8B8;
-    if (e.core.referenceSurface) {
+    if (e.referenceSurface) {
         D3DSURFACE_DESC desc{};
-        if (SUCCEEDED(e.core.referenceSurface->GetDesc(&desc)))
+        if (SUCCEEDED(e.referenceSurface->GetDesc(&desc)))
             cameraFormat = desc.Format;
-        e.core.referenceSurface->Release();
-        e.core.referenceSurface = nullptr;
     }
+    e.referenceSurface.reset();
+    e.core.referenceSurface = nullptr;
     for (auto& [number, camera] : scene.cameras)
-        ReleaseCamera(*camera);
-    for (const DepthBuffer& b : scene.depthBuffers)
-        b.surface->Release();
+        camera->target.reset();
     scene.depthBuffers.clear(); // made again on first use
     for (auto& [number, effect] : scene.effects)
         if (effect->record.effect)
@@ -90,10 +87,11 @@ HRESULT ResetDevice()
     for (auto& [number, effect] : scene.effects)
         if (effect->record.effect)
             effect->record.effect->OnResetDevice();
-    e.device->GetRenderTarget(0, &e.core.referenceSurface);
+    e.device->GetRenderTarget(0, e.referenceSurface.put());
+    e.core.referenceSurface = e.referenceSurface.ptr();
     for (auto& [number, camera] : scene.cameras)
         e.device->CreateTexture(camera->width, camera->height, 1, D3DUSAGE_RENDERTARGET, cameraFormat, D3DPOOL_DEFAULT,
-                                &camera->target, nullptr);
+                                camera->target.put(), nullptr);
     for (const GivenBackImage& image : g_givenBack) {
         // An image deleted between a failed and this Reset has no record any more.
         bool stillThere = false;
@@ -101,11 +99,9 @@ HRESULT ResetDevice()
             stillThere = stillThere || record.get() == image.record;
         if (!stillThere)
             continue;
-        IDirect3DTexture9* texture = nullptr;
         e.device->CreateTexture(image.shape.width, image.shape.height, 1, D3DUSAGE_RENDERTARGET, image.shape.format,
-                                D3DPOOL_DEFAULT, &texture, nullptr);
-        image.record->texture = texture;
-        PointStagesAt(image.oldTexture, texture);
+                                D3DPOOL_DEFAULT, image.record->texture.put(), nullptr);
+        PointStagesAt(image.oldTexture, image.record->texture.ptr());
     }
     g_givenBack.clear();
     return hr;

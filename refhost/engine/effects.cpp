@@ -94,7 +94,7 @@ HostEffect* AddEffect(int effectNumber, ID3DXEffect* effect)
     DeleteEffect(effectNumber);
     auto record = std::make_unique<EffectRecord>();
     HostEffect& r = record->record;
-    effect->AddRef();
+    record->effect = Com<ID3DXEffect>::Share(effect);
     r.effect = effect;
     effect->GetDesc(&r.description);
     for (int m = 0; m < kHostEffectMatrixCount; ++m)
@@ -128,8 +128,6 @@ void DeleteEffect(int effectNumber)
         for (auto& limb : object->limbs)
             if (limb->mesh.effect == record)
                 limb->mesh.effect = nullptr;
-    if (record->effect)
-        record->effect->Release();
     effects.erase(it);
 }
 

@@ -9,7 +9,9 @@ namespace refhost {
 
 Engine& TheEngine()
 {
-    static Engine engine;
+    // Never destroyed: at process exit Direct3D's own threads are already gone, so what Stop did
+    // not release is left to the end of the process rather than released into a dead device.
+    static Engine& engine = *new Engine;
     return engine;
 }
 
@@ -40,7 +42,7 @@ bool Start(const HostOptions& options)
         return true;
     e.options = options;
     e.window = MakeHiddenWindow(options.width, options.height);
-    e.d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    e.d3d = Com<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
     if (!e.d3d) {
         std::fprintf(stderr, "refhost: Direct3DCreate9 failed\n");
         return false;
@@ -61,18 +63,18 @@ bool Start(const HostOptions& options)
         if (attempt > 0)
             Sleep(250);
         hr = e.d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, e.window,
-                                 D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &pp, &e.device);
+                                 D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &pp, e.device.put());
     }
     e.presentParameters = pp;
     if (FAILED(hr)) {
         std::fprintf(stderr, "refhost: CreateDevice failed (0x%08lx)\n", hr);
-        e.d3d->Release();
-        e.d3d = nullptr;
+        e.d3d.reset();
         return false;
     }
 
     e.core = HostCoreData{};
-    e.device->GetRenderTarget(0, &e.core.referenceSurface);
+    e.device->GetRenderTarget(0, e.referenceSurface.put());
+    e.core.referenceSurface = e.referenceSurface.ptr();
     e.core.imageModule = LoadLibraryA("DBProImageDebug.dll");
     e.core.basic3DModule = LoadLibraryA("DBProBasic3DDebug.dll");
     e.core.cameraModule = LoadLibraryA("DBProCameraDebug.dll");
@@ -91,9 +93,9 @@ void Stop()
     ReleaseScene();
     for (HMODULE m : {e.core.imageModule, e.core.basic3DModule, e.core.cameraModule})
         if (m) FreeLibrary(m);
-    if (e.core.referenceSurface) e.core.referenceSurface->Release();
-    if (e.device) e.device->Release();
-    if (e.d3d) e.d3d->Release();
+    e.referenceSurface.reset();
+    e.device.reset();
+    e.d3d.reset();
     if (e.window) DestroyWindow(e.window);
     e = Engine{};
 }
@@ -102,16 +104,16 @@ HostCoreData* CoreData() { return &TheEngine().core; }
 IDirect3D9* Direct3D()
 {
     Engine& e = TheEngine();
-    return e.d3dOverride ? e.d3dOverride : e.d3d;
+    return e.d3dOverride ? e.d3dOverride : e.d3d.ptr();
 }
-IDirect3D9* RealDirect3D() { return TheEngine().d3d; }
+IDirect3D9* RealDirect3D() { return TheEngine().d3d.ptr(); }
 void SetDirect3DOverride(IDirect3D9* d3d) { TheEngine().d3dOverride = d3d; }
 IDirect3DDevice9* Device()
 {
     Engine& e = TheEngine();
-    return e.deviceOverride ? e.deviceOverride : e.device;
+    return e.deviceOverride ? e.deviceOverride : e.device.ptr();
 }
-IDirect3DDevice9* RealDevice() { return TheEngine().device; }
+IDirect3DDevice9* RealDevice() { return TheEngine().device.ptr(); }
 void SetDeviceOverride(IDirect3DDevice9* device) { TheEngine().deviceOverride = device; }
 
 void AddToRenderList(void* callback, int order)

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "com.h"
 #include "ref_host.h"
 #include "scene_state.h"
 
@@ -16,11 +17,12 @@ struct RenderListEntry {
 struct Engine {
     HostOptions options;
     HWND window = nullptr;
-    IDirect3D9* d3d = nullptr;
-    IDirect3D9* d3dOverride = nullptr;
-    IDirect3DDevice9* device = nullptr;
-    IDirect3DDevice9* deviceOverride = nullptr;
-    D3DPRESENT_PARAMETERS presentParameters{};  // what the device was made with, for Reset
+    Com<IDirect3D9> d3d;
+    IDirect3D9* d3dOverride = nullptr;           // borrowed from the test that installed it
+    Com<IDirect3DDevice9> device;
+    IDirect3DDevice9* deviceOverride = nullptr;  // borrowed from the test that installed it
+    D3DPRESENT_PARAMETERS presentParameters{};   // what the device was made with, for Reset
+    Com<IDirect3DSurface9> referenceSurface;     // the back buffer; core.referenceSurface shows it
     HostCoreData core{};
     std::vector<RenderListEntry> renderList;    // sorted by order
     std::vector<RenderListEntry> registrations; // every AddToRenderList call, for tests

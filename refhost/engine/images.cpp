@@ -25,10 +25,10 @@ ULONG ReferenceCount(IUnknown* object)
     return object->Release();
 }
 
-void StoreImage(int image, IDirect3DTexture9* texture, bool renderTarget)
+void StoreImage(int image, Com<IDirect3DTexture9> texture, bool renderTarget)
 {
     auto record = std::make_unique<ImageRecord>();
-    record->texture = texture;
+    record->texture = std::move(texture);
     record->renderTarget = renderTarget;
     record->referenceHandedOut = renderTarget;
     TheEngine().scene.images[image] = std::move(record);
@@ -57,13 +57,12 @@ void ReleaseImage(ImageRecord& image)
 {
     if (!image.texture)
         return;
-    ForgetTextureInStages(image.texture);
+    ForgetTextureInStages(image.texture.ptr());
     // A caller that kept the handed-out reference gives it back before deleting; one that kept
     // nothing leaves it here. Above the engine's own reference, one more means it is still out.
-    if (image.referenceHandedOut && ReferenceCount(image.texture) > 1)
+    if (image.referenceHandedOut && ReferenceCount(image.texture.ptr()) > 1)
         image.texture->Release();
-    image.texture->Release();
-    image.texture = nullptr;
+    image.texture.reset();
 }
 
 IDirect3DTexture9* MakeImage(int image, int width, int height, D3DCOLOR colour)
@@ -71,8 +70,8 @@ IDirect3DTexture9* MakeImage(int image, int width, int height, D3DCOLOR colour)
     Engine& e = TheEngine();
     if (!e.device || width <= 0 || height <= 0)
         return nullptr;
-    IDirect3DTexture9* texture = nullptr;
-    if (FAILED(e.device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr)))
+    Com<IDirect3DTexture9> texture;
+    if (FAILED(e.device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.put(), nullptr)))
         return nullptr;
     D3DLOCKED_RECT locked{};
     if (SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
@@ -84,8 +83,9 @@ IDirect3DTexture9* MakeImage(int image, int width, int height, D3DCOLOR colour)
         texture->UnlockRect(0);
     }
     RemoveImage(image);
-    StoreImage(image, texture, false);
-    return texture;
+    IDirect3DTexture9* shown = texture.ptr();
+    StoreImage(image, std::move(texture), false);
+    return shown;
 }
 
 // ---- host functions ----
@@ -96,20 +96,20 @@ IDirect3DTexture9* MakeRenderTarget(int image, int width, int height, D3DFORMAT 
     Engine& e = TheEngine();
     if (!e.device || width <= 0 || height <= 0)
         return nullptr;
-    IDirect3DTexture9* texture = nullptr;
+    Com<IDirect3DTexture9> texture;
     if (FAILED(e.device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, FormatOrReference(format),
-                                       D3DPOOL_DEFAULT, &texture, nullptr)))
+                                       D3DPOOL_DEFAULT, texture.put(), nullptr)))
         return nullptr;
     RemoveImage(image);
-    texture->AddRef(); // the caller's
-    StoreImage(image, texture, true);
-    return texture;
+    IDirect3DTexture9* callers = texture.ref();
+    StoreImage(image, std::move(texture), true);
+    return callers;
 }
 
 IDirect3DTexture9* GetImagePointer(int image)
 {
     ImageRecord* record = FindImage(image);
-    return record ? record->texture : nullptr;
+    return record ? record->texture.ptr() : nullptr;
 }
 
 int GetImageExists(int image) { return FindImage(image) ? 1 : 0; }

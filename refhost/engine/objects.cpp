@@ -37,16 +37,17 @@ ObjectRecord* FindObject(int object)
     return it == objects.end() ? nullptr : it->second.get();
 }
 
-void ReleaseObject(ObjectRecord& object)
+// Whatever way an object goes (DeleteObject, a replacing MakeObject, a scene reset), its records are
+// overwritten before their memory goes back; the limbs' Direct3D objects are released after.
+ObjectRecord::~ObjectRecord()
 {
-    for (auto& limb : object.limbs) {
-        ReleaseMesh(*limb);
+    for (auto& limb : limbs) {
         PoisonFill(&limb->mesh);
         PoisonFill(&limb->drawBuffer);
         PoisonFill(limb->stages.data(), limb->stages.size());
     }
-    PoisonFill(object.meshList.data(), object.meshList.size());
-    PoisonFill(&object.record);
+    PoisonFill(meshList.data(), meshList.size());
+    PoisonFill(&record);
 }
 
 bool MakeObject(int object, const MeshDescription& meshDescription)
@@ -58,10 +59,8 @@ bool MakeObject(int object, const MeshDescription& meshDescription)
     auto o = std::make_unique<ObjectRecord>();
     for (int i = 0; i < meshDescription.limbs; ++i) {
         auto limb = std::make_unique<MeshRecord>();
-        if (!BuildMesh(e.device, meshDescription, i * meshDescription.limbSpacing, *limb)) {
-            ReleaseObject(*o);
+        if (!BuildMesh(e.device.ptr(), meshDescription, i * meshDescription.limbSpacing, *limb))
             return false;
-        }
         o->meshList.push_back(&limb->mesh);
         o->limbs.push_back(std::move(limb));
     }
@@ -81,7 +80,6 @@ void DeleteObject(int object)
     auto it = objects.find(object);
     if (it == objects.end())
         return;
-    ReleaseObject(*it->second);
     objects.erase(it);
 }
 

@@ -2,10 +2,7 @@
 
 namespace refhost {
 
-FARPROC LoadedPlugin::Export(const char* exportName) const
-{
-    return module ? GetProcAddress(module, exportName) : nullptr;
-}
+FARPROC LoadedPlugin::Export(const char* exportName) const { return ExportAs<FARPROC>(module, exportName); }
 
 bool ParseCommandRow(const std::wstring& row, CommandEntry& entry)
 {
@@ -99,12 +96,9 @@ bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error, void
     if (prepare)
         prepare(plugin.module);
 
-    using CountFn = int(__cdecl*)();
-    using NameFn = const char*(__cdecl*)(int);
-    using ReceiveFn = void(__cdecl*)(void*);
-    auto count = reinterpret_cast<CountFn>(reinterpret_cast<void*>(plugin.Export("?GetNumDependencies@@YAHXZ")));
-    auto name = reinterpret_cast<NameFn>(reinterpret_cast<void*>(plugin.Export("?GetDependencyID@@YAPBDH@Z")));
-    auto receive = reinterpret_cast<ReceiveFn>(reinterpret_cast<void*>(plugin.Export("?ReceiveCoreDataPtr@@YAXPAX@Z")));
+    auto count = ExportAs<int(__cdecl*)()>(plugin, "?GetNumDependencies@@YAHXZ");
+    auto name = ExportAs<const char*(__cdecl*)(int)>(plugin, "?GetDependencyID@@YAPBDH@Z");
+    auto receive = ExportAs<void(__cdecl*)(void*)>(plugin, "?ReceiveCoreDataPtr@@YAXPAX@Z");
     if (count && name) {
         int n = count();
         for (int i = 0; i < n; ++i) {

@@ -31,7 +31,7 @@ bool CopyLocked(IDirect3DSurface9* surface, const D3DSURFACE_DESC& desc, Surface
 bool ReadSurfacePixels(IDirect3DSurface9* surface, SurfacePixels& out)
 {
     out = SurfacePixels{};
-    IDirect3DDevice9* device = TheEngine().device;
+    IDirect3DDevice9* device = TheEngine().device.ptr();
     D3DSURFACE_DESC desc{};
     if (!surface || !device || FAILED(surface->GetDesc(&desc)))
         return false;
@@ -40,24 +40,20 @@ bool ReadSurfacePixels(IDirect3DSurface9* surface, SurfacePixels& out)
     if (desc.Pool != D3DPOOL_DEFAULT)
         return CopyLocked(surface, desc, out);
     // Default-pool render targets are copied into system memory first.
-    IDirect3DSurface9* copy = nullptr;
-    if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                   nullptr)))
+    Com<IDirect3DSurface9> copy;
+    if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
+                                                   copy.put(), nullptr)))
         return false;
-    bool ok = SUCCEEDED(device->GetRenderTargetData(surface, copy)) && CopyLocked(copy, desc, out);
-    copy->Release();
-    return ok;
+    return SUCCEEDED(device->GetRenderTargetData(surface, copy.ptr())) && CopyLocked(copy.ptr(), desc, out);
 }
 
 bool ReadTexturePixels(IDirect3DTexture9* texture, SurfacePixels& out)
 {
     out = SurfacePixels{};
-    IDirect3DSurface9* surface = nullptr;
-    if (!texture || FAILED(texture->GetSurfaceLevel(0, &surface)))
+    Com<IDirect3DSurface9> surface;
+    if (!texture || FAILED(texture->GetSurfaceLevel(0, surface.put())))
         return false;
-    bool ok = ReadSurfacePixels(surface, out);
-    surface->Release();
-    return ok;
+    return ReadSurfacePixels(surface.ptr(), out);
 }
 
 bool ReadCameraPixels(int camera, SurfacePixels& out)
@@ -67,7 +63,7 @@ bool ReadCameraPixels(int camera, SurfacePixels& out)
         out = SurfacePixels{};
         return false;
     }
-    return ReadTexturePixels(c->target, out);
+    return ReadTexturePixels(c->target.ptr(), out);
 }
 
 D3DCOLOR ReadCameraPixel(int camera, int x, int y)

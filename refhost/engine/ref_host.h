@@ -160,7 +160,7 @@ REFHOST_API bool ReadTexturePixels(IDirect3DTexture9* texture, SurfacePixels& ou
 // Reads the camera's own target; 0 when the camera or the pixel does not exist.
 REFHOST_API bool ReadCameraPixels(int camera, SurfacePixels& out);
 REFHOST_API D3DCOLOR ReadCameraPixel(int camera, int x, int y);
-// Writes the camera's target as an RGB PNG file.
+// Writes the camera's target as a PNG file (D3DX's encoder; SavePng needs the host started).
 REFHOST_API bool SaveCameraPng(int camera, const char* path);
 REFHOST_API bool SavePng(const char* path, const SurfacePixels& pixels);
 

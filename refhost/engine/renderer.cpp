@@ -43,13 +43,13 @@ IDirect3DSurface9* DepthBufferFor(IDirect3DDevice9* device, int width, int heigh
     auto& buffers = TheEngine().scene.depthBuffers;
     for (const DepthBuffer& b : buffers)
         if (b.width == width && b.height == height)
-            return b.surface;
-    IDirect3DSurface9* surface = nullptr;
-    if (FAILED(device->CreateDepthStencilSurface(width, height, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE, &surface,
-                                                 nullptr)))
+            return b.surface.ptr();
+    Com<IDirect3DSurface9> surface;
+    if (FAILED(device->CreateDepthStencilSurface(width, height, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                                 surface.put(), nullptr)))
         return nullptr;
-    buffers.push_back({width, height, surface});
-    return surface;
+    buffers.push_back({width, height, std::move(surface)});
+    return buffers.back().surface.ptr();
 }
 
 void ApplyRenderStates(IDirect3DDevice9* d, const HostMesh& m)
@@ -255,19 +255,17 @@ void RenderCamera(IDirect3DDevice9* d, int number, CameraRecord& camera)
     HostCameraData& data = camera.data;
     UpdateCameraMatrices(data);
 
-    IDirect3DSurface9* target = nullptr;
-    if (data.renderIntoSurface == 1 && data.surface) {
-        target = data.surface;
-        target->AddRef();
-    } else if (camera.target) {
-        camera.target->GetSurfaceLevel(0, &target);
-    }
+    Com<IDirect3DSurface9> target;
+    if (data.renderIntoSurface == 1 && data.surface)
+        target = Com<IDirect3DSurface9>::Share(data.surface);
+    else if (camera.target)
+        camera.target->GetSurfaceLevel(0, target.put());
     if (!target)
         return;
     D3DSURFACE_DESC desc{};
     target->GetDesc(&desc);
-    d->SetRenderTarget(0, target);
-    target->Release();
+    d->SetRenderTarget(0, target.ptr());
+    target.reset();
     d->SetDepthStencilSurface(DepthBufferFor(d, static_cast<int>(desc.Width), static_cast<int>(desc.Height)));
     D3DVIEWPORT9 viewport = {0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
     d->SetViewport(&viewport);
@@ -299,13 +297,13 @@ void FastSync()
 {
     LogHostCall("FastSync()");
     Engine& e = TheEngine();
-    IDirect3DDevice9* d = e.device;
+    IDirect3DDevice9* d = e.device.ptr();
     if (!d)
         return;
     e.scene.primitivesDrawn = 0;
     e.scene.drawCalls = 0;
-    IDirect3DSurface9* savedDepth = nullptr;
-    d->GetDepthStencilSurface(&savedDepth);
+    Com<IDirect3DSurface9> savedDepth;
+    d->GetDepthStencilSurface(savedDepth.put());
     for (auto& [number, camera] : e.scene.cameras) {
         if (number < 0 || number > 31 || !(e.syncMask & (1u << number)))
             continue;
@@ -313,9 +311,7 @@ void FastSync()
     }
     // Frames end on the back buffer, as the engine's own 2D drawing and Present expect.
     d->SetRenderTarget(0, e.core.referenceSurface);
-    d->SetDepthStencilSurface(savedDepth);
-    if (savedDepth)
-        savedDepth->Release();
+    d->SetDepthStencilSurface(savedDepth.ptr());
 }
 
 int GetStatistic(int code)

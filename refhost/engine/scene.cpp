@@ -24,11 +24,7 @@ namespace {
 // Releases and forgets every object, effect and image; both ways of taking the scene down start so.
 void ReleaseObjectsEffectsAndImages(Scene& scene)
 {
-    for (auto& [number, object] : scene.objects)
-        ReleaseObject(*object);
     scene.objects.clear();
-    for (auto& [number, effect] : scene.effects)
-        if (effect->record.effect) effect->record.effect->Release();
     scene.effects.clear();
     for (auto& [number, image] : scene.images)
         ReleaseImage(*image);
@@ -41,10 +37,6 @@ void ReleaseScene()
 {
     Scene& scene = TheEngine().scene;
     ReleaseObjectsEffectsAndImages(scene);
-    for (auto& [number, camera] : scene.cameras)
-        ReleaseCamera(*camera);
-    for (const DepthBuffer& b : scene.depthBuffers)
-        b.surface->Release();
     scene = Scene{};
 }
 
@@ -59,7 +51,6 @@ void ResetScene()
             ResetCameraSettings(*it->second);
             ++it;
         } else {
-            ReleaseCamera(*it->second);
             it = scene.cameras.erase(it);
         }
     }

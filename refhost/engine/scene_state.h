@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "com.h"
 #include "ref_host.h"
 
 namespace refhost {
@@ -35,12 +36,16 @@ void PoisonFill(Record* records, size_t count = 1)
         words[i] = static_cast<unsigned char>(kPoison >> (8 * (i % 4)));
 }
 
-// One limb's mesh with the draw buffer and texture-stage entries it points at. The mesh holds one
-// reference on its buffers and declaration; stage textures are borrowed from their images.
+// One limb's mesh with the draw buffer and texture-stage entries it points at. The limb holds one
+// reference on its buffers and declaration, which the host records show; stage textures are
+// borrowed from their images.
 struct MeshRecord {
     MeshRecord() { ZeroFill(mesh), ZeroFill(drawBuffer); }
     HostMesh mesh{};
     HostDrawBuffer drawBuffer{};
+    Com<IDirect3DVertexBuffer9> vertexBuffer;      // drawBuffer.vertexBuffer
+    Com<IDirect3DIndexBuffer9> indexBuffer;        // drawBuffer.indexBuffer
+    Com<IDirect3DVertexDeclaration9> declaration;  // mesh.vertexDeclaration
     std::vector<HostTextureStage> stages;
     bool hasVertexColour = false;
     int texCoordSets = 0;
@@ -48,6 +53,7 @@ struct MeshRecord {
 
 struct ObjectRecord {
     ObjectRecord() { ZeroFill(record); }
+    ~ObjectRecord(); // poisons the records (see PoisonFill)
     sObject record{};
     std::vector<HostMesh*> meshList;               // what record.meshList points at
     std::vector<std::unique_ptr<MeshRecord>> limbs;
@@ -59,11 +65,12 @@ struct ObjectRecord {
 
 struct EffectRecord {
     EffectRecord() { ZeroFill(record); }
-    HostEffect record{};                           // record.effect holds one reference
+    HostEffect record{};
+    Com<ID3DXEffect> effect;                       // record.effect
 };
 
 struct ImageRecord {
-    IDirect3DTexture9* texture = nullptr;          // the engine's own reference
+    Com<IDirect3DTexture9> texture;                // the engine's own reference
     bool renderTarget = false;
     bool referenceHandedOut = false;               // MakeRenderTarget gave the caller one
 };
@@ -73,14 +80,14 @@ struct CameraRecord {
     HostCameraData data{};
     int width = 0;
     int height = 0;
-    IDirect3DTexture9* target = nullptr;           // the camera's own render target
+    Com<IDirect3DTexture9> target;                 // the camera's own render target
     D3DCOLOR backdrop = 0xFF000000;
 };
 
 struct DepthBuffer {
     int width;
     int height;
-    IDirect3DSurface9* surface;
+    Com<IDirect3DSurface9> surface;
 };
 
 struct Scene {
@@ -113,8 +120,7 @@ void UpdateCameraMatrices(HostCameraData& data);
 void ForgetTextureInStages(IDirect3DTexture9* texture);
 // Releases every Direct3D object of the scene and empties it (ResetScene, Stop).
 void ReleaseScene();
-void ReleaseObject(ObjectRecord& object);
+// Releases the image's texture, settling the reference its maker was handed (see images.cpp).
 void ReleaseImage(ImageRecord& image);
-void ReleaseCamera(CameraRecord& camera);
 
 } // namespace refhost

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "draw_fixture.h"
+#include "matrices.h"
 #include "instancing/draw_effect_matrices.h"
 
 namespace {
@@ -58,13 +59,6 @@ refhost::EffectDescription CameraParameterEffect()
     pass.pixelShader = "float4 main() : COLOR { return float4(1, 1, 1, 1); }\n";
     d.techniques.push_back({"T", {pass}});
     return d;
-}
-
-D3DXMATRIX Transposed(const D3DXMATRIX& m)
-{
-    D3DXMATRIX t;
-    D3DXMatrixTranspose(&t, &m);
-    return t;
 }
 
 ::testing::AssertionResult MatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, float tolerance = 1e-4f)

@@ -32,12 +32,8 @@ HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& d
 {
     std::string error;
     // Made on the real device: the effect's own calls stay out of the log.
-    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error);
-    EXPECT_NE(effect, nullptr) << error;
-    if (!effect)
-        return nullptr;
-    HostEffect* record = refhost::AddEffect(number, effect);
-    effect->Release();
+    HostEffect* record = refhost::AddRuntimeEffect(number, description, &error);
+    EXPECT_NE(record, nullptr) << error;
     return record;
 }
 

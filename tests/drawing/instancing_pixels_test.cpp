@@ -2,11 +2,11 @@
 // calls GeoInst_Sync for each camera, and the camera's target is read back. Every instance must
 // land where its position, rotation and scale put it, in its own colour, and nothing else may.
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "effect_library.h"
 #include "misaligned_call.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 
@@ -16,23 +16,6 @@ constexpr int kSize = 256;
 constexpr D3DCOLOR kBackdrop = 0xFF404040;
 constexpr int kObject = 1;
 constexpr int kEffect = 1;
-
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour));
-    return text;
-}
-
-::testing::AssertionResult ColourNear(D3DCOLOR expected, D3DCOLOR actual, int tolerance = 3)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int e = (expected >> shift) & 0xFF, a = (actual >> shift) & 0xFF;
-        if (std::abs(e - a) > tolerance)
-            return ::testing::AssertionFailure() << "expected " << Hex(expected) << ", saw " << Hex(actual);
-    }
-    return ::testing::AssertionSuccess();
-}
 
 // Where a world point lands in a 256 x 256 camera at the origin looking along +Z with a 60 degree
 // lens: x right, y down.
@@ -80,18 +63,15 @@ protected:
                                   refhost::MeshDescription meshDescription = {})
     {
         std::string error;
-        ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(),
-                                                    refhost::InstancingEffectDescription(options), &error);
-        EXPECT_NE(fx, nullptr) << error;
-        if (!fx)
+        HostEffect* record = refhost::AddRuntimeEffect(effect, refhost::InstancingEffectDescription(options), &error);
+        EXPECT_NE(record, nullptr) << error;
+        if (!record)
             return nullptr;
-        refhost::AddEffect(effect, fx);
-        fx->Release();
         meshDescription.size = 2.0f;
         EXPECT_TRUE(refhost::MakeObject(object, meshDescription));
         refhost::SetObjectEffect(object, effect);
         refhost::HideObject(object);
-        return fx;
+        return record->effect;
     }
 
     // A set of `count` instances on limb 0 of `object`, with a four-float colour per instance
@@ -118,7 +98,7 @@ protected:
         Call("GeoInst_UpdateInstance", set, n);
     }
 
-    D3DCOLOR At(int camera, Pixel p) { return refhost::ReadCameraPixel(camera, p.x, p.y); }
+    static D3DCOLOR At(const CameraFrame& frame, Pixel p) { return frame.At(p.x, p.y); }
 
     std::vector<int> sets_;
 };
@@ -155,15 +135,16 @@ TEST_F(InstancingPixelsTest, ManyInstancesLandAtTheirPlacesInTheirColours)
     ASSERT_EQ(Call("GeoInst_GetDrawCount", set), kCount - 1);
 
     refhost::FastSync();
+    CameraFrame camera0(0);
     for (int n = 1; n <= kCount; ++n) {
         const Instance& i = instances[n - 1];
         const Pixel centre = Project(i.x, i.y, kDepth - 0.6f);
         const D3DCOLOR expected = n == 8 ? kBackdrop : i.colour;
-        EXPECT_TRUE(ColourNear(expected, At(0, centre))) << "instance " << n << " at pixel " << centre.x << ", "
+        EXPECT_TRUE(ColourNear(expected, At(camera0, centre))) << "instance " << n << " at pixel " << centre.x << ", "
                                                          << centre.y << (n == 8 ? " (excluded)" : "");
         // Half way to the next column there is nothing.
         const Pixel gap = Project(i.x + kSpacing / 2, i.y + kSpacing / 2, kDepth);
-        EXPECT_TRUE(ColourNear(kBackdrop, At(0, gap))) << "gap beside instance " << n;
+        EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, gap))) << "gap beside instance " << n;
     }
     EXPECT_EQ(refhost::GetStatistic(5), 0) << "the host drew none of its own objects";
 
@@ -171,8 +152,9 @@ TEST_F(InstancingPixelsTest, ManyInstancesLandAtTheirPlacesInTheirColours)
     Call("GeoInst_SetExcluded", set, 8, 0);
     Call("GeoInst_Update", set);
     refhost::FastSync();
+    camera0 = CameraFrame(0);
     const Pixel eighth = Project(instances[7].x, instances[7].y, kDepth - 0.6f);
-    EXPECT_TRUE(ColourNear(instances[7].colour, At(0, eighth)));
+    EXPECT_TRUE(ColourNear(instances[7].colour, At(camera0, eighth)));
 }
 
 TEST_F(InstancingPixelsTest, RotationAndScaleShapeEachInstance)
@@ -197,16 +179,17 @@ TEST_F(InstancingPixelsTest, RotationAndScaleShapeEachInstance)
     Call("GeoInst_SetCustomData4", set, 2, 1, 0.0f, 1.0f, 0.0f, 1.0f);
     Call("GeoInst_Update", set);
     refhost::FastSync();
+    CameraFrame camera0(0);
 
     const float d = 2.5f / std::sqrt(2.0f);
-    EXPECT_TRUE(ColourNear(0xFFFF0000, At(0, Project(d, d, 19.0f)))) << "up and right along the bar";
-    EXPECT_TRUE(ColourNear(0xFFFF0000, At(0, Project(-d, -d, 19.0f)))) << "down and left along the bar";
-    EXPECT_TRUE(ColourNear(kBackdrop, At(0, Project(d, -d, 19.0f)))) << "across the bar";
-    EXPECT_TRUE(ColourNear(kBackdrop, At(0, Project(2.5f, 0.0f, 19.0f)))) << "unturned, the bar would be here";
+    EXPECT_TRUE(ColourNear(0xFFFF0000, At(camera0, Project(d, d, 19.0f)))) << "up and right along the bar";
+    EXPECT_TRUE(ColourNear(0xFFFF0000, At(camera0, Project(-d, -d, 19.0f)))) << "down and left along the bar";
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(d, -d, 19.0f)))) << "across the bar";
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(2.5f, 0.0f, 19.0f)))) << "unturned, the bar would be here";
 
-    EXPECT_TRUE(ColourNear(0xFF00FF00, At(0, Project(-6.0f, 0.0f, 19.5f))));
-    EXPECT_TRUE(ColourNear(0xFF00FF00, At(0, Project(-6.0f, 0.4f, 19.5f))));
-    EXPECT_TRUE(ColourNear(kBackdrop, At(0, Project(-6.0f, 0.7f, 19.5f)))) << "scale 50% makes the edge 1";
+    EXPECT_TRUE(ColourNear(0xFF00FF00, At(camera0, Project(-6.0f, 0.0f, 19.5f))));
+    EXPECT_TRUE(ColourNear(0xFF00FF00, At(camera0, Project(-6.0f, 0.4f, 19.5f))));
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(-6.0f, 0.7f, 19.5f)))) << "scale 50% makes the edge 1";
 }
 
 TEST_F(InstancingPixelsTest, HiddenSetsAndCameraMasksDecideWhereSetsAppear)
@@ -232,20 +215,24 @@ TEST_F(InstancingPixelsTest, HiddenSetsAndCameraMasksDecideWhereSetsAppear)
 
     refhost::SetSyncMask(0x3);
     refhost::FastSync();
+    CameraFrame camera0(0);
+    CameraFrame camera1(1);
     const Pixel left = Project(-3.0f, 0.0f, 19.0f), middle = Project(0.0f, 0.0f, 19.0f), right = Project(3.0f, 0.0f, 19.0f);
-    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(0, left)));
-    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(1, left)));
-    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(0, middle))) << "mask 1 draws in camera 0";
-    EXPECT_TRUE(ColourNear(kBackdrop, At(1, middle))) << "mask 1 does not draw in camera 1";
-    EXPECT_TRUE(ColourNear(kBackdrop, At(0, right))) << "hidden";
-    EXPECT_TRUE(ColourNear(kBackdrop, At(1, right))) << "hidden";
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, left)));
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera1, left)));
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, middle))) << "mask 1 draws in camera 0";
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera1, middle))) << "mask 1 does not draw in camera 1";
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, right))) << "hidden";
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera1, right))) << "hidden";
 
     Call("GeoInst_SetHidden", hidden, 0);
     Call("GeoInst_SetCameraMask", cameraZeroOnly, 2);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(0, right)));
-    EXPECT_TRUE(ColourNear(kBackdrop, At(0, middle)));
-    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(1, middle)));
+    camera0 = CameraFrame(0);
+    camera1 = CameraFrame(1);
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, right)));
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, middle)));
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera1, middle)));
 }
 
 TEST_F(InstancingPixelsTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuffer)
@@ -263,9 +250,10 @@ TEST_F(InstancingPixelsTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuf
         Place(set, n, -4.0f + 4.0f * (n - 1), 2.0f, 20.0f);
     Call("GeoInst_Update", set);
     refhost::FastSync();
+    CameraFrame camera0(0);
     for (int n = 1; n <= 3; ++n)
-        EXPECT_TRUE(ColourNear(0xFF00FFFF, At(0, Project(-4.0f + 4.0f * (n - 1), 2.0f, 19.0f)))) << "instance " << n;
-    EXPECT_TRUE(ColourNear(kBackdrop, At(0, Project(-2.0f, 2.0f, 19.0f))));
+        EXPECT_TRUE(ColourNear(0xFF00FFFF, At(camera0, Project(-4.0f + 4.0f * (n - 1), 2.0f, 19.0f)))) << "instance " << n;
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(-2.0f, 2.0f, 19.0f))));
 }
 
 TEST_F(InstancingPixelsTest, TwoPassEffectDrawsEveryInstanceTwice)
@@ -282,10 +270,11 @@ TEST_F(InstancingPixelsTest, TwoPassEffectDrawsEveryInstanceTwice)
     Place(set, 2, 2.0f, 0.0f, 20.0f);
     Call("GeoInst_Update", set);
     refhost::FastSync();
+    CameraFrame camera0(0);
     // The second pass adds blue onto the first pass's red.
-    EXPECT_TRUE(ColourNear(0xFFFF00FF, At(0, Project(-2.0f, 0.0f, 19.0f))));
-    EXPECT_TRUE(ColourNear(0xFFFF00FF, At(0, Project(2.0f, 0.0f, 19.0f))));
-    EXPECT_TRUE(ColourNear(kBackdrop, At(0, Project(0.0f, 0.0f, 19.0f))));
+    EXPECT_TRUE(ColourNear(0xFFFF00FF, At(camera0, Project(-2.0f, 0.0f, 19.0f))));
+    EXPECT_TRUE(ColourNear(0xFFFF00FF, At(camera0, Project(2.0f, 0.0f, 19.0f))));
+    EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(0.0f, 0.0f, 19.0f))));
 }
 
 TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjectIsLinked)
@@ -300,15 +289,16 @@ TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjec
     Call("GeoInst_Update", set);
     const Pixel left = Project(-3.0f, 0.0f, 19.0f), right = Project(3.0f, 0.0f, 19.0f);
     refhost::FastSync();
-    ASSERT_TRUE(ColourNear(0xFFFFFF00, At(0, left)));
+    ASSERT_TRUE(ColourNear(0xFFFFFF00, At(CameraFrame(0), left)));
 
     // The host frees the object, its meshes and draw buffers; the set still names them. Frames go
     // on without a crash or a message, and without the set.
     refhost::DeleteObject(kObject);
     for (int frame = 0; frame < 3; ++frame) {
         refhost::FastSync();
-        EXPECT_TRUE(ColourNear(kBackdrop, At(0, left))) << "frame " << frame;
-        EXPECT_TRUE(ColourNear(kBackdrop, At(0, right))) << "frame " << frame;
+        const CameraFrame camera0(0);
+        EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, left))) << "frame " << frame;
+        EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, right))) << "frame " << frame;
     }
     EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 0) << "no mesh, no primitives";
     EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 2) << "the uploaded instances are kept";
@@ -320,8 +310,9 @@ TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjec
     refhost::HideObject(kObject + 1);
     Call("GeoInst_SetMesh", set, kObject + 1, 0);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(0, left)));
-    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(0, right)));
+    const CameraFrame camera0(0);
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, left)));
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, right)));
     EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 2 * 12);
     EXPECT_TRUE(messages_.Take().empty());
 }
@@ -347,8 +338,9 @@ TEST_F(InstancingPixelsTest, RenderCallbackDrawsFromAStackAlignedToFourBytesOnly
     refhost::RemoveFromRenderList(const_cast<void*>(g_syncExport));
     refhost::AddToRenderList(reinterpret_cast<void*>(&SyncOnMisalignedStack), 7500);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(0xFF00FFFF, At(0, Project(-2.0f, 0.0f, 18.9f))));
-    EXPECT_TRUE(ColourNear(Colour(0.0f, 0.5f, 1.0f), At(0, Project(2.0f, 0.0f, 18.9f))));
+    CameraFrame camera0(0);
+    EXPECT_TRUE(ColourNear(0xFF00FFFF, At(camera0, Project(-2.0f, 0.0f, 18.9f))));
+    EXPECT_TRUE(ColourNear(Colour(0.0f, 0.5f, 1.0f), At(camera0, Project(2.0f, 0.0f, 18.9f))));
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // The mesh render states, call by call on a recording device over the real one: each branch of the
 // mesh's flags, in the order the device receives them.
-#include <bit>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "export_values.h"
 #include "instancing/mesh_render_states.h"
 #include "plugin_state.h"
 #include "recording_device.h"
@@ -13,7 +13,6 @@
 
 namespace {
 
-DWORD Bits(float value) { return std::bit_cast<DWORD>(value); }
 
 // One expected device call: the method and its scalar arguments.
 struct Expected {
@@ -132,7 +131,7 @@ TEST_F(MeshRenderStatesTest, PlainMeshGetsEveryStateInOrder)
             RS(D3DRS_FILLMODE, D3DFILL_SOLID), RS(D3DRS_CULLMODE, D3DCULL_NONE),
             RS(D3DRS_ALPHABLENDENABLE, FALSE), RS(D3DRS_ZWRITEENABLE, TRUE),
             RS(D3DRS_DEPTHBIAS, 0), RS(D3DRS_SLOPESCALEDEPTHBIAS, 0), RS(D3DRS_ZENABLE, D3DZB_TRUE),
-            Samp(0, D3DSAMP_MIPMAPLODBIAS, Bits(-0.5f)),
+            Samp(0, D3DSAMP_MIPMAPLODBIAS, FloatBits(-0.5f)),
         },
         Apply());
 }

@@ -28,12 +28,12 @@ void EffectCommandTest::SetUp()
         return;
     refhost::ResetScene();
     std::string error;
-    fx_ = refhost::CreateRuntimeEffect(refhost::Device(), TestEffect(), &error);
-    ASSERT_NE(fx_, nullptr) << error;
+    HostEffect* record = refhost::AddRuntimeEffect(kEffectNumber, TestEffect(), &error);
+    ASSERT_NE(record, nullptr) << error;
+    fx_ = record->effect;
     refhost::MeshDescription meshDescription;
     meshDescription.limbs = 2;
     ASSERT_TRUE(refhost::MakeObject(kObject, meshDescription));
-    ASSERT_NE(refhost::AddEffect(kEffectNumber, fx_), nullptr);
     refhost::SetObjectEffect(kObject, kEffectNumber);
     effect_ = Call("Object_GetShaderPtr", kObject, 0);
     ASSERT_EQ(effect_, Address(fx_)) << "Object_GetShaderPtr must give the effect of the object's limb";
@@ -42,8 +42,6 @@ void EffectCommandTest::SetUp()
 void EffectCommandTest::TearDown()
 {
     refhost::ResetScene();
-    if (fx_)
-        fx_->Release();
     RyxoDllTest::TearDown();
 }
 
@@ -53,15 +51,6 @@ D3DXMATRIX CountingMatrix(float first)
     for (int i = 0; i < 16; ++i)
         m.m[i / 4][i % 4] = first + float(i);
     return m;
-}
-
-D3DXMATRIX Transposed(const D3DXMATRIX& m)
-{
-    D3DXMATRIX t;
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            t.m[r][c] = m.m[c][r];
-    return t;
 }
 
 ::testing::AssertionResult SameMatrix(const D3DXMATRIX& expected, const D3DXMATRIX& actual)

@@ -7,6 +7,7 @@
 #include <d3dx9.h>
 
 #include "host_records.h"
+#include "matrices.h"
 #include "plugin_fixture.h"
 
 class EffectCommandTest : public RyxoDllTest {
@@ -21,12 +22,11 @@ protected:
     int Parameter(const char* name) { return Call("Shader_GetParameterByName", effect_, 0, name); }
     int Technique(const char* name) { return Call("Shader_GetTechniqueByName", effect_, name); }
 
-    ID3DXEffect* fx_ = nullptr; // the effect itself, to check the commands against
+    ID3DXEffect* fx_ = nullptr; // the effect itself (the host's record holds it), to check the commands against
     int effect_ = 0;            // the effect as scripts hold it
 };
 
 // A matrix whose 16 floats count up by 1 from `first`, rows first.
 D3DXMATRIX CountingMatrix(float first);
-D3DXMATRIX Transposed(const D3DXMATRIX& m);
 ::testing::AssertionResult SameMatrix(const D3DXMATRIX& expected, const D3DXMATRIX& actual);
 ::testing::AssertionResult SameVector(const D3DXVECTOR4& expected, const D3DXVECTOR4& actual);

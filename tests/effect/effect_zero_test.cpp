@@ -30,7 +30,7 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
         const char* exportName;
         std::vector<uint32_t> args; // after the effect
     };
-    const uint32_t one = std::bit_cast<uint32_t>(1.0f);
+    const uint32_t one = FloatBits(1.0f);
     std::vector<Command> commands = {
         {"Shader_GetParameterByName", {0, s}}, {"Shader_GetParameterBySemantic", {0, s}},
         {"Shader_GetParameterElement", {handle, 0}}, {"Shader_GetTechniqueByName", {s}},

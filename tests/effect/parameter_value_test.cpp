@@ -134,7 +134,7 @@ TEST_F(ParameterValueTest, MatrixCommandsWorkOnAStackAlignedToFourBytes)
 
     CallWithMisalignedStack(reinterpret_cast<const void*>(Export("Shader_GetMatrixVal")), args, 2);
     uint32_t index = 9;
-    EXPECT_EQ(std::bit_cast<float>(
+    EXPECT_EQ(AsFloat(
                   CallWithMisalignedStack(reinterpret_cast<const void*>(Export("Shader_Return")), &index, 1)),
               39.0f);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "matrices.h"
 #include "zoo_fixture.h"
 
 namespace {
@@ -19,13 +20,6 @@ void ExpectMatrixEq(const D3DXMATRIX& expected, const D3DXMATRIX& actual, const 
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(actual.m[r][c], expected.m[r][c]) << what << " at row " << r << " column " << c;
-}
-
-D3DXMATRIX Transposed(const D3DXMATRIX& m)
-{
-    D3DXMATRIX t;
-    D3DXMatrixTranspose(&t, &m);
-    return t;
 }
 
 struct ExpectedDesc {

@@ -3,21 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "effect_library.h"
+#include "pixel_checks.h"
 
 namespace {
 
 constexpr int kSize = 256; // camera 0's target: the host's default size
 constexpr D3DCOLOR kBackdrop = 0xFF404040;
-
-::testing::AssertionResult Near(D3DCOLOR expected, D3DCOLOR actual)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        int e = (expected >> shift) & 0xFF, a = (actual >> shift) & 0xFF;
-        if (std::abs(e - a) > 2)
-            return ::testing::AssertionFailure() << std::hex << "expected " << expected << ", saw " << actual;
-    }
-    return ::testing::AssertionSuccess();
-}
 
 class HostEffectSceneTest : public ::testing::Test {
 protected:
@@ -35,13 +26,11 @@ TEST_F(HostEffectSceneTest, RendersAnObjectWithAHostEffectThroughFastSyncAndRead
     refhost::SetCameraBackdrop(0, kBackdrop);
 
     std::string error;
-    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
-    ASSERT_NE(effect, nullptr) << error;
+    HostEffect* record = refhost::AddRuntimeEffect(7, refhost::PlainEffectDescription(), &error);
+    ASSERT_NE(record, nullptr) << error;
+    ID3DXEffect* effect = record->effect;
     D3DXVECTOR4 orange(1.0f, 0.5f, 0.0f, 1.0f);
     ASSERT_EQ(effect->SetVector("Color", &orange), D3D_OK);
-    HostEffect* record = refhost::AddEffect(7, effect);
-    effect->Release(); // the record holds the effect now
-    ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->description.Parameters, 6u);
     EXPECT_EQ(record->matrixHandles[kWorld], effect->GetParameterByName(nullptr, "World"));
     EXPECT_EQ(record->matrixHandles[kView], effect->GetParameterByName(nullptr, "View"));
@@ -51,23 +40,25 @@ TEST_F(HostEffectSceneTest, RendersAnObjectWithAHostEffectThroughFastSyncAndRead
     refhost::SetSyncMask(1);
     refhost::FastSync();
     const D3DCOLOR kOrange = 0xFFFF8000;
-    EXPECT_TRUE(Near(kOrange, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2))) << "the object's centre";
-    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, 10, 10)));
+    CameraFrame frame(0);
+    EXPECT_TRUE(ColourNear(kOrange, frame.At(kSize / 2, kSize / 2))) << "the object's centre";
+    EXPECT_TRUE(ColourNear(kBackdrop, frame.At(10, 10)));
 
     // Moved right by 3 at distance 10 with a 60 degree lens, its front face (x 2..4 at z 9) spans
     // pixels 177..226 and its left side reaches back to pixel 168: the world matrix the host hands
     // to the effect moves the drawing.
     refhost::SetObjectPosition(1, 3, 0, 10);
     refhost::FastSync();
-    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
-    EXPECT_TRUE(Near(kOrange, refhost::ReadCameraPixel(0, 202, kSize / 2)));
-    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, 160, kSize / 2)));
-    EXPECT_TRUE(Near(kBackdrop, refhost::ReadCameraPixel(0, 234, kSize / 2)));
+    frame = CameraFrame(0);
+    EXPECT_TRUE(ColourNear(kBackdrop, frame.At(kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kOrange, frame.At(202, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kBackdrop, frame.At(160, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kBackdrop, frame.At(234, kSize / 2)));
 
     // Turning the camera moves the object across the image the other way: the view matrix arrives too.
     refhost::SetCameraRotation(0, 0, 16.7f, 0); // tan(16.7) * 10 ~ 3: the object is back in the middle
     refhost::FastSync();
-    EXPECT_TRUE(Near(kOrange, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kOrange, CameraFrame(0).At(kSize / 2, kSize / 2)));
 }
 
 } // namespace

@@ -5,12 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "com_object.h"
 #include "effect_library.h"
 
 namespace {
 
 // Keeps the last value written to every register, sampler and render state.
-class RecordingStateManager final : public ID3DXEffectStateManager {
+class RecordingStateManager final : public ComObject<ID3DXEffectStateManager> {
 public:
     std::map<UINT, std::vector<float>> vertexFloats, pixelFloats;
     std::map<UINT, std::vector<INT>> pixelInts;
@@ -27,8 +28,6 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
 
     HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return Count(); }
     HRESULT STDMETHODCALLTYPE SetMaterial(const D3DMATERIAL9*) override { return Count(); }
@@ -85,7 +84,6 @@ public:
         return Count();
     }
 
-    ULONG references = 1;
 
 private:
     HRESULT Count()
@@ -123,14 +121,14 @@ protected:
         ASSERT_NE(effect_, nullptr) << error;
         ASSERT_EQ(effect_->SetTechnique("Registers"), D3D_OK);
         ASSERT_EQ(effect_->SetStateManager(&manager_), D3D_OK);
-        EXPECT_EQ(manager_.references, 2u) << "the effect holds the manager";
+        EXPECT_EQ(manager_.References(), 2u) << "the effect holds the manager";
     }
     void TearDown() override
     {
         if (effect_) {
             EXPECT_EQ(effect_->Release(), 0u);
         }
-        EXPECT_EQ(manager_.references, 1u) << "the effect let its manager go";
+        EXPECT_EQ(manager_.References(), 1u) << "the effect let its manager go";
     }
 
     RecordingStateManager manager_;

@@ -56,7 +56,7 @@ TEST_F(InstanceSetTest, HandlesThatAreNotLiveSetsAreRefusedWithAMessage)
     int deleted = GeoInst_MakeNew();
     ASSERT_EQ(GeoInst_Delete(deleted), 0);
     int local = 0;
-    for (int handle : {deleted, 0, 12345, AddressOf(&local)}) {
+    for (int handle : {deleted, 0, 12345, ScriptAddress(&local)}) {
         EXPECT_EQ(GeoInst_SetHidden(handle, 1), 1);
         EXPECT_EQ(GeoInst_GetCameraMask(handle), 0);
         EXPECT_EQ(GeoInst_GetExcluded(handle, 1), -1);

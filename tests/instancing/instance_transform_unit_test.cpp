@@ -71,11 +71,11 @@ TEST_F(TransformTest, InstanceNumbersOutsideOneToMaxFailEveryCheck)
         EXPECT_EQ(AsFloat(GeoInst_GetAngleY(set, n)), 0.0f);
         EXPECT_EQ(GeoInst_UpdateInstance(set, n), 1);
         EXPECT_EQ(GeoInst_GetWorldMatrixPtr(set, n), 0);
-        EXPECT_EQ(GeoInst_SetWorldMatrixPtr(set, n, AddressOf(source)), 1);
+        EXPECT_EQ(GeoInst_SetWorldMatrixPtr(set, n, ScriptAddress(source)), 1);
         EXPECT_EQ(GeoInst_SetCustomData4(set, n, 1, 1, 2, 3, 4), 1);
         EXPECT_EQ(AsFloat(GeoInst_GetCustomDataX(set, n, 1)), 0.0f);
         EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 1, 0), 0);
-        EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 1, AddressOf(source)), 1);
+        EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 1, ScriptAddress(source)), 1);
     }
     EXPECT_TRUE(messages_.Take().empty());
 }
@@ -148,7 +148,7 @@ TEST_F(TransformTest, RotationLeavesTheFourthColumnOfAWrittenMatrix)
     int set = GeoInst_MakeNew();
     GeoInst_SetMaxInstanceCount(set, 1);
     const float written[16] = {9, 9, 9, 7, 9, 9, 9, 8, 9, 9, 9, 6, 9, 9, 9, 5};
-    ASSERT_EQ(GeoInst_SetWorldMatrixPtr(set, 1, AddressOf(written)), 0);
+    ASSERT_EQ(GeoInst_SetWorldMatrixPtr(set, 1, ScriptAddress(written)), 0);
     ExpectMatrix(MatrixOf(set, 1), written);
     GeoInst_SetRotation(set, 1, 0, 0, 90);
     GeoInst_SetScaleUniform(set, 1, 100);
@@ -220,11 +220,11 @@ TEST_F(TransformTest, CustomDataFillsOnlyTheElementsComponents)
     EXPECT_EQ(AsFloat(GeoInst_GetCustomDataW(set, n, 2)), 0.0f);
 
     const std::byte* vertex = Set(set).instanceData + n * 84;
-    auto address = [](const std::byte* p) { return AddressOf(p); };
+    auto address = [](const std::byte* p) { return ScriptAddress(p); };
     EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 1, 12345), address(vertex + 64));
     EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 2, 0), address(vertex + 72));
     const float source[3] = {-1, -2, -3};
-    EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 2, AddressOf(source)), address(vertex + 72));
+    EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 2, ScriptAddress(source)), address(vertex + 72));
     EXPECT_EQ(AsFloat(GeoInst_GetCustomDataZ(set, n, 2)), -3.0f);
     EXPECT_EQ(AsFloat(GeoInst_GetCustomDataY(set, n, 1)), 2.0f) << "element 1 untouched";
 

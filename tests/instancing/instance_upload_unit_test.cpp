@@ -1,6 +1,7 @@
 // GeoInst_Update: the drawn instances packed into the instance buffer.
 #include <cstring>
 
+#include "com_object.h"
 #include "instancing/instance_upload.h"
 #include "instancing_commands.h"
 #include "unit_fixture.h"
@@ -15,7 +16,7 @@ void MarkInstances(int set, int count)
     for (int n = 1; n <= count; ++n) {
         float m[16];
         std::fill(std::begin(m), std::end(m), float(n));
-        GeoInst_SetWorldMatrixPtr(set, n, AddressOf(m));
+        GeoInst_SetWorldMatrixPtr(set, n, ScriptAddress(m));
     }
 }
 
@@ -197,20 +198,12 @@ TEST_F(UploadTest, WithoutAnInstanceBufferTheUploadIsRefused)
 }
 
 // An instance buffer whose lock always fails.
-class UnlockableBuffer final : public IDirect3DVertexBuffer9 {
+class UnlockableBuffer final : public ComObject<IDirect3DVertexBuffer9> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
     {
         *out = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
     }
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return D3DERR_INVALIDCALL; }
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, const void*, DWORD, DWORD) override { return D3DERR_INVALIDCALL; }
@@ -238,9 +231,6 @@ public:
     }
     int locks = 0;
     int unlocks = 0;
-
-private:
-    ULONG references_ = 1;
 };
 
 TEST_F(UploadTest, AFailedLockChangesNothing)

@@ -261,10 +261,9 @@ TEST_F(InstancingDllTest, UpdatePacksTheDrawnInstancesIntoTheInstanceBuffer)
 TEST_F(InstancingDllTest, BindingCollectsTheHostEffectsPlainTextureParameters)
 {
     ASSERT_TRUE(refhost::MakeObject(1, {}));
-    ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::ParameterZooDescription());
-    ASSERT_NE(effect, nullptr);
-    refhost::AddEffect(1, effect);
-    effect->Release();
+    HostEffect* host = refhost::AddRuntimeEffect(1, refhost::ParameterZooDescription());
+    ASSERT_NE(host, nullptr);
+    ID3DXEffect* effect = host->effect;
     refhost::SetObjectEffect(1, 1);
     int set = MakeSet();
     ASSERT_EQ(Call("GeoInst_SetMesh", set, 1, 0), 0);

@@ -159,7 +159,7 @@ TEST_F(MeshBindingTest, ResizingKeepsTheFirstInstancesAndZeroFillsNewOnes)
         GeoInst_SetPosition(set, n, float(n), 0, 0);
         float m[16] = {};
         m[0] = float(n);
-        GeoInst_SetWorldMatrixPtr(set, n, AddressOf(m));
+        GeoInst_SetWorldMatrixPtr(set, n, ScriptAddress(m));
     }
     GeoInst_SetMaxInstanceCount(set, 10);
     GeoInst_SetMaxInstanceCount(set, 20);

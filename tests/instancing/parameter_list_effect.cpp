@@ -17,14 +17,6 @@ public:
         *out = this;
         return S_OK;
     }
-    STDMETHOD_(ULONG, AddRef)() override { return ++references_; }
-    STDMETHOD_(ULONG, Release)() override
-    {
-        ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
 
     // What the scans use.
     STDMETHOD(GetDesc)(D3DXEFFECT_DESC* desc) override
@@ -91,7 +83,7 @@ public:
 private:
     // Handles are addresses inside this object: parameter i is &parameters_[i].
     D3DXHANDLE HandleOf(UINT index) const { return reinterpret_cast<D3DXHANDLE>(&parameters_[index]); }
-    D3DXHANDLE Technique() const { return reinterpret_cast<D3DXHANDLE>(&references_); }
+    D3DXHANDLE Technique() const { return reinterpret_cast<D3DXHANDLE>(&technique_); }
     const EffectParameter* Find(D3DXHANDLE handle) const
     {
         for (const EffectParameter& p : parameters_) {
@@ -102,7 +94,7 @@ private:
     }
 
     std::vector<EffectParameter> parameters_;
-    ULONG references_ = 1;
+    char technique_ = 0; // its address is the one technique's handle
 };
 
 } // namespace

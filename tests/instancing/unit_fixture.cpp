@@ -1,13 +1,10 @@
 #include "unit_fixture.h"
 
+#include "command_prototypes.h"
 #include "device_loss.h"
 #include "instancing/render_queue.h"
 #include "plugin_state.h"
 #include "ref_host.h"
-
-extern "C" int __cdecl GeoInst_MakeNew();
-extern "C" int __cdecl GeoInst_SetMesh(int, int, int);
-extern "C" int __cdecl GeoInst_SetMaxInstanceCount(int, int);
 
 std::vector<std::pair<void*, int>> InstancingUnitTest::registrations_;
 std::map<int, std::unique_ptr<InstancingUnitTest::TestObject>>* InstancingUnitTest::objects_ = nullptr;

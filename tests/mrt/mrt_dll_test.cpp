@@ -4,6 +4,7 @@
 #include <string>
 
 #include "effect_library.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
@@ -45,13 +46,6 @@ ULONG References(IUnknown* object)
 {
     object->AddRef();
     return object->Release();
-}
-
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour));
-    return text;
 }
 
 class MrtDllTest : public RyxoDllTest {
@@ -226,11 +220,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
 TEST_F(MrtDllTest, SyncFillsTheImagesWithTheShaderOutputs)
 {
     std::string error;
-    ID3DXEffect* fx =
-        refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::ThreeOutputEffectDescription(), &error);
-    ASSERT_NE(fx, nullptr) << error;
-    refhost::AddEffect(1, fx);
-    fx->Release();
+    ASSERT_NE(refhost::AddRuntimeEffect(1, refhost::ThreeOutputEffectDescription(), &error), nullptr) << error;
     refhost::MeshDescription cube;
     cube.size = 4.0f;
     ASSERT_TRUE(refhost::MakeObject(1, cube));

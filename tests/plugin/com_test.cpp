@@ -13,7 +13,6 @@ class CountedQuery final : public ComObject<IDirect3DQuery9> {
 public:
     explicit CountedQuery(bool* destroyed) : destroyed_(destroyed) {}
     ~CountedQuery() override { *destroyed_ = true; }
-    ULONG References() { AddRef(); return Release(); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override { *out = nullptr; return E_NOINTERFACE; }
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice9**) override { return E_NOTIMPL; }

@@ -6,6 +6,7 @@
 #include "message_box_watcher.h"
 #include "misaligned_call.h"
 #include "pe_image.h"
+#include "plugin_loader.h"
 
 namespace {
 
@@ -19,9 +20,9 @@ protected:
     {
         module_ = LoadLibraryA("Ryxo.dll");
         ASSERT_NE(module_, nullptr);
-        count_ = reinterpret_cast<CountFn>(reinterpret_cast<void*>(GetProcAddress(module_, "?GetNumDependencies@@YAHXZ")));
-        name_ = reinterpret_cast<NameFn>(reinterpret_cast<void*>(GetProcAddress(module_, "?GetDependencyID@@YAPBDH@Z")));
-        receive_ = reinterpret_cast<ReceiveFn>(reinterpret_cast<void*>(GetProcAddress(module_, "?ReceiveCoreDataPtr@@YAXPAX@Z")));
+        count_ = refhost::ExportAs<CountFn>(module_, "?GetNumDependencies@@YAHXZ");
+        name_ = refhost::ExportAs<NameFn>(module_, "?GetDependencyID@@YAPBDH@Z");
+        receive_ = refhost::ExportAs<ReceiveFn>(module_, "?ReceiveCoreDataPtr@@YAXPAX@Z");
         ASSERT_TRUE(count_ && name_ && receive_);
     }
     void TearDown() override { FreeLibrary(module_); }

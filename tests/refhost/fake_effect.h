@@ -24,7 +24,6 @@ public:
 
     // The handle of parameter `name` (what GetParameterByName answers), or null.
     D3DXHANDLE Handle(const std::string& name) const;
-    ULONG References() const { return references_; }
     bool describeParameters = true; // false: GetParameterDesc answers E_NOTIMPL
 
     std::map<D3DXHANDLE, D3DXMATRIX> matrices;    // last SetMatrix per handle
@@ -34,9 +33,8 @@ public:
     std::vector<std::string> calls;               // Begin, BeginPass n, EndPass, End
 
     // IUnknown
+    // Fakes live on the test's stack: the test's own reference keeps the count above zero.
     STDMETHOD(QueryInterface)(REFIID riid, void** out) override;
-    STDMETHOD_(ULONG, AddRef)() override { return ++references_; }
-    STDMETHOD_(ULONG, Release)() override { return --references_; } // lives on the test's stack
 
     // What the host uses
     STDMETHOD(GetDesc)(D3DXEFFECT_DESC* desc) override;
@@ -58,5 +56,4 @@ private:
 
     std::vector<FakeParameter> parameters_;
     UINT passes_;
-    ULONG references_ = 1;
 };

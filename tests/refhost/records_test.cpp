@@ -2,6 +2,7 @@
 // what the engine built.
 #include <cstring>
 
+#include "plugin_loader.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -195,12 +196,8 @@ TEST_F(RecordsTest, HostLibrariesReachTheEngineUnderTheirDecoratedNames)
     HostCoreData* core = refhost::CoreData();
     ASSERT_NE(core->basic3DModule, nullptr);
     ASSERT_NE(core->cameraModule, nullptr);
-    using GetObjectFn = sObject*(__cdecl*)(int);
-    using GetDataFn = void*(__cdecl*)(int);
-    auto getObject = reinterpret_cast<GetObjectFn>(
-        reinterpret_cast<void*>(GetProcAddress(core->basic3DModule, "?GetObjectA@@YAPAUsObject@@H@Z")));
-    auto getData = reinterpret_cast<GetDataFn>(
-        reinterpret_cast<void*>(GetProcAddress(core->cameraModule, "?GetInternalData@@YAPAXH@Z")));
+    auto getObject = refhost::ExportAs<sObject*(__cdecl*)(int)>(core->basic3DModule, "?GetObjectA@@YAPAUsObject@@H@Z");
+    auto getData = refhost::ExportAs<void*(__cdecl*)(int)>(core->cameraModule, "?GetInternalData@@YAPAXH@Z");
     ASSERT_NE(getObject, nullptr);
     ASSERT_NE(getData, nullptr);
     EXPECT_EQ(getObject(5), refhost::GetObjectRecord(5));

@@ -118,26 +118,28 @@ TEST_F(RenderTest, ObjectAppearsWhereProjectedAndMovesWithItsPosition)
     ASSERT_TRUE(refhost::MakeObject(1, Cube(kRed)));
     refhost::SetObjectPosition(1, 0, 0, 10);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kRed, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
-    EXPECT_TRUE(ColourNear(kGrey, refhost::ReadCameraPixel(0, 10, 10)));
+    CameraFrame frame(0);
+    EXPECT_TRUE(ColourNear(kRed, frame.At(kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kGrey, frame.At(10, 10)));
 
     // The front face at z 9 spans 1/9 of the distance; with a 60 degree lens that is
     // 1 / (9 tan 30) of the half width: x 3 lands at 128 + 128 * 3 / (9 tan 30) = 202.
     refhost::SetObjectPosition(1, 3, 0, 10);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kGrey, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
-    EXPECT_TRUE(ColourNear(kRed, refhost::ReadCameraPixel(0, 202, kSize / 2)));
+    frame = CameraFrame(0);
+    EXPECT_TRUE(ColourNear(kGrey, frame.At(kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kRed, frame.At(202, kSize / 2)));
     // The cube's left side, seen from the camera, reaches back to x 2 at z 11: pixel 168.
-    EXPECT_TRUE(ColourNear(kRed, refhost::ReadCameraPixel(0, 170, kSize / 2)));
-    EXPECT_TRUE(ColourNear(kGrey, refhost::ReadCameraPixel(0, 166, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kRed, frame.At(170, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kGrey, frame.At(166, kSize / 2)));
     // Screen y grows downwards.
     refhost::SetObjectPosition(1, 0, 3, 10);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kRed, refhost::ReadCameraPixel(0, kSize / 2, kSize - 202)));
+    EXPECT_TRUE(ColourNear(kRed, CameraFrame(0).At(kSize / 2, kSize - 202)));
 
     refhost::HideObject(1);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kGrey, refhost::ReadCameraPixel(0, kSize / 2, kSize - 202)));
+    EXPECT_TRUE(ColourNear(kGrey, CameraFrame(0).At(kSize / 2, kSize - 202)));
 }
 
 TEST_F(RenderTest, ViewFollowsPositionAndAnglesAsTheCubeFaceTableNeedsThem)
@@ -209,7 +211,7 @@ TEST_F(RenderTest, PointTurnsTheCameraToFaceThePoint)
     ASSERT_TRUE(refhost::MakeObject(1, Cube(kGreen)));
     refhost::SetObjectPosition(1, -4, 6, 9);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kGreen, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kGreen, CameraFrame(0).At(kSize / 2, kSize / 2)));
 }
 
 TEST_F(RenderTest, RenderIntoSurfaceSwitchSendsTheCameraIntoThatSurface)
@@ -239,7 +241,7 @@ TEST_F(RenderTest, RenderIntoSurfaceSwitchSendsTheCameraIntoThatSurface)
     EXPECT_TRUE(ColourNear(kGreen, pixels.At(2, 2)));
     EXPECT_TRUE(ColourNear(kRed, pixels.At(64, 64)));
     // The camera's own target kept the previous render.
-    EXPECT_TRUE(ColourNear(kBlue, refhost::ReadCameraPixel(1, 2, 2)));
+    EXPECT_TRUE(ColourNear(kBlue, CameraFrame(1).At(2, 2)));
     camera->renderIntoSurface = 0;
     camera->surface = nullptr;
 }
@@ -282,7 +284,7 @@ TEST_F(RenderTest, DisablingDepthClearsTheFlagsOfEveryLimbAndIsLoggedInOrder)
     ASSERT_TRUE(refhost::MakeObject(2, distant));                       // far, big, drawn later
     refhost::SetObjectPosition(2, 0, 0, 20);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kRed, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kRed, CameraFrame(0).At(kSize / 2, kSize / 2)));
 
     refhost::ClearHostCallLog();
     refhost::DisableZRead(2);
@@ -291,7 +293,7 @@ TEST_F(RenderTest, DisablingDepthClearsTheFlagsOfEveryLimbAndIsLoggedInOrder)
         EXPECT_EQ(refhost::GetLimbMesh(2, limb)->depthWrite, 1);
     }
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kGreen, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)))
+    EXPECT_TRUE(ColourNear(kGreen, CameraFrame(0).At(kSize / 2, kSize / 2)))
         << "without the depth test the far object is drawn over the near one";
 
     refhost::DisableZWrite(1);
@@ -319,8 +321,9 @@ TEST_F(RenderTest, TextureStagesShowTheirImageOnEveryLimbOrOne)
     refhost::SetObjectPosition(1, -1.5f, 0, 5);
     refhost::FastSync();
     const int left = kSize / 2 - 40, right = kSize / 2 + 40, middle = kSize / 2;
-    EXPECT_TRUE(ColourNear(0xFFFFFFFF, refhost::ReadCameraPixel(0, left, middle)));
-    EXPECT_TRUE(ColourNear(0xFFFFFFFF, refhost::ReadCameraPixel(0, right, middle)));
+    CameraFrame frame(0);
+    EXPECT_TRUE(ColourNear(0xFFFFFFFF, frame.At(left, middle)));
+    EXPECT_TRUE(ColourNear(0xFFFFFFFF, frame.At(right, middle)));
 
     refhost::SetTextureStage(1, 0, 5);
     for (int limb = 0; limb < 2; ++limb) {
@@ -328,21 +331,23 @@ TEST_F(RenderTest, TextureStagesShowTheirImageOnEveryLimbOrOne)
         EXPECT_EQ(refhost::GetLimbMesh(1, limb)->textureStages[0].texture, refhost::GetImagePointer(5));
     }
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kGreen, refhost::ReadCameraPixel(0, left, middle)));
-    EXPECT_TRUE(ColourNear(kGreen, refhost::ReadCameraPixel(0, right, middle)));
+    frame = CameraFrame(0);
+    EXPECT_TRUE(ColourNear(kGreen, frame.At(left, middle)));
+    EXPECT_TRUE(ColourNear(kGreen, frame.At(right, middle)));
 
     refhost::TextureLimbStage(1, 1, 0, 6);
     EXPECT_EQ(refhost::GetLimbMesh(1, 0)->textureStages[0].image, 5);
     EXPECT_EQ(refhost::GetLimbMesh(1, 1)->textureStages[0].image, 6);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kGreen, refhost::ReadCameraPixel(0, left, middle)));
-    EXPECT_TRUE(ColourNear(kBlue, refhost::ReadCameraPixel(0, right, middle)));
+    frame = CameraFrame(0);
+    EXPECT_TRUE(ColourNear(kGreen, frame.At(left, middle)));
+    EXPECT_TRUE(ColourNear(kBlue, frame.At(right, middle)));
 
     refhost::TextureLimbStage(1, 0, 0, 0);
     EXPECT_EQ(refhost::GetLimbMesh(1, 0)->textureStages[0].image, 0);
     EXPECT_EQ(refhost::GetLimbMesh(1, 0)->textureStages[0].texture, nullptr);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(0xFFFFFFFF, refhost::ReadCameraPixel(0, left, middle)));
+    EXPECT_TRUE(ColourNear(0xFFFFFFFF, CameraFrame(0).At(left, middle)));
 
     // A stage past the mesh's entries gets entries up to it.
     refhost::SetTextureStage(1, 2, 6);
@@ -366,10 +371,10 @@ TEST_F(RenderTest, ColourComesFromTheMaterialWhenTheMeshUsesIt)
     mesh->usesMaterial = 1;
     mesh->material.Diffuse = {0.0f, 0.0f, 1.0f, 1.0f};
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kBlue, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kBlue, CameraFrame(0).At(kSize / 2, kSize / 2)));
     mesh->usesMaterial = 0;
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(kRed, refhost::ReadCameraPixel(0, kSize / 2, kSize / 2)));
+    EXPECT_TRUE(ColourNear(kRed, CameraFrame(0).At(kSize / 2, kSize / 2)));
 }
 
 } // namespace

@@ -2,10 +2,9 @@
 // with an empty scene (camera 0 only).
 #pragma once
 
-#include <cstdio>
-
 #include <gtest/gtest.h>
 
+#include "pixel_checks.h"
 #include "ref_host.h"
 
 class SceneTest : public ::testing::Test {
@@ -15,9 +14,3 @@ protected:
 
     static constexpr int kSize = 256; // the host's size: camera 0's target
 };
-
-// "AARRGGBB" for failure messages.
-std::string Hex(D3DCOLOR colour);
-
-// Expects `actual` within `tolerance` per channel of `expected`.
-::testing::AssertionResult ColourNear(D3DCOLOR expected, D3DCOLOR actual, int tolerance = 2);

@@ -50,18 +50,18 @@ TEST_F(SceneResetTest, FogShowsOnMeshesWithTheirFogSwitchOnlyWhileTheHostFogIsOn
     ASSERT_TRUE(refhost::MakeObject(1, meshDescription));
     refhost::SetObjectPosition(1, 0, 0, 20);
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(0xFFFF0000, refhost::ReadCameraPixel(0, 128, 128)));
+    EXPECT_TRUE(ColourNear(0xFFFF0000, CameraFrame(0).At(128, 128)));
 
     refhost::SetFog(true, 0xFF0000FF, 1.0f, 19.0f); // the front face at 18 is nearly all fog
     EXPECT_EQ(*reinterpret_cast<const int32_t*>(reinterpret_cast<const BYTE*>(refhost::CoreData()) + 884), 1);
     refhost::FastSync();
-    D3DCOLOR fogged = refhost::ReadCameraPixel(0, 128, 128);
+    D3DCOLOR fogged = CameraFrame(0).At(128, 128);
     EXPECT_LT((fogged >> 16) & 0xFF, 0x20u) << Hex(fogged);
     EXPECT_GT(fogged & 0xFF, 0xE0u) << Hex(fogged);
 
     refhost::GetLimbMesh(1, 0)->fog = 0;
     refhost::FastSync();
-    EXPECT_TRUE(ColourNear(0xFFFF0000, refhost::ReadCameraPixel(0, 128, 128)));
+    EXPECT_TRUE(ColourNear(0xFFFF0000, CameraFrame(0).At(128, 128)));
 }
 
 } // namespace

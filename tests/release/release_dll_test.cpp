@@ -57,7 +57,7 @@ TEST(ReleaseDll, ImportsOnlySystemLibrariesAndLoadsInTheHostWithEveryRow)
         EXPECT_NE(plugin.commands[i].function, nullptr) << "row " << rows[i].id << " has no export";
     }
     // It works: a query answers from the host's device.
-    auto maxTargets = reinterpret_cast<int(__cdecl*)()>(reinterpret_cast<void*>(plugin.Export("MRT_MaxSimultaneousRTs")));
+    auto maxTargets = refhost::ExportAs<int(__cdecl*)()>(plugin, "MRT_MaxSimultaneousRTs");
     ASSERT_NE(maxTargets, nullptr);
     EXPECT_GE(maxTargets(), 1);
     EXPECT_TRUE(messages.Take().empty());

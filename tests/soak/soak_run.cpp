@@ -6,7 +6,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <random>
@@ -17,6 +16,7 @@
 
 #include "argument_kinds.h"
 #include "effect_library.h"
+#include "export_values.h"
 #include "ref_host.h"
 
 namespace {
@@ -38,13 +38,6 @@ int CallCommand(FARPROC function, const std::array<uint32_t, kMaxArguments>& a)
     auto command = reinterpret_cast<AnyCommand>(reinterpret_cast<void*>(function));
     return command(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12], a[13], a[14],
                    a[15], a[16], a[17]);
-}
-
-uint32_t Bits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
 }
 
 uint32_t Address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
@@ -146,11 +139,10 @@ void Soak::BuildScene()
     const refhost::EffectDescription descriptions[] = {refhost::InstancingEffectDescription(),
                                                        refhost::ParameterZooDescription()};
     for (int e = 0; e < 2; ++e) {
-        ID3DXEffect* effect = refhost::CreateRuntimeEffect(refhost::RealDevice(), descriptions[e], &error);
-        if (!effect)
+        HostEffect* record = refhost::AddRuntimeEffect(e + 1, descriptions[e], &error);
+        if (!record)
             continue;
-        refhost::AddEffect(e + 1, effect);
-        effect->Release(); // the host's record holds it
+        ID3DXEffect* effect = record->effect;
         pools_.effects.push_back(effect);
         std::vector<D3DXHANDLE> handles;
         D3DXEFFECT_DESC desc{};
@@ -208,16 +200,16 @@ uint32_t Soak::AnyInteger()
 uint32_t Soak::AnyFloat()
 {
     const int r = Percent();
-    if (r < 40) return Bits(std::uniform_real_distribution<float>(-100.0f, 100.0f)(random_));
-    if (r < 48) return Bits(0.0f);
-    if (r < 52) return Bits(-0.0f);
-    if (r < 56) return Bits(std::nanf(""));
-    if (r < 60) return Bits(INFINITY);
-    if (r < 64) return Bits(-INFINITY);
-    if (r < 68) return Bits(1e-40f); // denormal
-    if (r < 72) return Bits(FLT_MAX);
-    if (r < 76) return Bits(-FLT_MAX);
-    if (r < 88) return Bits(static_cast<float>(Uniform(361)));
+    if (r < 40) return FloatBits(std::uniform_real_distribution<float>(-100.0f, 100.0f)(random_));
+    if (r < 48) return FloatBits(0.0f);
+    if (r < 52) return FloatBits(-0.0f);
+    if (r < 56) return FloatBits(std::nanf(""));
+    if (r < 60) return FloatBits(INFINITY);
+    if (r < 64) return FloatBits(-INFINITY);
+    if (r < 68) return FloatBits(1e-40f); // denormal
+    if (r < 72) return FloatBits(FLT_MAX);
+    if (r < 76) return FloatBits(-FLT_MAX);
+    if (r < 88) return FloatBits(static_cast<float>(Uniform(361)));
     return static_cast<uint32_t>(random_());
 }
 
@@ -333,8 +325,8 @@ void Soak::RenderFrame()
 
 void Soak::LoseDevice()
 {
-    if (FARPROC lost = plugin_.Export("?D3DDeviceLost@@YAXXZ"))
-        reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(lost))();
+    if (auto lost = refhost::ExportAs<void(__cdecl*)()>(plugin_, "?D3DDeviceLost@@YAXXZ"))
+        lost();
     // Every handle the script held is stale now.
     pools_.staleSets.insert(pools_.staleSets.end(), pools_.liveSets.begin(), pools_.liveSets.end());
     pools_.liveSets.clear();
@@ -376,10 +368,7 @@ void Soak::DeleteOrRestoreHostThings()
 
 void Soak::DeleteEverything()
 {
-    auto call = [&](const char* name, int argument) {
-        if (FARPROC function = plugin_.Export(name))
-            CallCommand(function, {static_cast<uint32_t>(argument)});
-    };
+    auto call = [&](const char* name, int argument) { refhost::CallCommand(plugin_, name, argument); };
     for (int set : pools_.liveSets)
         call("GeoInst_Delete", set);
     for (int cube : pools_.liveCubes)

@@ -3,13 +3,13 @@
 // that answers the message boxes it shows.
 #pragma once
 
-#include <bit>
-#include <cstdint>
+#include <optional>
 
 #include <gtest/gtest.h>
 
 #include "message_box_watcher.h"
 #include "plugin_loader.h"
+#include "export_values.h"
 
 class RyxoDllTest : public ::testing::Test {
 protected:
@@ -22,26 +22,24 @@ protected:
     template <typename... Args>
     int Call(const char* exportName, Args... args)
     {
-        auto fn = reinterpret_cast<int(__cdecl*)(Args...)>(reinterpret_cast<void*>(Export(exportName)));
-        if (!fn) {
+        std::optional<int> result = refhost::CallCommand(plugin_, exportName, args...);
+        if (!result)
             ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
-            return 0;
-        }
-        return fn(args...);
+        return result.value_or(0);
     }
 
     // The same for an F result, which arrives as the float's bit pattern.
     template <typename... Args>
     float CallF(const char* exportName, Args... args)
     {
-        return std::bit_cast<float>(Call(exportName, args...));
+        return AsFloat(Call(exportName, args...));
     }
 
     // Script-style address of a block of memory.
     template <typename T>
     static int Address(T* p)
     {
-        return static_cast<int>(reinterpret_cast<uintptr_t>(p));
+        return ScriptAddress(p);
     }
 
     refhost::LoadedPlugin plugin_;

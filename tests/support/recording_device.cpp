@@ -62,21 +62,12 @@ constexpr DeviceMethod kLoggedByDefault[] = {
 
 // ---- Recording machinery ----
 
-RecordingDevice::RecordingDevice(IDirect3DDevice9* real) : real_(real)
+RecordingDevice::RecordingDevice(IDirect3DDevice9* real) : real_(Com<IDirect3DDevice9>::Share(real))
 {
-    real_->AddRef();
-    IDirect3D9* d3d = nullptr;
-    if (SUCCEEDED(real_->GetDirect3D(&d3d)) && d3d) {
-        direct3d_ = new RecordingDirect3D(d3d);
-        d3d->Release();
-    }
+    Com<IDirect3D9> d3d;
+    if (SUCCEEDED(real_->GetDirect3D(d3d.put())) && d3d)
+        direct3d_ = Com<RecordingDirect3D>::Adopt(new RecordingDirect3D(d3d.ptr()));
     for (DeviceMethod m : kLoggedByDefault) logged_.set(static_cast<size_t>(m));
-}
-
-RecordingDevice::~RecordingDevice()
-{
-    if (direct3d_) direct3d_->Release();
-    real_->Release();
 }
 
 void RecordingDevice::SetLogged(DeviceMethod method, bool logged) { logged_.set(static_cast<size_t>(method), logged); }
@@ -219,15 +210,6 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::QueryInterface(REFIID riid, void** ob
     return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE RecordingDevice::AddRef() { return ++refs_; }
-
-ULONG STDMETHODCALLTYPE RecordingDevice::Release()
-{
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 // ---- Device, swap chains, presentation ----
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::TestCooperativeLevel()
@@ -253,8 +235,7 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::GetDirect3D(IDirect3D9** d3d)
     return Record(DeviceMethod::GetDirect3D, {}, [&]() -> HRESULT {
         if (!d3d) return D3DERR_INVALIDCALL;
         if (!direct3d_) return real_->GetDirect3D(d3d);
-        direct3d_->AddRef();
-        *d3d = direct3d_;
+        *d3d = direct3d_.ref();
         return D3D_OK;
     });
 }

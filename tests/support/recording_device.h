@@ -18,20 +18,19 @@
 #include <optional>
 #include <vector>
 
+#include "com.h"
+#include "com_object.h"
 #include "device_call.h"
 #include "recording_direct3d.h"
 #include "resource_census.h"
 
-class RecordingDevice final : public IDirect3DDevice9 {
+class RecordingDevice final : public ComObject<IDirect3DDevice9> {
 public:
     explicit RecordingDevice(IDirect3DDevice9* real);
-    RecordingDevice(const RecordingDevice&) = delete;
-    RecordingDevice& operator=(const RecordingDevice&) = delete;
 
-    IDirect3DDevice9* Real() const { return real_; }
+    IDirect3DDevice9* Real() const { return real_.ptr(); }
     // The IDirect3D9 wrapper GetDirect3D hands out (no reference added).
-    RecordingDirect3D* Direct3D() const { return direct3d_; }
-    ULONG RefCount() const { return refs_; }
+    RecordingDirect3D* Direct3D() const { return direct3d_.ptr(); }
 
     // ---- The log ----
     const std::vector<DeviceCall>& Calls() const { return calls_; }
@@ -79,8 +78,6 @@ public:
 
     // ---- IUnknown and IDirect3DDevice9 ----
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override;
     UINT STDMETHODCALLTYPE GetAvailableTextureMem() override;
     HRESULT STDMETHODCALLTYPE EvictManagedResources() override;
@@ -245,7 +242,7 @@ public:
     HRESULT STDMETHODCALLTYPE CreateQuery(D3DQUERYTYPE Type, IDirect3DQuery9** ppQuery) override;
 
 private:
-    ~RecordingDevice();
+    ~RecordingDevice() override = default;
 
     struct Failure {
         DeviceMethod method;
@@ -265,9 +262,8 @@ private:
     template <typename Forward>
     HRESULT Record(DeviceMethod method, std::vector<uint32_t> args, Forward forward);
 
-    IDirect3DDevice9* real_;
-    RecordingDirect3D* direct3d_ = nullptr;
-    ULONG refs_ = 1;
+    Com<IDirect3DDevice9> real_;
+    Com<RecordingDirect3D> direct3d_;
     std::vector<DeviceCall> calls_;
     std::bitset<kDeviceMethodCount> logged_;
     std::vector<Failure> failures_;

@@ -12,9 +12,7 @@ void ApplyCapsOverride(const CapsOverride& override, D3DCAPS9& caps)
     if (override.edit) override.edit(caps);
 }
 
-RecordingDirect3D::RecordingDirect3D(IDirect3D9* real) : real_(real) { real_->AddRef(); }
-
-RecordingDirect3D::~RecordingDirect3D() { real_->Release(); }
+RecordingDirect3D::RecordingDirect3D(IDirect3D9* real) : real_(Com<IDirect3D9>::Share(real)) {}
 
 void RecordingDirect3D::ApplyCaps(D3DCAPS9& caps) const
 {
@@ -36,15 +34,6 @@ HRESULT STDMETHODCALLTYPE RecordingDirect3D::QueryInterface(REFIID riid, void** 
     }
     *object = nullptr;
     return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE RecordingDirect3D::AddRef() { return ++refs_; }
-
-ULONG STDMETHODCALLTYPE RecordingDirect3D::Release()
-{
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDirect3D::RegisterSoftwareDevice(void* initialize)

@@ -11,6 +11,9 @@
 #include <optional>
 #include <vector>
 
+#include "com.h"
+#include "com_object.h"
+
 // The caps fields tests change, each left alone when empty; `edit` runs last for anything else.
 struct CapsOverride {
     std::optional<DWORD> maxStreams;
@@ -25,14 +28,12 @@ struct CapsOverride {
 
 void ApplyCapsOverride(const CapsOverride& override, D3DCAPS9& caps);
 
-class RecordingDirect3D final : public IDirect3D9 {
+class RecordingDirect3D final : public ComObject<IDirect3D9> {
 public:
     // Takes its own reference on `real`; the new object's count is 1.
     explicit RecordingDirect3D(IDirect3D9* real);
-    RecordingDirect3D(const RecordingDirect3D&) = delete;
-    RecordingDirect3D& operator=(const RecordingDirect3D&) = delete;
 
-    IDirect3D9* Real() const { return real_; }
+    IDirect3D9* Real() const { return real_.ptr(); }
 
     void OverrideCaps(CapsOverride override) { caps_ = std::move(override); }
     void ClearCapsOverride() { caps_.reset(); }
@@ -57,12 +58,8 @@ public:
     };
     const std::vector<FormatCheck>& FormatChecks() const { return formatChecks_; }
 
-    ULONG RefCount() const { return refs_; }
-
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // IDirect3D9
     HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void* initialize) override;
     UINT STDMETHODCALLTYPE GetAdapterCount() override;
@@ -95,7 +92,7 @@ public:
                                           IDirect3DDevice9** device) override;
 
 private:
-    ~RecordingDirect3D();
+    ~RecordingDirect3D() override = default;
 
     struct FormatOverride {
         D3DFORMAT format;
@@ -103,8 +100,8 @@ private:
         DWORD usage;
     };
 
-    IDirect3D9* real_;
-    ULONG refs_ = 1;
+    Com<IDirect3D9> real_;
+
     std::optional<CapsOverride> caps_;
     std::vector<FormatOverride> formats_;
     std::vector<D3DFORMAT> checkedFormats_;

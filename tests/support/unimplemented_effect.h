@@ -1,11 +1,13 @@
 // An ID3DXEffect whose every method answers "not implemented" (E_NOTIMPL, a null handle or FALSE).
-// Test fakes derive from it and override only what the code under test calls, plus IUnknown,
-// which each fake owns in its own way.
+// Test fakes derive from it and override only what the code under test calls, plus QueryInterface;
+// the reference count is ComObject's.
 #pragma once
 
 #include <d3dx9.h>
 
-class UnimplementedEffect : public ID3DXEffect {
+#include "com_object.h"
+
+class UnimplementedEffect : public ComObject<ID3DXEffect> {
 public:
     STDMETHOD(GetDesc)(D3DXEFFECT_DESC*) override { return E_NOTIMPL; }
     STDMETHOD(GetParameterDesc)(D3DXHANDLE, D3DXPARAMETER_DESC*) override { return E_NOTIMPL; }

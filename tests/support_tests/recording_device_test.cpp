@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "export_values.h"
+#include "plugin_loader.h"
 #include "recording_device.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
@@ -140,7 +142,7 @@ TEST_F(RecordingDeviceTest, LogsCallsInOrderWithTheirArguments)
     EXPECT_EQ(view.viewport->MaxZ, 0.75f);
 
     const DeviceCall& clear = device_->Calls()[7];
-    EXPECT_EQ(clear.args, (std::vector<uint32_t>{0, D3DCLEAR_ZBUFFER, 0xFF00FF00, std::bit_cast<uint32_t>(0.5f), 0}));
+    EXPECT_EQ(clear.args, (std::vector<uint32_t>{0, D3DCLEAR_ZBUFFER, 0xFF00FF00, FloatBits(0.5f), 0}));
     EXPECT_EQ(clear.ArgFloat(3), 0.5f);
     for (const DeviceCall& call : device_->Calls()) {
         EXPECT_EQ(call.result, D3D_OK) << Describe(call);
@@ -408,12 +410,12 @@ TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
     const ULONG realBefore = RefsOf(real_);
     RecordingDevice* second = new RecordingDevice(real_);
     EXPECT_EQ(RefsOf(real_), realBefore + 1) << "the wrapper holds one reference on the real device";
-    EXPECT_EQ(second->RefCount(), 1u);
+    EXPECT_EQ(second->References(), 1u);
 
     IDirect3DDevice9* queried = nullptr;
     ASSERT_EQ(second->QueryInterface(__uuidof(IDirect3DDevice9), reinterpret_cast<void**>(&queried)), S_OK);
     EXPECT_EQ(queried, second);
-    EXPECT_EQ(second->RefCount(), 2u);
+    EXPECT_EQ(second->References(), 2u);
     EXPECT_EQ(queried->Release(), 1u);
     IUnknown* unknown = nullptr;
     EXPECT_EQ(second->QueryInterface(__uuidof(IDirect3D9), reinterpret_cast<void**>(&unknown)), E_NOINTERFACE);
@@ -421,10 +423,10 @@ TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
 
     IDirect3D9* d3d = nullptr;
     ASSERT_EQ(second->GetDirect3D(&d3d), D3D_OK);
-    const ULONG d3dRefs = second->Direct3D()->RefCount();
+    const ULONG d3dRefs = second->Direct3D()->References();
     EXPECT_EQ(d3dRefs, 2u) << "one for the device, one for the caller";
     d3d->Release();
-    EXPECT_EQ(second->Direct3D()->RefCount(), 1u);
+    EXPECT_EQ(second->Direct3D()->References(), 1u);
 
     // Resources are the real ones, and name the real device as theirs.
     IDirect3DSurface9* target = nullptr;
@@ -445,10 +447,8 @@ TEST(ScopedRecordingDeviceTest, HostLibraryHandsOutTheRecordingDeviceWhileInstal
     // What a plugin binds: the host library's display functions.
     HMODULE setup = LoadLibraryA("DBProSetupDebug.dll");
     ASSERT_NE(setup, nullptr);
-    auto hostDevice = reinterpret_cast<IDirect3DDevice9*(__cdecl*)()>(
-        reinterpret_cast<void*>(GetProcAddress(setup, "?GetDirect3DDevice@@YAPAUIDirect3DDevice9@@XZ")));
-    auto hostDirect3D = reinterpret_cast<IDirect3D9*(__cdecl*)()>(
-        reinterpret_cast<void*>(GetProcAddress(setup, "?GetDirect3D@@YAPAUIDirect3D9@@XZ")));
+    auto hostDevice = refhost::ExportAs<IDirect3DDevice9*(__cdecl*)()>(setup, "?GetDirect3DDevice@@YAPAUIDirect3DDevice9@@XZ");
+    auto hostDirect3D = refhost::ExportAs<IDirect3D9*(__cdecl*)()>(setup, "?GetDirect3D@@YAPAUIDirect3D9@@XZ");
     ASSERT_TRUE(hostDevice && hostDirect3D);
 
     IDirect3DDevice9* real = refhost::RealDevice();

@@ -149,9 +149,9 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshDescription& meshDescription,
     const UINT vertexCount = static_cast<UINT>(order.size());
     const UINT triangleCount = static_cast<UINT>(g.indices.size() / 3);
 
-    IDirect3DVertexBuffer9* vb = nullptr;
+    Com<IDirect3DVertexBuffer9> vb;
     if (FAILED(device->CreateVertexBuffer(vertexCount * stride, D3DUSAGE_WRITEONLY, meshDescription.useDeclaration ? 0 : fvf,
-                                          D3DPOOL_MANAGED, &vb, nullptr)))
+                                          D3DPOOL_MANAGED, vb.put(), nullptr)))
         return false;
     BYTE* v = nullptr;
     vb->Lock(0, 0, reinterpret_cast<void**>(&v), 0);
@@ -165,14 +165,12 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshDescription& meshDescription,
     }
     vb->Unlock();
 
-    IDirect3DIndexBuffer9* ib = nullptr;
+    Com<IDirect3DIndexBuffer9> ib;
     if (meshDescription.indexed) {
         UINT bytes = static_cast<UINT>(g.indices.size() * sizeof(uint16_t));
-        if (FAILED(device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib,
-                                             nullptr))) {
-            vb->Release();
+        if (FAILED(device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib.put(),
+                                             nullptr)))
             return false;
-        }
         void* data = nullptr;
         ib->Lock(0, 0, &data, 0);
         std::memcpy(data, g.indices.data(), bytes);
@@ -182,17 +180,18 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshDescription& meshDescription,
     HostMesh& m = out.mesh;
     if (meshDescription.useDeclaration) {
         D3DXDeclaratorFromFVF(fvf, m.vertexElements);
-        if (FAILED(device->CreateVertexDeclaration(m.vertexElements, &m.vertexDeclaration))) {
-            vb->Release();
-            if (ib) ib->Release();
+        if (FAILED(device->CreateVertexDeclaration(m.vertexElements, out.declaration.put()))) {
             std::memset(m.vertexElements, 0, sizeof(m.vertexElements));
             return false;
         }
+        m.vertexDeclaration = out.declaration.ptr();
     } else {
         m.fvf = fvf;
     }
-    out.drawBuffer.vertexBuffer = vb;
-    out.drawBuffer.indexBuffer = ib;
+    out.vertexBuffer = std::move(vb);
+    out.indexBuffer = std::move(ib);
+    out.drawBuffer.vertexBuffer = out.vertexBuffer.ptr();
+    out.drawBuffer.indexBuffer = out.indexBuffer.ptr();
     out.drawBuffer.vertexCount = static_cast<int32_t>(vertexCount);
     out.hasVertexColour = meshDescription.vertexColour;
     out.texCoordSets = sets;
@@ -223,16 +222,6 @@ bool BuildMesh(IDirect3DDevice9* device, const MeshDescription& meshDescription,
     return true;
 }
 
-void ReleaseMesh(MeshRecord& mesh)
-{
-    if (mesh.drawBuffer.vertexBuffer) mesh.drawBuffer.vertexBuffer->Release();
-    if (mesh.drawBuffer.indexBuffer) mesh.drawBuffer.indexBuffer->Release();
-    if (mesh.mesh.vertexDeclaration) mesh.mesh.vertexDeclaration->Release();
-    mesh.drawBuffer.vertexBuffer = nullptr;
-    mesh.drawBuffer.indexBuffer = nullptr;
-    mesh.mesh.vertexDeclaration = nullptr;
-}
-
 void ShowImageAtStage(MeshRecord& mesh, int stage, int image)
 {
     if (stage < 0 || stage >= kMaxTextureStages)
@@ -251,7 +240,7 @@ void ShowImageAtStage(MeshRecord& mesh, int stage, int image)
     ImageRecord* record = image ? FindImage(image) : nullptr;
     HostTextureStage& entry = mesh.stages[stage];
     entry.image = record ? image : 0;
-    entry.texture = record ? record->texture : nullptr;
+    entry.texture = record ? record->texture.ptr() : nullptr;
 }
 
 } // namespace refhost

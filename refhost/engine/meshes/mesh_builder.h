@@ -26,7 +26,6 @@ DWORD VertexFormatOf(const MeshDescription& meshDescription);
 // and index buffers, declaration, flags, colour, material and texture-stage entries. False when the
 // device refuses a buffer.
 bool BuildMesh(IDirect3DDevice9* device, const MeshDescription& meshDescription, float offsetX, MeshRecord& out);
-void ReleaseMesh(MeshRecord& mesh);
 
 // Points each texture-stage entry of the mesh at `image` (0 clears the entry).
 void ShowImageAtStage(MeshRecord& mesh, int stage, int image);
