@@ -2,7 +2,8 @@
 // reports the loss. With the setup library's display-mode function unbound, the plugin gives back
 // everything it made, so the host's Reset succeeds (and fails before that); the script makes its
 // objects again and the next frame shows the same pixels. With it bound, nothing is given back and
-// the same objects keep drawing.
+// the same objects keep drawing, also once the host deleted an image MRT_Sync used and it was made
+// again.
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -164,6 +165,14 @@ TEST_F(DeviceResetDllTest, BoundSetupLibraryKeepsEverythingAndItKeepsDrawing)
     EXPECT_EQ(Call("CubeTex_GetResolution", cube), kCubeEdge);
     EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 1);
     DrawFrameAndExpectPixels("after the loss, same objects");
+
+    // The host deletes an image MRT_Sync renders into: the chain stops before it, silently, and
+    // the image made again is filled again.
+    refhost::DeleteImage(kBlueImage);
+    Call("MRT_Sync", kMrtCamera, kGreenImage, kBlueImage, 0);
+    EXPECT_TRUE(messages_.Take().empty());
+    Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
+    DrawFrameAndExpectPixels("after the host deleted image 11 and it was made again");
     Call("GeoInst_Delete", set);
     Call("CubeTex_Delete", cube);
 }
