@@ -65,6 +65,7 @@ bool Start(const HostOptions& options)
         hr = e.d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, e.window,
                                  D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &pp, e.device.put());
     }
+    e.presentParameters = pp;
     if (FAILED(hr)) {
         std::fprintf(stderr, "refhost: CreateDevice failed (0x%08lx)\n", hr);
         e.d3d.reset();

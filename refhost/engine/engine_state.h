@@ -21,6 +21,7 @@ struct Engine {
     IDirect3D9* d3dOverride = nullptr;           // borrowed from the test that installed it
     Com<IDirect3DDevice9> device;
     IDirect3DDevice9* deviceOverride = nullptr;  // borrowed from the test that installed it
+    D3DPRESENT_PARAMETERS presentParameters{};   // what the device was made with, for Reset
     Com<IDirect3DSurface9> referenceSurface;     // the back buffer; core.referenceSurface shows it
     HostCoreData core{};
     std::vector<RenderListEntry> renderList;    // sorted by order

@@ -77,6 +77,12 @@ REFHOST_API IDirect3DTexture9* MakeRenderTarget(int image, int width, int height
 REFHOST_API IDirect3DTexture9* GetImagePointer(int image);
 REFHOST_API int GetImageExists(int image);
 REFHOST_API void DeleteImage(int image);
+// What the engine does once its device is lost (after telling plugins through D3DDeviceLost): it
+// gives back every default-pool object it owns (camera targets, render-target images' textures,
+// depth buffers, the reference surface), resets the device, and makes them again under the same
+// numbers and sizes. The result is Reset's: it fails while any default-pool resource is still
+// alive, and the objects then stay given back until a later call succeeds.
+REFHOST_API HRESULT ResetDevice();
 // Renders every camera of the sync mask once. The engine draws through its real device, never
 // through a device override a test installed.
 REFHOST_API void FastSync();

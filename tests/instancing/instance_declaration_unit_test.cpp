@@ -156,7 +156,8 @@ TEST_F(DeclarationTest, MeshUsingTexcoordFiveGetsNoRows)
 TEST_F(DeclarationTest, CustomElementsAfterTheRows)
 {
     int set = MakeBoundSet(10, LimbLayout{.elements = PositionNormalTexcoord()});
-    EXPECT_EQ(GeoInst_DeclareCustomElements(set, 1), 0);
+    // Any non-zero flag asks for the rows, so the custom data lies 64 bytes in, never 128.
+    EXPECT_EQ(GeoInst_DeclareCustomElements(set, 2), 0);
     EXPECT_EQ(GeoInst_AddCustomElement(set, 3), 0);
     EXPECT_EQ(GeoInst_AddCustomElement(set, 2), 0);
     const GeoInstRecord& record = Set(set);

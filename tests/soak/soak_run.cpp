@@ -108,6 +108,17 @@ private:
 
 Soak* Soak::running_ = nullptr;
 
+bool HeapsAreSound()
+{
+    HANDLE heaps[64];
+    DWORD count = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapValidate(heaps[i], 0, nullptr))
+            return false;
+    }
+    return true;
+}
+
 void MakeSoakObject(int object, int effect)
 {
     refhost::MeshDescription mesh;
@@ -345,7 +356,9 @@ void Soak::DeleteOrRestoreHostThings()
         refhost::MakeImage(image, 64, 64, 0xFF808080u);
         pools_.liveImages.push_back(image);
     } else if (pools_.liveImages.size() > 1) {
-        size_t at = Uniform(pools_.liveImages.size());
+        // Image 1 is shown by the host's own objects, which would draw a deleted texture: the host
+        // never deletes an image its objects still show.
+        size_t at = 1 + Uniform(pools_.liveImages.size() - 1);
         refhost::DeleteImage(pools_.liveImages[at]);
         pools_.deletedImages.push_back(pools_.liveImages[at]);
         pools_.liveImages.erase(pools_.liveImages.begin() + static_cast<ptrdiff_t>(at));
@@ -414,6 +427,11 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
             lastCalls_.pop_front();
 
         int result = CallCommand(command.function, args);
+        if (options_.validateHeapsFrom >= 0 && callIndex_ >= options_.validateHeapsFrom && !HeapsAreSound()) {
+            std::fprintf(stderr, "soak: a heap is damaged after call %s\n", lastCalls_.back().c_str());
+            std::fflush(stderr);
+            std::abort();
+        }
         Remember(command, args, result);
         texts_.clear();
 

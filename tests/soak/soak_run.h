@@ -13,6 +13,8 @@ struct SoakOptions {
     int callsPerFrame = 250;        // the host renders a frame (and EfxCam_Sync runs) this often
     int callsPerDeviceLoss = 5000;  // D3DDeviceLost this often
     int callsPerHostDeletion = 700; // the host deletes (or brings back) an object and an image
+    int validateHeapsFrom = -1;     // from this call on, check every heap after every call, to find
+                                    // the call that damaged one (slow; -1 = never)
 };
 
 struct SoakFigures {

@@ -6,6 +6,8 @@
 //
 //   RYXO_SOAK_CALLS (default 20000) and RYXO_SOAK_SEED (default 1) choose the run; a crash prints
 //   the seed, the call index and the last calls, so `RYXO_SOAK_SEED=<seed>` replays it.
+//   RYXO_SOAK_VALIDATE=1 checks every heap after every call and names the call that damaged one;
+//   RYXO_SOAK_VALIDATE_FROM=<call index> starts those checks late in a long run.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,6 +18,7 @@
 #include "plugin_loader.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
+#include "setup_library_unbound.h"
 #include "soak_run.h"
 
 namespace {
@@ -29,19 +32,12 @@ int WINAPI CountMessageBox(HWND, LPCSTR, LPCSTR, UINT)
     return IDOK;
 }
 
-// The setup library's display-mode function stays unbound, as on a host whose device-loss
-// handling the plugin must do itself: every D3DDeviceLost then empties the plugin's collections.
-FARPROC WINAPI GetProcAddressWithoutDisplayMode(HMODULE module, LPCSTR name)
-{
-    if (reinterpret_cast<uintptr_t>(name) > 0xFFFF && std::string(name) == "?ChangeDisplayMode@@YAXHHHH@Z")
-        return nullptr;
-    return GetProcAddress(module, name);
-}
-
 void StandBetweenPluginAndSystem(HMODULE module)
 {
     RedirectImport(module, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CountMessageBox));
-    RedirectImport(module, "kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&GetProcAddressWithoutDisplayMode));
+    // The setup library's display-mode function stays unbound, as on a host whose device-loss
+    // handling the plugin must do itself: every D3DDeviceLost then empties the plugin's collections.
+    UnbindDisplayMode(module);
 }
 
 int EnvironmentNumber(const char* name, int fallback)
@@ -63,6 +59,8 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
     SoakOptions options;
     options.calls = EnvironmentNumber("RYXO_SOAK_CALLS", 20000);
     options.seed = static_cast<uint32_t>(EnvironmentNumber("RYXO_SOAK_SEED", 1));
+    if (EnvironmentNumber("RYXO_SOAK_VALIDATE", 0) != 0)
+        options.validateHeapsFrom = EnvironmentNumber("RYXO_SOAK_VALIDATE_FROM", 0);
     const int baseline = recorder->Census().Live();
 
     SoakFigures figures = RunSoak(plugin, options, [&] { recorder->ClearLog(); });
@@ -72,8 +70,14 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
                 g_messageBoxes, recorder->Census().Created());
 
     EXPECT_EQ(recorder->Census().Live(), baseline)
-        << "Direct3D resources the plugin made are still alive after everything was deleted";
+        << "Direct3D resources the plugin made are still alive after everything was deleted: "
+        << recorder->Census().LiveOfType(D3DRTYPE_SURFACE) << " surfaces, "
+        << recorder->Census().LiveOfType(D3DRTYPE_TEXTURE) << " textures, "
+        << recorder->Census().LiveOfType(D3DRTYPE_CUBETEXTURE) << " cube textures, "
+        << recorder->Census().LiveOfType(D3DRTYPE_VERTEXBUFFER) << " vertex buffers, "
+        << recorder->Census().LiveOfType(D3DRTYPE_INDEXBUFFER) << " index buffers";
     refhost::UnloadPlugin(plugin);
+    EXPECT_EQ(recorder->Census().Live(), baseline) << "the plugin's unload left resources alive";
     refhost::ResetScene();
 }
 

@@ -3,6 +3,7 @@
 // that sentinel when it destroys the resource, which is how the census learns of it.
 #pragma once
 
+#include <array>
 #include <memory>
 
 #include <d3d9.h>
@@ -14,8 +15,11 @@ public:
     // Resources tracked so far, and those of them not yet destroyed.
     int Created() const { return *created_; }
     int Live() const { return *live_; }
+    // Live resources of one D3DRTYPE, to name what a leak is made of.
+    int LiveOfType(D3DRESOURCETYPE type) const;
 
 private:
     std::shared_ptr<int> created_;
     std::shared_ptr<int> live_;
+    std::shared_ptr<std::array<int, 8>> liveByType_; // indexed by D3DRTYPE (1 to 7)
 };
