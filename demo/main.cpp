@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "effectcam_scene.h"
 #include "host_scene.h"
 #include "instancing_scene.h"
 #include "plugin_loader.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     std::printf("\n");
     bool ok = RenderHostScene(outDir);
     ok = RenderInstancingScene(plugin, outDir) && ok;
+    ok = RenderEffectCameraScene(plugin, outDir) && ok;
     refhost::UnloadPlugin(plugin);
     refhost::Stop();
     return ok ? 0 : 1;

@@ -11,3 +11,5 @@ trap wine_session_stop EXIT
 wine_session_start
 cd "$root/build/bin"
 wine ryxo_bench.exe
+echo
+wine ryxo_effectcam_bench.exe
