@@ -69,6 +69,11 @@ std::vector<std::pair<int, std::wstring>> ReadStringTable(HMODULE module)
 
 bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error)
 {
+    return LoadPlugin(path, plugin, error, nullptr);
+}
+
+bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error, void (*prepare)(HMODULE))
+{
     plugin = LoadedPlugin{};
     plugin.module = LoadLibraryA(path);
     if (!plugin.module) {
@@ -90,6 +95,9 @@ bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error)
         }
         plugin.commands.push_back(entry);
     }
+
+    if (prepare)
+        prepare(plugin.module);
 
     using CountFn = int(__cdecl*)();
     using NameFn = const char*(__cdecl*)(int);

@@ -39,6 +39,9 @@ REFHOST_API std::vector<std::pair<int, std::wstring>> ReadStringTable(HMODULE mo
 // Loads the plugin at `path` and hands it the core data. Start() must have run. On failure
 // returns false and says why in `error`.
 REFHOST_API bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error);
+// The same, running `prepare` on the loaded module before the dependency queries and the core data
+// (tests use it to stand between the plugin and the system functions it imports).
+REFHOST_API bool LoadPlugin(const char* path, LoadedPlugin& plugin, std::string& error, void (*prepare)(HMODULE));
 REFHOST_API void UnloadPlugin(LoadedPlugin& plugin);
 
 } // namespace refhost

@@ -377,9 +377,12 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateTexture(UINT width, UINT height
                                                          IDirect3DTexture9** texture, HANDLE* sharedHandle)
 {
     if (texture) *texture = nullptr;
-    return Record(DeviceMethod::CreateTexture, Args(width, height, levels, usage, format, pool),
+    HRESULT result = Record(DeviceMethod::CreateTexture, Args(width, height, levels, usage, format, pool),
                   [&] { return real_->CreateTexture(width, height, levels, usage, format, pool, texture, sharedHandle); },
                   [&](DeviceCall& c) { if (texture) c.object = *texture; });
+    if (SUCCEEDED(result) && texture && *texture)
+        census_.Track(*texture);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels,
@@ -388,12 +391,15 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateVolumeTexture(UINT width, UINT 
                                                                HANDLE* sharedHandle)
 {
     if (texture) *texture = nullptr;
-    return Record(DeviceMethod::CreateVolumeTexture, Args(width, height, depth, levels, usage, format, pool),
+    HRESULT result = Record(DeviceMethod::CreateVolumeTexture, Args(width, height, depth, levels, usage, format, pool),
                   [&] {
                       return real_->CreateVolumeTexture(width, height, depth, levels, usage, format, pool, texture,
                                                         sharedHandle);
                   },
                   [&](DeviceCall& c) { if (texture) c.object = *texture; });
+    if (SUCCEEDED(result) && texture && *texture)
+        census_.Track(*texture);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format,
@@ -401,9 +407,12 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateCubeTexture(UINT edge, UINT lev
                                                              HANDLE* sharedHandle)
 {
     if (texture) *texture = nullptr;
-    return Record(DeviceMethod::CreateCubeTexture, Args(edge, levels, usage, format, pool),
+    HRESULT result = Record(DeviceMethod::CreateCubeTexture, Args(edge, levels, usage, format, pool),
                   [&] { return real_->CreateCubeTexture(edge, levels, usage, format, pool, texture, sharedHandle); },
                   [&](DeviceCall& c) { if (texture) c.object = *texture; });
+    if (SUCCEEDED(result) && texture && *texture)
+        census_.Track(*texture);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -411,9 +420,12 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateVertexBuffer(UINT length, DWORD
 {
     if (buffer) *buffer = nullptr;
     DWORD forwardedUsage = readableBuffers_ ? usage & ~DWORD(D3DUSAGE_WRITEONLY) : usage;
-    return Record(DeviceMethod::CreateVertexBuffer, Args(length, usage, fvf, pool),
+    HRESULT result = Record(DeviceMethod::CreateVertexBuffer, Args(length, usage, fvf, pool),
                   [&] { return real_->CreateVertexBuffer(length, forwardedUsage, fvf, pool, buffer, sharedHandle); },
                   [&](DeviceCall& c) { if (buffer) c.object = *buffer; });
+    if (SUCCEEDED(result) && buffer && *buffer)
+        census_.Track(*buffer);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
@@ -422,9 +434,12 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateIndexBuffer(UINT length, DWORD 
 {
     if (buffer) *buffer = nullptr;
     DWORD forwardedUsage = readableBuffers_ ? usage & ~DWORD(D3DUSAGE_WRITEONLY) : usage;
-    return Record(DeviceMethod::CreateIndexBuffer, Args(length, usage, format, pool),
+    HRESULT result = Record(DeviceMethod::CreateIndexBuffer, Args(length, usage, format, pool),
                   [&] { return real_->CreateIndexBuffer(length, forwardedUsage, format, pool, buffer, sharedHandle); },
                   [&](DeviceCall& c) { if (buffer) c.object = *buffer; });
+    if (SUCCEEDED(result) && buffer && *buffer)
+        census_.Track(*buffer);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
@@ -433,12 +448,15 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateRenderTarget(UINT width, UINT h
                                                               HANDLE* sharedHandle)
 {
     if (surface) *surface = nullptr;
-    return Record(DeviceMethod::CreateRenderTarget, Args(width, height, format, multiSample, quality, lockable),
+    HRESULT result = Record(DeviceMethod::CreateRenderTarget, Args(width, height, format, multiSample, quality, lockable),
                   [&] {
                       return real_->CreateRenderTarget(width, height, format, multiSample, quality, lockable, surface,
                                                        sharedHandle);
                   },
                   [&](DeviceCall& c) { if (surface) c.object = *surface; });
+    if (SUCCEEDED(result) && surface && *surface)
+        census_.Track(*surface);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
@@ -447,13 +465,16 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateDepthStencilSurface(UINT width,
                                                                      HANDLE* sharedHandle)
 {
     if (surface) *surface = nullptr;
-    return Record(DeviceMethod::CreateDepthStencilSurface,
+    HRESULT result = Record(DeviceMethod::CreateDepthStencilSurface,
                   Args(width, height, format, multiSample, quality, discard),
                   [&] {
                       return real_->CreateDepthStencilSurface(width, height, format, multiSample, quality, discard,
                                                               surface, sharedHandle);
                   },
                   [&](DeviceCall& c) { if (surface) c.object = *surface; });
+    if (SUCCEEDED(result) && surface && *surface)
+        census_.Track(*surface);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
@@ -461,9 +482,12 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateOffscreenPlainSurface(UINT widt
                                                                        HANDLE* sharedHandle)
 {
     if (surface) *surface = nullptr;
-    return Record(DeviceMethod::CreateOffscreenPlainSurface, Args(width, height, format, pool),
+    HRESULT result = Record(DeviceMethod::CreateOffscreenPlainSurface, Args(width, height, format, pool),
                   [&] { return real_->CreateOffscreenPlainSurface(width, height, format, pool, surface, sharedHandle); },
                   [&](DeviceCall& c) { if (surface) c.object = *surface; });
+    if (SUCCEEDED(result) && surface && *surface)
+        census_.Track(*surface);
+    return result;
 }
 
 // ---- Surface copies ----

@@ -20,6 +20,7 @@
 
 #include "device_call.h"
 #include "recording_direct3d.h"
+#include "resource_census.h"
 
 class RecordingDevice final : public IDirect3DDevice9 {
 public:
@@ -54,6 +55,10 @@ public:
     // (their records carry their scalar arguments only).
     void SetLogged(DeviceMethod method, bool logged);
     bool IsLogged(DeviceMethod method) const;
+
+    // Resources created through this device (textures, cube textures, buffers, surfaces), and how
+    // many of them are still alive.
+    const ResourceCensus& Census() const { return census_; }
 
     // ---- Fault injection ----
     // The nth call of `method` from now (1 = the next; 0 = every one) returns `result` without being
@@ -267,4 +272,5 @@ private:
     std::bitset<kDeviceMethodCount> logged_;
     std::vector<Failure> failures_;
     bool readableBuffers_ = false;
+    ResourceCensus census_;
 };

@@ -1,0 +1,37 @@
+#include "resource_census.h"
+
+#include "com_object.h"
+
+namespace {
+
+// {6F1C2A34-8D0B-4E5F-9A21-3C4D5E6F7081}
+const GUID kCensusSentinel = {0x6f1c2a34, 0x8d0b, 0x4e5f, {0x9a, 0x21, 0x3c, 0x4d, 0x5e, 0x6f, 0x70, 0x81}};
+
+class Sentinel final : public ComObject<IUnknown> {
+public:
+    explicit Sentinel(std::shared_ptr<int> live) : live_(std::move(live)) { ++*live_; }
+    ~Sentinel() override { --*live_; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+
+private:
+    std::shared_ptr<int> live_;
+};
+
+} // namespace
+
+ResourceCensus::ResourceCensus() : created_(std::make_shared<int>(0)), live_(std::make_shared<int>(0)) {}
+
+void ResourceCensus::Track(IDirect3DResource9* resource)
+{
+    if (!resource)
+        return;
+    auto* sentinel = new Sentinel(live_);
+    // The resource takes its own reference on the sentinel and drops it when it is destroyed.
+    if (SUCCEEDED(resource->SetPrivateData(kCensusSentinel, sentinel, sizeof(IUnknown*), D3DSPD_IUNKNOWN)))
+        ++*created_;
+    sentinel->Release();
+}
