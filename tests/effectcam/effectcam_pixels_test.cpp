@@ -5,6 +5,7 @@
 #include <string>
 
 #include "effect_library.h"
+#include "misaligned_call.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 
@@ -140,7 +141,8 @@ TEST_F(EfxCamPixelsTest, TheObjectIsWhereThePositionRotationAndLensPutIt)
         Call("EfxCam_SetRotation", 0, k.rotation[0], k.rotation[1], k.rotation[2]);
         Call("EfxCam_SetFOV", 0, k.fieldOfView);
         refhost::SetObjectPosition(1, k.object[0], k.object[1], k.object[2]);
-        Call("EfxCam_Sync");
+        // As the host calls it: the stack only 4-byte aligned (the matrices use SSE).
+        CallWithMisalignedStack(reinterpret_cast<const void*>(Export("EfxCam_Sync")), nullptr, 0);
         ExpectPixels(10, k.probes, k.what);
     }
     EXPECT_TRUE(messages_.Take().empty());
