@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine with the heap checked on every allocation and free (Wine's
+# heap tracing validates each block; a damaged block is reported as err:heap and stops the
+# program). The trace itself is dropped; errors and the program's own lines pass through. Fails
+# when the program fails or any heap error was reported.
+set -u
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/wine-session.sh"
+own_session=0
+if [ -z "${RYXO_XVFB_PID:-}" ]; then
+    own_session=1
+    wine_session_start
+fi
+
+errors=$(mktemp)
+exec 3>&1
+WINEDEBUG=+heap wine "$@" 2>&1 1>&3 | grep -v -E "^[0-9a-f]{4}:trace:" | tee "$errors" >&2
+rc=${PIPESTATUS[0]}
+exec 3>&-
+if grep -q "err:heap" "$errors"; then
+    echo "heap-checked: Wine reported heap errors" >&2
+    rc=1
+fi
+rm -f "$errors"
+[ $own_session -eq 1 ] && wine_session_stop
+exit $rc
