@@ -6,6 +6,7 @@
 #include "effectcam_scene.h"
 #include "host_scene.h"
 #include "instancing_scene.h"
+#include "mrt_scene.h"
 #include "plugin_loader.h"
 
 int main(int argc, char** argv)
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     bool ok = RenderHostScene(outDir);
     ok = RenderInstancingScene(plugin, outDir) && ok;
     ok = RenderEffectCameraScene(plugin, outDir) && ok;
+    ok = RenderMrtScene(plugin, outDir) && ok;
     refhost::UnloadPlugin(plugin);
     refhost::Stop();
     return ok ? 0 : 1;

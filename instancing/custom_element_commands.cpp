@@ -1,5 +1,6 @@
 // Declaring the custom elements of an instance vertex: a layout is started, elements appended, and
 // only a finish (or delete) rebuilds the declaration and the storage for it.
+#include "bound_mesh.h"
 #include "command_set.h"
 #include "exports.h"
 #include "instance_declaration.h"
@@ -21,7 +22,8 @@ void ApplyDefaultLayout(GeoInstRecord& set)
 // Remakes the declaration and the storage for the layout now in the record.
 void RebuildForLayout(GeoInstRecord& set)
 {
-    if (set.mesh)
+    // A mesh the host has deleted cannot be described; the set stays undrawn until a mesh is bound.
+    if (BoundMesh(set))
         BuildInstanceDeclaration(set);
     if (set.maxInstanceCount != 0)
         ResizeInstanceStorage(set, set.maxInstanceCount);

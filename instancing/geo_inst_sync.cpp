@@ -1,5 +1,6 @@
 #include "geo_inst_sync.h"
 
+#include "bound_mesh.h"
 #include "geo_inst_draw.h"
 #include "host_access.h"
 #include "plugin_state.h"
@@ -16,7 +17,12 @@ extern "C" int __cdecl GeoInst_Sync()
         // One camera record for the whole queue: this runs for every camera of every frame.
         const HostCameraData* camera = HostCamera(core->currentCamera);
         for (const GeoInstRecord& set : LiveInstanceSets()) {
-            if ((set.cameraMask & cameraBit) && set.hidden == 0 && set.mesh && set.drawCount > 0)
+            if (!(set.cameraMask & cameraBit) || set.hidden != 0 || !set.mesh || set.drawCount <= 0)
+                continue;
+            // The host may have deleted the object since GeoInst_SetMesh: then the set is skipped
+            // until a mesh is bound again. One object lookup per drawn set, never a read of the
+            // freed mesh.
+            if (BoundMesh(set))
                 GeoInst_Draw(set, device, camera);
         }
     }

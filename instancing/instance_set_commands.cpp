@@ -1,5 +1,6 @@
 // Creation and deletion of instance sets, their visibility, counts, exclusions and place in the
 // render queue.
+#include "bound_mesh.h"
 #include "command_set.h"
 #include "exports.h"
 #include "geo_inst_sync.h"
@@ -121,10 +122,12 @@ RYXO_COMMAND GeoInst_GetDrawCount(int handle)
 RYXO_COMMAND GeoInst_GetDrawPrimitives(int handle)
 {
     GeoInstRecord* set = CommandSet(handle, GEOINST_ERROR_TITLE("GeoInst_GetDrawPrimitives"));
-    if (!set || !set->mesh)
+    // No mesh, or one the host has deleted since: no primitives.
+    const HostMesh* mesh = set ? BoundMesh(*set) : nullptr;
+    if (!mesh)
         return 0;
     // 32-bit arithmetic that wraps instead of overflowing.
-    return static_cast<int>(static_cast<uint32_t>(set->drawCount) * static_cast<uint32_t>(set->mesh->primitiveCount));
+    return static_cast<int>(static_cast<uint32_t>(set->drawCount) * static_cast<uint32_t>(mesh->primitiveCount));
 }
 
 RYXO_COMMAND GeoInst_GetMeshObject(int handle)

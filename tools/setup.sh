@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth
-          libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386 cmake googletest)
+          libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386 cmake googletest
+          python3 chromium fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

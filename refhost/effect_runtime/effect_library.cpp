@@ -85,6 +85,25 @@ EffectDescription PlainEffectDescription(const PlainEffectOptions& options)
     return d;
 }
 
+EffectDescription ThreeOutputEffectDescription()
+{
+    EffectDescription d = PlainEffectDescription();
+    d.parameters.pop_back(); // DiffuseTexture
+    d.parameters.pop_back(); // Color
+    d.parameters.push_back(Param("Color0", EffectParameterKind::Vector, "", {1, 0, 0, 1}));
+    d.parameters.push_back(Param("Color1", EffectParameterKind::Vector, "", {0, 1, 0, 1}));
+    d.parameters.push_back(Param("Color2", EffectParameterKind::Vector, "", {0, 0, 1, 1}));
+    EffectPass pass = d.techniques.front().passes.front();
+    // Assembly: one register per output, nothing for a compiler to get wrong.
+    pass.pixelShader = "ps_3_0\n"
+                       "mov oC0, c0\n"
+                       "mov oC1, c1\n"
+                       "mov oC2, c2\n";
+    pass.pixelRegisters = {{"Color0", D3DXRS_FLOAT4, 0}, {"Color1", D3DXRS_FLOAT4, 1}, {"Color2", D3DXRS_FLOAT4, 2}};
+    d.techniques = {{"ThreeOutputs", {pass}}};
+    return d;
+}
+
 EffectDescription InstancingEffectDescription(const InstancingEffectOptions& options)
 {
     EffectDescription d;

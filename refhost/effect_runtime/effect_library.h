@@ -37,6 +37,12 @@ struct InstancingEffectOptions {
 // Technique "Instanced" with passes "P0" (and "P1").
 REFHOST_API EffectDescription InstancingEffectDescription(const InstancingEffectOptions& options = {});
 
+// Draws a mesh (POSITION) writing three colour outputs at once: Color0 to render target 0, Color1
+// to render target 1 and Color2 to render target 2. Parameters in this order: World (WORLD), View
+// (VIEW), Projection (PROJECTION), ViewProjection (VIEWPROJECTION), all identity; Color0, Color1,
+// Color2 (float4; red, green, blue). Technique "ThreeOutputs", one pass "P0".
+REFHOST_API EffectDescription ThreeOutputEffectDescription();
+
 // One parameter of every kind, for the effect parameter commands. In declaration order:
 //   BoolValue      bool       ZOOBOOL      initial TRUE
 //   IntValue       int        ZOOINT       initial 3

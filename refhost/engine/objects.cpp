@@ -39,8 +39,14 @@ ObjectRecord* FindObject(int object)
 
 void ReleaseObject(ObjectRecord& object)
 {
-    for (auto& limb : object.limbs)
+    for (auto& limb : object.limbs) {
         ReleaseMesh(*limb);
+        PoisonFill(&limb->mesh);
+        PoisonFill(&limb->drawBuffer);
+        PoisonFill(limb->stages.data(), limb->stages.size());
+    }
+    PoisonFill(object.meshList.data(), object.meshList.size());
+    PoisonFill(&object.record);
 }
 
 bool MakeObject(int object, const MeshDescription& meshDescription)
@@ -66,6 +72,9 @@ bool MakeObject(int object, const MeshDescription& meshDescription)
     return true;
 }
 
+// Deleting an object frees what the engine frees: its record, the mesh list, every limb's mesh,
+// draw buffer and texture-stage entries, and the buffers they hold. Pointers a plugin took from them
+// point at freed memory afterwards.
 void DeleteObject(int object)
 {
     auto& objects = TheEngine().scene.objects;

@@ -3,6 +3,7 @@
 // addresses), so every one lives in its own heap block.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -19,6 +20,19 @@ template <typename Record>
 void ZeroFill(Record& record)
 {
     std::memset(static_cast<void*>(&record), 0, sizeof(Record));
+}
+
+// What a deleted record's bytes are overwritten with before its memory goes back, as a debug heap
+// does: a pointer read from it (0x0000DEAD) lies in the never-mapped first pages, and every count and
+// flag is far from anything valid. A plugin that kept a pointer into a deleted object then faults at
+// once instead of drawing from stale memory that happens to look right.
+template <typename Record>
+void PoisonFill(Record* records, size_t count = 1)
+{
+    static constexpr uint32_t kPoison = 0x0000DEAD;
+    auto* words = reinterpret_cast<unsigned char*>(records);
+    for (size_t i = 0; i < sizeof(Record) * count; ++i)
+        words[i] = static_cast<unsigned char>(kPoison >> (8 * (i % 4)));
 }
 
 // One limb's mesh with the draw buffer and texture-stage entries it points at. The mesh holds one

@@ -288,6 +288,44 @@ TEST_F(InstancingPixelsTest, TwoPassEffectDrawsEveryInstanceTwice)
     EXPECT_TRUE(ColourNear(kBackdrop, At(0, Project(0.0f, 0.0f, 19.0f))));
 }
 
+TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjectIsLinked)
+{
+    refhost::InstancingEffectOptions plain;
+    ID3DXEffect* fx = MakeEffectObject(kObject, kEffect, plain);
+    const D3DXVECTOR4 yellow(1, 1, 0, 1);
+    fx->SetVector("Color", &yellow);
+    const int set = MakeSet(kObject, 2, false);
+    Place(set, 1, -3.0f, 0.0f, 20.0f);
+    Place(set, 2, 3.0f, 0.0f, 20.0f);
+    Call("GeoInst_Update", set);
+    const Pixel left = Project(-3.0f, 0.0f, 19.0f), right = Project(3.0f, 0.0f, 19.0f);
+    refhost::FastSync();
+    ASSERT_TRUE(ColourNear(0xFFFFFF00, At(0, left)));
+
+    // The host frees the object, its meshes and draw buffers; the set still names them. Frames go
+    // on without a crash or a message, and without the set.
+    refhost::DeleteObject(kObject);
+    for (int frame = 0; frame < 3; ++frame) {
+        refhost::FastSync();
+        EXPECT_TRUE(ColourNear(kBackdrop, At(0, left))) << "frame " << frame;
+        EXPECT_TRUE(ColourNear(kBackdrop, At(0, right))) << "frame " << frame;
+    }
+    EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 0) << "no mesh, no primitives";
+    EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 2) << "the uploaded instances are kept";
+    EXPECT_TRUE(messages_.Take().empty());
+
+    // Linked to another object with the same effect, the same instances draw again.
+    ASSERT_TRUE(refhost::MakeObject(kObject + 1, refhost::MeshDescription{.size = 2.0f}));
+    refhost::SetObjectEffect(kObject + 1, kEffect);
+    refhost::HideObject(kObject + 1);
+    Call("GeoInst_SetMesh", set, kObject + 1, 0);
+    refhost::FastSync();
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(0, left)));
+    EXPECT_TRUE(ColourNear(0xFFFFFF00, At(0, right)));
+    EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 2 * 12);
+    EXPECT_TRUE(messages_.Take().empty());
+}
+
 TEST_F(InstancingPixelsTest, RenderCallbackDrawsFromAStackAlignedToFourBytesOnly)
 {
     refhost::InstancingEffectOptions options;

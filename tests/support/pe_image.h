@@ -3,8 +3,13 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include <windows.h>
+
+// The section names of a PE file on disk, long names (such as ".debug_info", kept in the COFF
+// string table) resolved; empty when the file cannot be read as a PE image.
+std::vector<std::string> SectionNamesOfFile(const char* path);
 
 // Every export name of the module.
 std::set<std::string> ExportNames(HMODULE module);

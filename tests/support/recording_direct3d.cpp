@@ -89,6 +89,7 @@ HRESULT STDMETHODCALLTYPE RecordingDirect3D::CheckDeviceFormat(UINT adapter, D3D
                                                                D3DFORMAT checkFormat)
 {
     checkedFormats_.push_back(checkFormat);
+    formatChecks_.push_back({adapter, type, adapterFormat, usage, resourceType, checkFormat});
     // The latest matching override wins, so a test can narrow an earlier, broader one.
     for (auto it = formats_.rbegin(); it != formats_.rend(); ++it)
         if (it->format == checkFormat && (it->usage == 0 || (it->usage & usage) != 0)) return it->result;

@@ -45,6 +45,17 @@ public:
     void ClearFormatOverrides() { formats_.clear(); }
     // Calls of CheckDeviceFormat seen, with the format asked about.
     const std::vector<D3DFORMAT>& CheckedFormats() const { return checkedFormats_; }
+    // The same calls with every argument.
+    struct FormatCheck {
+        UINT adapter;
+        D3DDEVTYPE type;
+        D3DFORMAT adapterFormat;
+        DWORD usage;
+        D3DRESOURCETYPE resourceType;
+        D3DFORMAT checkFormat;
+        bool operator==(const FormatCheck&) const = default;
+    };
+    const std::vector<FormatCheck>& FormatChecks() const { return formatChecks_; }
 
     ULONG RefCount() const { return refs_; }
 
@@ -97,4 +108,5 @@ private:
     std::optional<CapsOverride> caps_;
     std::vector<FormatOverride> formats_;
     std::vector<D3DFORMAT> checkedFormats_;
+    std::vector<FormatCheck> formatChecks_;
 };
