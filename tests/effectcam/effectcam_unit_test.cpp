@@ -38,6 +38,9 @@ bool Near(const D3DMATRIX& a, const D3DMATRIX& b)
 
 class EfxCamTest : public DrawTest {
 protected:
+    // The device goes before the process ends: Wine can kill a process that exits while its device
+    // is still drawing the last camera images.
+    static void TearDownTestSuite() { refhost::Stop(); }
     void TearDown() override
     {
         ResetEffectCamerasAfterDeviceLoss(); // gives the targets' references back
