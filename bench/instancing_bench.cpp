@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include "bench_timing.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
@@ -74,42 +75,6 @@ struct Commands {
         return ok;
     }
 };
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Medians of `repeats` runs of `a` and of `b`, run in turns so that both meet the same conditions
-// on a shared machine; one unmeasured run of each first.
-struct PairTimes {
-    double a, b;
-};
-template <typename A, typename B>
-PairTimes MedianSecondsInTurns(int repeats, A a, B b)
-{
-    a();
-    b();
-    std::vector<double> timesA, timesB;
-    for (int i = 0; i < repeats; ++i) {
-        double start = Now();
-        a();
-        timesA.push_back(Now() - start);
-        start = Now();
-        b();
-        timesB.push_back(Now() - start);
-    }
-    std::sort(timesA.begin(), timesA.end());
-    std::sort(timesB.begin(), timesB.end());
-    return {timesA[timesA.size() / 2], timesB[timesB.size() / 2]};
-}
 
 bool MakeEffect(int number, const refhost::EffectDescription& description)
 {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cube_scene.h"
 #include "demo_plugin.h"
 #include "effect_library.h"
 #include "ref_host.h"
@@ -100,7 +101,8 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
     const std::string path = outDir + "/instancing_10000.png";
     const bool saved = refhost::SaveCameraPng(0, path.c_str());
     std::printf("demo: %d instances in one instance set -> %s%s\n", drawn, path.c_str(), saved ? "" : " (not written)");
+    const bool mirrored = RenderMirrorBall(plugin, outDir);
     CallCommand(plugin, "GeoInst_Delete", set);
     refhost::ResetScene();
-    return saved;
+    return saved && mirrored;
 }

@@ -11,5 +11,6 @@ trap wine_session_stop EXIT
 wine_session_start
 cd "$root/build/bin"
 wine ryxo_bench.exe
+wine ryxo_cubetex_bench.exe
 echo
 wine ryxo_effectcam_bench.exe

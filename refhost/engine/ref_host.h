@@ -66,6 +66,8 @@ REFHOST_API void SetTextureStage(int object, int stage, int image);
 REFHOST_API void TextureLimbStage(int object, int limb, int stage, int image);
 // Statistics of the last render: code 1 = primitives, code 5 = draw calls.
 REFHOST_API int GetStatistic(int code);
+// The same, as plugins call it through the host library: noted in the host call log.
+REFHOST_API int GetStatisticForPlugin(int code);
 // Cameras
 REFHOST_API HostCameraData* GetCameraData(int camera);
 REFHOST_API void PointCamera(int camera, float x, float y, float z);

@@ -328,6 +328,12 @@ int GetStatistic(int code)
     }
 }
 
+int GetStatisticForPlugin(int code)
+{
+    LogHostCall("GetStatistic(%d)", code);
+    return GetStatistic(code);
+}
+
 void SetFog(bool enabled, D3DCOLOR colour, float start, float end)
 {
     Engine& e = TheEngine();

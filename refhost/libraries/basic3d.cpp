@@ -6,7 +6,7 @@ void __cdecl Host_DisableZDepth(int object) { refhost::DisableZDepth(object); }
 void __cdecl Host_DisableZRead(int object) { refhost::DisableZRead(object); }
 void __cdecl Host_DisableZWrite(int object) { refhost::DisableZWrite(object); }
 void __cdecl Host_SetObjectEffect(int object, int effect) { refhost::SetObjectEffect(object, effect); }
-int __cdecl Host_GetStatistic(int code) { return refhost::GetStatistic(code); }
+int __cdecl Host_GetStatistic(int code) { return refhost::GetStatisticForPlugin(code); }
 void __cdecl Host_TextureLimbStage(int object, int limb, int stage, int image)
 {
     refhost::TextureLimbStage(object, limb, stage, image);

@@ -1,0 +1,38 @@
+// The cube texture list: every live cube texture, in creation order, and the two draw counters of
+// the most recent cube rendering command.
+#pragma once
+
+#include <list>
+
+#include "cube_tex_record.h"
+
+using CubeTextureList = std::list<CubeTexRecord>;
+
+const CubeTextureList& LiveCubeTextures();
+
+// The live cube texture a script handle names, or null when the handle is none (never made,
+// deleted, dropped by a device loss, or any other value). One hash lookup; never reads through
+// the handle.
+CubeTexRecord* FindCubeTexture(int handle);
+
+int HandleOf(const CubeTexRecord& cube);
+
+// Appends a zero-filled record holding `texture`; null (the texture untouched) when no memory is
+// left for it.
+CubeTexRecord* AppendCubeTexture(Com<IDirect3DCubeTexture9>& texture);
+
+// Unlinks the record and frees it; the caller has already let go of the texture.
+void RemoveCubeTexture(CubeTexRecord& cube);
+
+// True when `texture` is the texture of a live cube record.
+bool IsLiveCubeTexture(const void* texture);
+
+struct CubeDrawCounters {
+    int drawCalls;
+    int drawPrimitives;
+};
+CubeDrawCounters& CubeCounters();
+
+// The family's lifetime operations (plugin/family_lifetime.h).
+void ForgetAllCubeTextures();        // load and unload: no Direct3D call, no host call
+void ReleaseAllCubeTextures();       // lost device: every texture unbound and released

@@ -1,0 +1,109 @@
+// Creation and deletion of cube textures, their mipmap settings, and the format query.
+#include "command_cube.h"
+#include "cube_list.h"
+#include "cube_release.h"
+#include "exports.h"
+#include "host_access.h"
+#include "message_box.h"
+#include "plugin_state.h"
+
+namespace {
+
+constexpr const char* kCreationTitle = "CubeTex_MakeNew() ERROR";
+constexpr const char* kCreationText = "Failed To Create The Requested Cubemap Texture!";
+constexpr HRESULT kNoAutoGenMipmap = 0x0876086F; // D3DOK_NOAUTOGEN
+
+// Format 0 stands for the format of the host's reference surface.
+D3DFORMAT ResolveFormat(int format)
+{
+    if (format != D3DFMT_UNKNOWN)
+        return static_cast<D3DFORMAT>(format);
+    D3DSURFACE_DESC desc{};
+    HostCoreData* core = CoreData();
+    if (core && core->referenceSurface && SUCCEEDED(core->referenceSurface->GetDesc(&desc)))
+        return desc.Format;
+    return D3DFMT_UNKNOWN;
+}
+
+int MakeCubeTexture(int resolution, int mipmapGeneration, int format)
+{
+    IDirect3DDevice9* device = HostDevice();
+    const D3DFORMAT resolved = ResolveFormat(format);
+    Com<IDirect3DCubeTexture9> texture;
+    const DWORD usage = D3DUSAGE_RENDERTARGET | (static_cast<DWORD>(mipmapGeneration) << 10);
+    static_assert(D3DUSAGE_AUTOGENMIPMAP == 1u << 10, "mipmapGeneration 1 is shifted into the autogen bit");
+    if (!device || D3DXCreateCubeTexture(device, static_cast<UINT>(resolution), mipmapGeneration == 0 ? 1 : 0, usage,
+                                         resolved, D3DPOOL_DEFAULT, texture.put()) != D3D_OK ||
+        !texture) {
+        ShowMessage(kCreationTitle, kCreationText);
+        return 0;
+    }
+    if (mipmapGeneration == 1)
+        texture->SetAutoGenFilterType(D3DTEXF_LINEAR);
+    CubeTexRecord* cube = AppendCubeTexture(texture);
+    if (!cube) {
+        // No room for the record: the texture (still held here) goes, and the script hears why.
+        texture.reset();
+        ShowMessage(kCreationTitle, kCreationText);
+        return 0;
+    }
+    cube->resolution = resolution;
+    cube->format = resolved;
+    cube->mipmapGeneration = mipmapGeneration;
+    cube->nearRange = kCubeDefaultNear;
+    cube->farRange = kCubeDefaultFar;
+    return HandleOf(*cube);
+}
+
+} // namespace
+
+RYXO_COMMAND CubeTex_MakeNew(int resolution, int mipmapGeneration)
+{
+    return MakeCubeTexture(resolution, mipmapGeneration, D3DFMT_UNKNOWN);
+}
+
+RYXO_COMMAND CubeTex_MakeNewFormat(int resolution, int mipmapGeneration, int format)
+{
+    return MakeCubeTexture(resolution, mipmapGeneration, format);
+}
+
+RYXO_COMMAND CubeTex_Delete(int handle)
+{
+    CubeTexRecord* cube = CommandCube(handle, CUBETEX_ERROR_TITLE("CubeTex_Delete"));
+    if (!cube)
+        return 0;
+    DestroyCubeTexture(*cube);
+    RemoveCubeTexture(*cube);
+    return 0;
+}
+
+RYXO_COMMAND CubeTex_SetMipFilter(int handle, int filter)
+{
+    if (CubeTexRecord* cube = CommandCube(handle, CUBETEX_ERROR_TITLE("CubeTex_SetMipFilter")))
+        cube->texture->SetAutoGenFilterType(static_cast<D3DTEXTUREFILTERTYPE>(filter));
+    return 0;
+}
+
+RYXO_COMMAND CubeTex_GenerateMipSubLevels(int handle)
+{
+    if (CubeTexRecord* cube = CommandCube(handle, CUBETEX_ERROR_TITLE("CubeTex_GenerateMipSubLevels")))
+        cube->texture->GenerateMipSubLevels();
+    return 0;
+}
+
+RYXO_COMMAND CubeTex_CheckFormatSupport(int format)
+{
+    IDirect3D9* d3d = Host().GetDirect3D ? Host().GetDirect3D() : nullptr;
+    IDirect3DDevice9* device = HostDevice();
+    if (!d3d || !device)
+        return 0;
+    D3DDISPLAYMODE mode{};
+    d3d->GetAdapterDisplayMode(0, &mode);
+    D3DCAPS9 caps{};
+    device->GetDeviceCaps(&caps);
+    const HRESULT result = d3d->CheckDeviceFormat(0, caps.DeviceType, mode.Format, D3DUSAGE_RENDERTARGET,
+                                                  D3DRTYPE_CUBETEXTURE, static_cast<D3DFORMAT>(format));
+    if (result == D3D_OK)
+        return 2;
+    return result == kNoAutoGenMipmap ? 1 : 0;
+}
