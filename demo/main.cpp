@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "effectcam_scene.h"
 #include "host_scene.h"
 #include "instancing_scene.h"
 #include "million_instances_scene.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
     bool ok = RenderHostScene(outDir);
     ok = RenderInstancingScene(plugin, outDir) && ok;
     ok = RenderMillionInstancesScene(plugin, outDir) && ok;
+    ok = RenderEffectCameraScene(plugin, outDir) && ok;
     ok = RenderMrtScene(plugin, outDir) && ok;
     refhost::UnloadPlugin(plugin);
     refhost::Stop();

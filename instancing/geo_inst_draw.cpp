@@ -1,10 +1,8 @@
 #include "geo_inst_draw.h"
 
-#include <algorithm>
-
 #include "draw_effect_matrices.h"
 #include "host_access.h"
-#include "mesh_render_states.h"
+#include "meshdraw/mesh_render_states.h"
 #include "message_box.h"
 
 namespace {
@@ -31,16 +29,7 @@ bool Drawable(const GeoInstRecord& set)
 
 void BindMeshTextures(const GeoInstRecord& set)
 {
-    const HostMesh* mesh = set.mesh;
-    ID3DXEffect* effect = MeshEffect(mesh);
-    if (!effect || !mesh->textureStages)
-        return;
-    const int count = std::min({static_cast<int>(mesh->textureStageCount), static_cast<int>(set.textureParameterCount),
-                                kMaxTextureParameters});
-    for (int i = 0; i < count; ++i) {
-        if (set.textureParameters[i])
-            effect->SetTexture(set.textureParameters[i], mesh->textureStages[i].texture);
-    }
+    BindMeshTextures(MeshEffect(set.mesh), set.mesh, set.textureParameters, set.textureParameterCount);
 }
 
 void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera)

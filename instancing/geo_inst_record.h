@@ -12,8 +12,8 @@
 
 #include "com.h"
 #include "host_records.h"
+#include "meshdraw/texture_parameters.h"
 
-inline constexpr int kMaxTextureParameters = 8;
 inline constexpr int kMaxCustomElements = 8;
 inline constexpr int kMaxVertexElements = 64;
 inline constexpr int kWorldMatrixBytes = 64;    // four float4 rows

@@ -7,31 +7,9 @@
 #include "instance_declaration.h"
 #include "instance_storage.h"
 #include "message_box.h"
+#include "meshdraw/texture_parameters.h"
 
 namespace {
-
-struct TextureParameters {
-    int count = 0;
-    D3DXHANDLE handles[kMaxTextureParameters] = {};
-};
-
-// The effect's top-level parameters of type D3DXPT_TEXTURE, in declaration order; the mesh's
-// texture stages are bound to them in that order when drawing. Room for eight: further ones are
-// not collected.
-TextureParameters CollectTextureParameters(const HostEffect& record, ID3DXEffect* effect)
-{
-    TextureParameters found;
-    const UINT parameterCount = record.description.Parameters;
-    for (UINT p = 0; p < parameterCount && found.count < kMaxTextureParameters; ++p) {
-        D3DXHANDLE handle = effect->GetParameter(nullptr, p);
-        if (!handle)
-            continue;
-        D3DXPARAMETER_DESC description{};
-        if (SUCCEEDED(effect->GetParameterDesc(handle, &description)) && description.Type == D3DXPT_TEXTURE)
-            found.handles[found.count++] = handle;
-    }
-    return found;
-}
 
 // The mesh of the object's limb, or null after a message naming what is missing.
 HostMesh* LimbMeshOrMessage(int object, int limb)

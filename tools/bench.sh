@@ -16,6 +16,9 @@ mkdir -p "$root/docs"
 cd "$root/build/bin"
 wine ryxo_bench.exe
 wine ryxo_cubetex_bench.exe
+echo
+wine ryxo_effectcam_bench.exe
+echo
 csv="$root/docs/instancing_scale.csv"
 wine ryxo_scale_bench.exe 'Z:'"$(echo "$csv" | tr / '\\')"
 gnuplot -e "csv='$csv'; frame_png='$root/docs/instancing_scale_frame.png'; upload_png='$root/docs/instancing_scale_upload.png'" \

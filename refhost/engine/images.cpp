@@ -59,8 +59,10 @@ void ReleaseImage(ImageRecord& image)
         return;
     ForgetTextureInStages(image.texture.ptr());
     // A caller that kept the handed-out reference gives it back before deleting; one that kept
-    // nothing leaves it here. Above the engine's own reference, one more means it is still out.
-    if (image.referenceHandedOut && ReferenceCount(image.texture.ptr()) > 1)
+    // nothing leaves it here: exactly one more than the engine's own means it is still out. More
+    // than that means a holder is still using the texture (an image deleted by the engine while a
+    // plugin draws into it): only the engine's own is given back, and the holder's stay valid.
+    if (image.referenceHandedOut && ReferenceCount(image.texture.ptr()) == 2)
         image.texture->Release();
     image.texture.reset();
 }

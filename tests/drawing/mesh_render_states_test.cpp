@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "export_values.h"
-#include "instancing/mesh_render_states.h"
+#include "meshdraw/mesh_render_states.h"
 #include "plugin_state.h"
 #include "recording_device.h"
 #include "ref_host.h"

@@ -81,6 +81,20 @@ TEST_F(ImagesTest, CallerThatKeepsNothingLeavesItsReferenceToDeleteEx)
     EXPECT_EQ(watch.releases, 1);
 }
 
+TEST_F(ImagesTest, ImageDeletedWhileItsHolderStillDrawsIntoItLeavesTheHolderItsReferences)
+{
+    DestructionWatch watch;
+    IDirect3DTexture9* kept = refhost::MakeRenderTarget(6, 32, 32, D3DFMT_UNKNOWN);
+    Watch(kept, watch);
+    IDirect3DSurface9* surface = nullptr;
+    kept->GetSurfaceLevel(0, &surface);
+    refhost::DeleteImage(6);
+    EXPECT_EQ(watch.releases, 0) << "the holder's texture and surface references keep it alive";
+    surface->Release();
+    kept->Release();
+    EXPECT_EQ(watch.releases, 1);
+}
+
 TEST_F(ImagesTest, ReplacingOrResettingImagesFreesTheirTextures)
 {
     DestructionWatch first, plain, target;

@@ -1,0 +1,108 @@
+#include "effectcam_scene.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "demo_plugin.h"
+#include "effect_library.h"
+#include "ref_host.h"
+
+namespace {
+
+constexpr int kCube = 1, kQuad = 2;
+constexpr int kCubeEffect = 1;
+constexpr int kChequerImage = 1, kCameraImage = 2;
+constexpr int kEfxCam = 0;
+constexpr int kFrames = 40;
+constexpr float kRadiansPerDegree = 3.14159265f / 180.0f;
+
+// An image of 8 x 8 squares in two colours, for the cube's faces.
+bool MakeChequer(int image)
+{
+    IDirect3DTexture9* texture = refhost::MakeImage(image, 64, 64, 0);
+    D3DLOCKED_RECT locked{};
+    if (!texture || FAILED(texture->LockRect(0, &locked, nullptr, 0)))
+        return false;
+    for (int y = 0; y < 64; ++y) {
+        auto* row = reinterpret_cast<D3DCOLOR*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+        for (int x = 0; x < 64; ++x)
+            row[x] = ((x / 8 + y / 8) & 1) ? 0xFFF0B030 : 0xFF3060D0;
+    }
+    texture->UnlockRect(0);
+    return true;
+}
+
+} // namespace
+
+bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
+{
+    refhost::ResetScene();
+    // The cube: drawn by the effect camera only, through an effect that samples the texture of the
+    // mesh's stage 0 (the camera hands it to the effect's texture parameter).
+    refhost::PlainEffectOptions textured;
+    textured.textured = true;
+    std::string error;
+    ID3DXEffect* effect =
+        refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(textured), &error);
+    if (!effect || !MakeChequer(kChequerImage)) {
+        std::fprintf(stderr, "demo: effect camera scene: %s\n", error.c_str());
+        return false;
+    }
+    refhost::AddEffect(kCubeEffect, effect);
+    effect->Release();
+    refhost::MeshDescription cube;
+    cube.size = 2.0f;
+    cube.texCoordSets = 1;
+    cube.textureStages = 1;
+    cube.image = kChequerImage;
+    if (!refhost::MakeObject(kCube, cube))
+        return false;
+    refhost::SetObjectEffect(kCube, kCubeEffect);
+    refhost::SetObjectPosition(kCube, 0.0f, 0.0f, 50.0f);
+    refhost::HideObject(kCube);
+
+    CallCommand(plugin, "EfxCam_MakeNew", kEfxCam);
+    CallCommand(plugin, "EfxCam_SetToImage", kEfxCam, kCameraImage, 256, 256);
+    CallCommand(plugin, "EfxCam_SetObject", kEfxCam, kCube);
+    CallCommand(plugin, "EfxCam_SetBackdropColor", kEfxCam, static_cast<int>(0xFF283848));
+    CallCommand(plugin, "EfxCam_SetAspect", kEfxCam, 1.0f);
+    CallCommand(plugin, "EfxCam_SetFOV", kEfxCam, 0.8f);
+    CallCommand(plugin, "EfxCam_SetRange", kEfxCam, 0.5f, 100.0f);
+
+    // The quad in the main scene shows the camera's image.
+    refhost::MeshDescription quad;
+    quad.shape = refhost::Shape::Plane;
+    quad.size = 6.0f;
+    quad.texCoordSets = 1;
+    quad.textureStages = 1;
+    if (!refhost::MakeObject(kQuad, quad))
+        return false;
+    refhost::SetTextureStage(kQuad, 0, kCameraImage);
+    refhost::SetObjectRotation(kQuad, 0.0f, 20.0f, 0.0f);
+    refhost::SetCameraBackdrop(0, 0xFF101418);
+    refhost::SetCameraPosition(0, 0.0f, 0.0f, -8.0f);
+    refhost::SetCameraRotation(0, 0.0f, 0.0f, 0.0f);
+    refhost::SetSyncMask(1);
+
+    // The camera circles the cube, slightly above it, always looking at its centre.
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const float angle = 200.0f + 4.0f * frame;
+        const float x = 5.0f * std::sin(angle * kRadiansPerDegree), y = 2.5f;
+        const float z = 50.0f - 5.0f * std::cos(angle * kRadiansPerDegree);
+        const float yaw = std::atan2(-x, 50.0f - z) / kRadiansPerDegree;
+        const float pitch = std::atan2(y, std::sqrt(x * x + (50.0f - z) * (50.0f - z))) / kRadiansPerDegree;
+        CallCommand(plugin, "EfxCam_SetPosition", kEfxCam, x, y, z);
+        CallCommand(plugin, "EfxCam_SetRotation", kEfxCam, pitch, yaw, 0.0f);
+        refhost::SetObjectRotation(kCube, 0.0f, 1.5f * frame, 0.0f);
+        CallCommand(plugin, "EfxCam_Sync");
+        refhost::FastSync();
+    }
+
+    const std::string path = outDir + "/effect_camera.png";
+    const bool saved = refhost::SaveCameraPng(0, path.c_str());
+    std::printf("demo: a cube seen by a circling effect camera, shown on a quad -> %s%s\n", path.c_str(),
+                saved ? "" : " (not written)");
+    CallCommand(plugin, "EfxCam_Delete", kEfxCam);
+    refhost::ResetScene();
+    return saved;
+}
