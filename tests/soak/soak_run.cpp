@@ -86,6 +86,7 @@ private:
     int Percent() { return static_cast<int>(Uniform(100)); }
     const char* Text();
     void Remember(const refhost::CommandEntry& command, const std::array<uint32_t, kMaxArguments>& args, int result);
+    void ReleaseTexturesHandedOut(const std::array<uint32_t, kMaxArguments>& args);
     void LoseDevice();
     void DeleteOrRestoreHostThings();
     void RenderFrame();
@@ -315,6 +316,27 @@ void Soak::Remember(const refhost::CommandEntry& command, const std::array<uint3
         pools_.staleCubes.push_back(first);
 }
 
+// Reading a texture or shader parameter's value hands the script a reference to every object in it,
+// which the script then owns; a sound script releases them, or the objects would outlive their deletion.
+void Soak::ReleaseTexturesHandedOut(const std::array<uint32_t, kMaxArguments>& args)
+{
+    auto* effect = reinterpret_cast<ID3DXEffect*>(static_cast<uintptr_t>(args[0]));
+    auto handle = reinterpret_cast<D3DXHANDLE>(static_cast<uintptr_t>(args[1]));
+    auto* values = reinterpret_cast<IUnknown**>(static_cast<uintptr_t>(args[2]));
+    D3DXPARAMETER_DESC desc{};
+    if (!effect || !handle || !values || FAILED(effect->GetParameterDesc(handle, &desc)))
+        return;
+    const bool holdsObjects = (desc.Type >= D3DXPT_TEXTURE && desc.Type <= D3DXPT_TEXTURECUBE) ||
+                              desc.Type == D3DXPT_PIXELSHADER || desc.Type == D3DXPT_VERTEXSHADER;
+    if (!holdsObjects || args[3] < desc.Bytes)
+        return;
+    for (UINT i = 0; i < std::max<UINT>(desc.Elements, 1); ++i) {
+        if (values[i])
+            values[i]->Release();
+        values[i] = nullptr;
+    }
+}
+
 void Soak::RenderFrame()
 {
     refhost::FastSync();
@@ -433,6 +455,8 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
             std::abort();
         }
         Remember(command, args, result);
+        if (command.exportName == "Shader_GetValue")
+            ReleaseTexturesHandedOut(args);
         texts_.clear();
 
         const int done = callIndex_ + 1;

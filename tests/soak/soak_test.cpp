@@ -69,6 +69,9 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
                 options.seed, figures.calls, figures.frames, figures.deviceLosses, figures.hostDeletions,
                 g_messageBoxes, recorder->Census().Created());
 
+    // Direct3D hands state set on the device to the driver at the next draw: the instance stream
+    // GeoInst_Sync unbinds keeps its buffer alive until then. The host's next frame settles it.
+    refhost::FastSync();
     EXPECT_EQ(recorder->Census().Live(), baseline)
         << "Direct3D resources the plugin made are still alive after everything was deleted: "
         << recorder->Census().LiveOfType(D3DRTYPE_SURFACE) << " surfaces, "

@@ -9,16 +9,16 @@ const GUID kCensusSentinel = {0x6f1c2a34, 0x8d0b, 0x4e5f, {0x9a, 0x21, 0x3c, 0x4
 
 class Sentinel final : public ComObject<IUnknown> {
 public:
-    Sentinel(std::shared_ptr<int> live, std::shared_ptr<std::array<int, 8>> liveByType, D3DRESOURCETYPE type)
-        : live_(std::move(live)), liveByType_(std::move(liveByType)), type_(static_cast<size_t>(type) & 7)
+    Sentinel(std::shared_ptr<ResourceCensus::Counts> counts, D3DRESOURCETYPE type)
+        : counts_(std::move(counts)), type_(static_cast<size_t>(type) & 7)
     {
-        ++*live_;
-        ++(*liveByType_)[type_];
+        ++counts_->live;
+        ++counts_->liveByType[type_];
     }
     ~Sentinel() override
     {
-        --*live_;
-        --(*liveByType_)[type_];
+        --counts_->live;
+        --counts_->liveByType[type_];
     }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
     {
@@ -27,28 +27,23 @@ public:
     }
 
 private:
-    std::shared_ptr<int> live_;
-    std::shared_ptr<std::array<int, 8>> liveByType_;
+    std::shared_ptr<ResourceCensus::Counts> counts_;
     size_t type_;
 };
 
 } // namespace
 
-ResourceCensus::ResourceCensus()
-    : created_(std::make_shared<int>(0)), live_(std::make_shared<int>(0)),
-      liveByType_(std::make_shared<std::array<int, 8>>())
-{
-}
+ResourceCensus::ResourceCensus() : counts_(std::make_shared<Counts>()) {}
 
-int ResourceCensus::LiveOfType(D3DRESOURCETYPE type) const { return (*liveByType_)[static_cast<size_t>(type) & 7]; }
+int ResourceCensus::LiveOfType(D3DRESOURCETYPE type) const { return counts_->liveByType[static_cast<size_t>(type) & 7]; }
 
 void ResourceCensus::Track(IDirect3DResource9* resource)
 {
     if (!resource)
         return;
-    auto* sentinel = new Sentinel(live_, liveByType_, resource->GetType());
+    auto* sentinel = new Sentinel(counts_, resource->GetType());
     // The resource takes its own reference on the sentinel and drops it when it is destroyed.
     if (SUCCEEDED(resource->SetPrivateData(kCensusSentinel, sentinel, sizeof(IUnknown*), D3DSPD_IUNKNOWN)))
-        ++*created_;
+        ++counts_->created;
     sentinel->Release();
 }

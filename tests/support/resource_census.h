@@ -1,9 +1,11 @@
 // Counts the Direct3D resources, among those created through one device, that are still alive.
 // Each tracked resource carries a small sentinel object in its private data; Direct3D releases
-// that sentinel when it destroys the resource, which is how the census learns of it.
+// that sentinel when it destroys the resource, which is how the census learns of it. Direct3D may
+// destroy a resource on its own command thread, so the counts are atomic.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 #include <d3d9.h>
@@ -13,13 +15,17 @@ public:
     ResourceCensus();
     void Track(IDirect3DResource9* resource);
     // Resources tracked so far, and those of them not yet destroyed.
-    int Created() const { return *created_; }
-    int Live() const { return *live_; }
+    int Created() const { return counts_->created; }
+    int Live() const { return counts_->live; }
     // Live resources of one D3DRTYPE, to name what a leak is made of.
     int LiveOfType(D3DRESOURCETYPE type) const;
 
+    struct Counts {
+        std::atomic<int> created{0};
+        std::atomic<int> live{0};
+        std::array<std::atomic<int>, 8> liveByType{}; // indexed by D3DRTYPE (1 to 7)
+    };
+
 private:
-    std::shared_ptr<int> created_;
-    std::shared_ptr<int> live_;
-    std::shared_ptr<std::array<int, 8>> liveByType_; // indexed by D3DRTYPE (1 to 7)
+    std::shared_ptr<Counts> counts_;
 };
