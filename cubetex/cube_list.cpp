@@ -74,7 +74,9 @@ void RemoveCubeTexture(CubeTexRecord& cube)
     auto found = list.byAddress.find(AddressOf(cube));
     if (found == list.byAddress.end())
         return;
+    // Off the live set first: once destroyed, the texture's address may be a new texture's.
     list.textures.erase(cube.texture.ptr());
+    DestroyCubeTexture(cube);
     CubeTextureList::iterator place = found->second;
     list.byAddress.erase(found);
     list.cubes.erase(place);

@@ -21,7 +21,7 @@ int HandleOf(const CubeTexRecord& cube);
 // left for it.
 CubeTexRecord* AppendCubeTexture(Com<IDirect3DCubeTexture9>& texture);
 
-// Unlinks the record and frees it; the caller has already let go of the texture.
+// Lets go of the record's texture (see DestroyCubeTexture), unlinks the record and frees it.
 void RemoveCubeTexture(CubeTexRecord& cube);
 
 // True when `texture` is the texture of a live cube record.

@@ -60,7 +60,6 @@ RYXO_COMMAND CubeTex_Delete(int handle)
     CubeTexRecord* cube = CommandCube(handle, CUBETEX_ERROR_TITLE("CubeTex_Delete"));
     if (!cube)
         return 0;
-    DestroyCubeTexture(*cube);
     RemoveCubeTexture(*cube);
     return 0;
 }

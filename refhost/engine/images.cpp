@@ -58,10 +58,13 @@ void ReleaseImage(ImageRecord& image)
     if (!image.texture)
         return;
     ForgetTextureInStages(image.texture.ptr());
+    ForgetTextureInEffects(image.texture.ptr());
     // A caller that kept the handed-out reference gives it back before deleting; one that kept
     // nothing leaves it here: exactly one more than the engine's own means it is still out. More
     // than that means a holder is still using the texture (an image deleted by the engine while a
     // plugin draws into it): only the engine's own is given back, and the holder's stay valid.
+    // The effects were emptied first: their references would otherwise pass for the handed-out
+    // one, and the texture would be freed under them.
     if (image.referenceHandedOut && ReferenceCount(image.texture.ptr()) == 2)
         image.texture->Release();
     image.texture.reset();

@@ -198,4 +198,20 @@ void ForgetTextureInStages(IDirect3DTexture9* texture)
                 }
 }
 
+void ForgetTextureInEffects(IDirect3DTexture9* texture)
+{
+    for (auto& [number, record] : TheEngine().scene.effects) {
+        ID3DXEffect* effect = record->effect.ptr();
+        D3DXEFFECT_DESC description{};
+        if (!effect || FAILED(effect->GetDesc(&description)))
+            continue;
+        for (UINT p = 0; p < description.Parameters; ++p) {
+            D3DXHANDLE parameter = effect->GetParameter(nullptr, p);
+            Com<IDirect3DBaseTexture9> shown;
+            if (parameter && SUCCEEDED(effect->GetTexture(parameter, shown.put())) && shown.ptr() == texture)
+                effect->SetTexture(parameter, nullptr);
+        }
+    }
+}
+
 } // namespace refhost

@@ -118,6 +118,9 @@ void ResetCameraSettings(CameraRecord& camera);
 void UpdateCameraMatrices(HostCameraData& data);
 // Clears every texture-stage entry that shows `texture` (the image is going away).
 void ForgetTextureInStages(IDirect3DTexture9* texture);
+// Empties every effect texture parameter that shows `texture` (the renderer, and plugins drawing
+// with the effects, give stage textures to them, where each holds a reference of its own).
+void ForgetTextureInEffects(IDirect3DTexture9* texture);
 // Releases every Direct3D object of the scene and empties it (ResetScene, Stop).
 void ReleaseScene();
 // Releases the image's texture, settling the reference its maker was handed (see images.cpp).

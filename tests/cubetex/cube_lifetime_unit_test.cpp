@@ -103,7 +103,11 @@ TEST_F(CubeLifetimeTest, DeletionLeavesNothingPointingAtTheTexture)
     CubeTex_DrawToFace(doomed, 2);
     device->SetRenderTarget(1, Face(doomed, 3).ptr());
 
+    const void* doomedTexture = Texture(doomed);
     CubeTex_Delete(doomed);
+    // A texture made later at the same address is no cube's: the host's entries may own it.
+    EXPECT_FALSE(IsLiveCubeTexture(doomedTexture));
+    EXPECT_TRUE(IsLiveCubeTexture(Texture(kept)));
     Com<IDirect3DBaseTexture9> bound;
     device->GetTexture(3, bound.put());
     EXPECT_EQ(bound.ptr(), nullptr);

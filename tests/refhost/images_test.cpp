@@ -1,5 +1,7 @@
 // Images: render targets in the right format and pool, and the references of MakeRenderTarget's
 // texture balanced whether the caller keeps the handed-out reference or not.
+#include "effect_library.h"
+#include "runtime_effect.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -93,6 +95,28 @@ TEST_F(ImagesTest, ImageDeletedWhileItsHolderStillDrawsIntoItLeavesTheHolderItsR
     surface->Release();
     kept->Release();
     EXPECT_EQ(watch.releases, 1);
+}
+
+TEST_F(ImagesTest, DeletingAnImageTakesItOutOfTheEffectsThatShowIt)
+{
+    // The renderer hands an image to the texture parameter of an object's effect, which holds a
+    // reference of its own; a caller that kept the handed-out reference gives it back, then deletes.
+    // The engine's reference and the effect's make two, the same count as a handed-out reference
+    // nobody kept: the engine must not mistake one for the other and free the texture under the effect.
+    DestructionWatch watch;
+    HostEffect* record = refhost::AddRuntimeEffect(1, refhost::ParameterZooDescription());
+    ASSERT_NE(record, nullptr);
+    ID3DXEffect* effect = record->effect;
+    IDirect3DTexture9* kept = refhost::MakeRenderTarget(5, 32, 32, D3DFMT_UNKNOWN);
+    ASSERT_NE(kept, nullptr);
+    Watch(kept, watch);
+    ASSERT_EQ(effect->SetTexture("TextureA", kept), D3D_OK);
+    kept->Release();
+    refhost::DeleteImage(5);
+    EXPECT_EQ(watch.releases, 1) << "gone once no parameter shows it";
+    IDirect3DBaseTexture9* shown = reinterpret_cast<IDirect3DBaseTexture9*>(1);
+    EXPECT_EQ(effect->GetTexture("TextureA", &shown), D3D_OK);
+    EXPECT_EQ(shown, nullptr) << "the parameter no longer points at the freed texture";
 }
 
 TEST_F(ImagesTest, ReplacingOrResettingImagesFreesTheirTextures)
