@@ -18,6 +18,7 @@
 #include "import_redirect.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
+#include "resource_census.h"
 #include "scoped_recording_device.h"
 #include "setup_library_unbound.h"
 
@@ -159,6 +160,7 @@ const Row kRows[] = {
          int cubes[3];
          MakeCubes(s, cubes);
          s("CubeTex_Save", cubes[0], kSavePath.c_str());
+         EXPECT_TRUE(std::filesystem::exists(kSavePath));
          s("CubeTex_ApplyObject", cubes[2], kTwoLimbObject, 0); // replaces both applied cubes
          s.Frame();
          for (int cube : cubes)
