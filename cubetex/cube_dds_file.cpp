@@ -73,6 +73,26 @@ struct Level {
     std::vector<uint8_t> bytes;
 };
 
+// Rows of one face level copied per step: a strip of at most this many bytes. The level is
+// copied strip by strip through a small render target, so the read-back never needs a system-memory
+// copy of the whole level; a 32-bit host has little room, and a driver short of memory for a large
+// copy may fail in ways it does not report.
+constexpr uint32_t kStripBytes = 4u << 20;
+
+// Packs `rows` rows of a locked surface into `out`, from row `firstRow` on.
+bool PackRows(IDirect3DSurface9* surface, uint32_t rowBytes, uint32_t firstRow, uint32_t rows, Level& out)
+{
+    D3DLOCKED_RECT locked{};
+    if (FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
+        return false;
+    const bool readable = locked.pBits && static_cast<uint32_t>(locked.Pitch) >= rowBytes;
+    for (uint32_t y = 0; readable && y < rows; ++y)
+        std::memcpy(out.bytes.data() + static_cast<size_t>(firstRow + y) * rowBytes,
+                    static_cast<const uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch, rowBytes);
+    surface->UnlockRect();
+    return readable;
+}
+
 // Copies level `level` of a face into system memory and packs its rows.
 bool ReadFaceLevel(IDirect3DDevice9* device, IDirect3DCubeTexture9* texture, D3DCUBEMAP_FACES face, UINT level,
                    const FormatLayout& layout, Level& out)
@@ -81,26 +101,29 @@ bool ReadFaceLevel(IDirect3DDevice9* device, IDirect3DCubeTexture9* texture, D3D
     D3DSURFACE_DESC desc{};
     if (FAILED(texture->GetCubeMapSurface(face, level, surface.put())) || FAILED(surface->GetDesc(&desc)))
         return false;
-    Com<IDirect3DSurface9> copy;
-    if (desc.Pool == D3DPOOL_DEFAULT) {
-        if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
-                                                       copy.put(), nullptr)) ||
-            FAILED(device->GetRenderTargetData(surface.ptr(), copy.ptr())))
-            return false;
-    } else {
-        copy = surface;
-    }
-    D3DLOCKED_RECT locked{};
-    if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
-        return false;
-    const size_t rowBytes = static_cast<size_t>(desc.Width) * layout.bytesPerPixel;
+    const uint32_t rowBytes = desc.Width * layout.bytesPerPixel;
     out.width = desc.Width;
     out.height = desc.Height;
-    out.bytes.resize(rowBytes * desc.Height);
-    for (UINT y = 0; y < desc.Height; ++y)
-        std::memcpy(out.bytes.data() + y * rowBytes, static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch,
-                    rowBytes);
-    copy->UnlockRect();
+    out.bytes.resize(static_cast<size_t>(rowBytes) * desc.Height);
+    if (desc.Pool != D3DPOOL_DEFAULT)
+        return PackRows(surface.ptr(), rowBytes, 0, desc.Height, out);
+
+    const uint32_t stripRows = std::clamp<uint32_t>(kStripBytes / std::max(rowBytes, 1u), 1u, desc.Height);
+    Com<IDirect3DSurface9> strip, copy;
+    if (FAILED(device->CreateRenderTarget(desc.Width, stripRows, desc.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                          strip.put(), nullptr)) ||
+        FAILED(device->CreateOffscreenPlainSurface(desc.Width, stripRows, desc.Format, D3DPOOL_SYSTEMMEM, copy.put(),
+                                                   nullptr)))
+        return false;
+    for (uint32_t top = 0; top < desc.Height; top += stripRows) {
+        const uint32_t rows = std::min(stripRows, desc.Height - top);
+        const RECT from{0, static_cast<LONG>(top), static_cast<LONG>(desc.Width), static_cast<LONG>(top + rows)};
+        const RECT to{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(rows)};
+        if (FAILED(device->StretchRect(surface.ptr(), &from, strip.ptr(), &to, D3DTEXF_NONE)) ||
+            FAILED(device->GetRenderTargetData(strip.ptr(), copy.ptr())) ||
+            !PackRows(copy.ptr(), rowBytes, top, rows, out))
+            return false;
+    }
     return true;
 }
 

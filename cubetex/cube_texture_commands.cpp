@@ -13,22 +13,10 @@ constexpr const char* kCreationTitle = "CubeTex_MakeNew() ERROR";
 constexpr const char* kCreationText = "Failed To Create The Requested Cubemap Texture!";
 constexpr HRESULT kNoAutoGenMipmap = 0x0876086F; // D3DOK_NOAUTOGEN
 
-// Format 0 stands for the format of the host's reference surface.
-D3DFORMAT ResolveFormat(int format)
-{
-    if (format != D3DFMT_UNKNOWN)
-        return static_cast<D3DFORMAT>(format);
-    D3DSURFACE_DESC desc{};
-    HostCoreData* core = CoreData();
-    if (core && core->referenceSurface && SUCCEEDED(core->referenceSurface->GetDesc(&desc)))
-        return desc.Format;
-    return D3DFMT_UNKNOWN;
-}
-
 int MakeCubeTexture(int resolution, int mipmapGeneration, int format)
 {
     IDirect3DDevice9* device = HostDevice();
-    const D3DFORMAT resolved = ResolveFormat(format);
+    const D3DFORMAT resolved = FormatOrReferenceSurfaceFormat(format);
     Com<IDirect3DCubeTexture9> texture;
     const DWORD usage = D3DUSAGE_RENDERTARGET | (static_cast<DWORD>(mipmapGeneration) << 10);
     static_assert(D3DUSAGE_AUTOGENMIPMAP == 1u << 10, "mipmapGeneration 1 is shifted into the autogen bit");

@@ -23,8 +23,11 @@ bool ObjectStillThere(const EfxCamRecord& camera)
 
 void DrawMesh(IDirect3DDevice9* device, const HostMesh* mesh, ID3DXEffect* effect)
 {
+    // An effect that cannot begin draws nothing and is not ended; whatever pass count it wrote is
+    // not trusted.
     UINT passes = 0;
-    effect->Begin(&passes, 0);
+    if (FAILED(effect->Begin(&passes, 0)))
+        return;
     for (UINT pass = 0; pass < passes; ++pass) {
         effect->BeginPass(pass);
         if (mesh->drawBuffer->indexBuffer)

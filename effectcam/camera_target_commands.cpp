@@ -4,6 +4,7 @@
 
 #include "camera_table.h"
 #include "exports.h"
+#include "host_access.h"
 #include "message_box.h"
 #include "plugin_state.h"
 
@@ -19,18 +20,6 @@ bool ImageFunctionsBound(const char* title)
         return true;
     ShowMessage(title, "The host's image functions are not available");
     return false;
-}
-
-// A format argument of 0 stands for the format of the host's reference surface.
-int FormatOrDefault(int format)
-{
-    if (format != 0)
-        return format;
-    const HostCoreData* core = CoreData();
-    D3DSURFACE_DESC description{};
-    if (core && core->referenceSurface && SUCCEEDED(core->referenceSurface->GetDesc(&description)))
-        return description.Format;
-    return format;
 }
 
 // Makes `image` a render target and fills `target` with its texture and level-0 surface. When the
@@ -72,7 +61,7 @@ int SetToImage(int camera, int image, int width, int height, int format)
     if (record->main.image > 0)
         ReleaseCameraTarget(record->main);
 
-    if (image == 0 || !MakeTarget(record->main, image, width, height, FormatOrDefault(format), SET_TO_IMAGE_TITLE)) {
+    if (image == 0 || !MakeTarget(record->main, image, width, height, FormatOrReferenceSurfaceFormat(format), SET_TO_IMAGE_TITLE)) {
         // Detached (or not made): no main target, and no extra target without one.
         record->main = {};
         record->width = record->height = 0;
@@ -108,7 +97,7 @@ int SetMRTImage(int camera, int targetIndex, int image, int format)
     if (image != 0) {
         // Made at the main target's size; unlike the main target, an image already using the
         // number is left to the host.
-        if (!MakeTarget(slot, image, record->width, record->height, FormatOrDefault(format), SET_MRT_IMAGE_TITLE))
+        if (!MakeTarget(slot, image, record->width, record->height, FormatOrReferenceSurfaceFormat(format), SET_MRT_IMAGE_TITLE))
             slot = {};
     }
     RecountExtraTargets(*record);

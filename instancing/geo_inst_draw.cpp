@@ -54,8 +54,11 @@ void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera
     SetDrawEffectMatrices(device, mesh, camera);
     BindMeshTextures(set);
 
+    // An effect that cannot begin draws nothing and is not ended; whatever pass count it wrote is
+    // not trusted. This runs for every camera of every frame, so it is skipped without a message.
     UINT passes = 0;
-    effect->Begin(&passes, 0);
+    if (FAILED(effect->Begin(&passes, 0)))
+        return;
     for (UINT pass = 0; pass < passes; ++pass) {
         effect->BeginPass(pass);
         Check(device->DrawIndexedPrimitive(mesh->primitiveType, 0, 0, mesh->vertexCount, 0, mesh->primitiveCount),

@@ -3,22 +3,9 @@
 #include <cstdio>
 
 #include "exports.h"
+#include "host_access.h"
 #include "message_box.h"
 #include "plugin_state.h"
-
-namespace {
-
-// The format a format argument of 0 stands for: the host's reference surface's.
-D3DFORMAT ReferenceSurfaceFormat()
-{
-    HostCoreData* core = CoreData();
-    D3DSURFACE_DESC description{};
-    if (!core || !core->referenceSurface || FAILED(core->referenceSurface->GetDesc(&description)))
-        return D3DFMT_UNKNOWN;
-    return description.Format;
-}
-
-} // namespace
 
 RYXO_COMMAND MRT_MakeRenderTargetFormat(int image, int width, int height, int format)
 {
@@ -32,7 +19,7 @@ RYXO_COMMAND MRT_MakeRenderTargetFormat(int image, int width, int height, int fo
     auto makeRenderTarget = Host().MakeRenderTarget;
     if (!makeRenderTarget)
         return 0;
-    const D3DFORMAT chosen = format == 0 ? ReferenceSurfaceFormat() : static_cast<D3DFORMAT>(format);
+    const D3DFORMAT chosen = FormatOrReferenceSurfaceFormat(format);
     makeRenderTarget(image, width, height, chosen);
     return 0;
 }

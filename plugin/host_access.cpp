@@ -36,3 +36,14 @@ ID3DXEffect* MeshEffect(const HostMesh* mesh)
         return nullptr;
     return mesh->effect->effect;
 }
+
+D3DFORMAT FormatOrReferenceSurfaceFormat(int format)
+{
+    if (format != 0)
+        return static_cast<D3DFORMAT>(format);
+    const HostCoreData* core = CoreData();
+    D3DSURFACE_DESC description{};
+    if (!core || !core->referenceSurface || FAILED(core->referenceSurface->GetDesc(&description)))
+        return D3DFMT_UNKNOWN;
+    return description.Format;
+}

@@ -14,3 +14,7 @@ HostMesh* HostLimbMesh(int object, int limb);
 
 // The effect object of a mesh, or null when it has none (an effect record pointer of 0 or below).
 ID3DXEffect* MeshEffect(const HostMesh* mesh);
+
+// The format a format argument stands for: itself, or for 0 the format of the host's reference
+// surface (D3DFMT_UNKNOWN when the host has none).
+D3DFORMAT FormatOrReferenceSurfaceFormat(int format);

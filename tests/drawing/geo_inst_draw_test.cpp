@@ -2,11 +2,13 @@
 // frequencies, indices and draws of one set, the textures handed to the effect, the stream reset
 // after every queue walk, and the messages of failing device calls.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "draw_fixture.h"
+#include "failing_begin_effect.h"
 #include "instancing/geo_inst_draw.h"
 #include "instancing_commands.h"
 
@@ -224,9 +226,19 @@ TEST_F(GeoInstDrawTest, SetsAreDrawnInRenderQueueOrder)
     EXPECT_EQ(InstanceStreams(), (std::vector{Set(c).instanceBuffer.ptr(), Set(b).instanceBuffer.ptr(), Set(a).instanceBuffer.ptr()}));
 }
 
-TEST_F(GeoInstDrawTest, MeshWithoutEffectIsSkippedWithoutMessage)
+TEST_F(GeoInstDrawTest, MeshWithoutEffectOrWithAnEffectThatCannotBeginIsSkippedWithoutMessage)
 {
-    MakeSet(kObject, 2);
+    const int handle = MakeSet(kObject, 2);
+    // Begin fails: no pass is drawn, whatever count it wrote, and the effect is not ended.
+    FailingBeginEffect failing;
+    HostEffect& record = *Set(handle).mesh->effect;
+    ID3DXEffect* own = std::exchange(record.effect, &failing);
+    SyncCamera(0);
+    record.effect = own;
+    EXPECT_EQ(failing.calls, std::vector<std::string>{"Begin"});
+    EXPECT_EQ(Draws(), 0u);
+    EXPECT_EQ(LastThreeMethods(), kStreamReset);
+
     refhost::SetObjectEffect(kObject, 0); // the host takes the effect away after binding
     SyncCamera(0);
     ExpectOnlyTheStreamReset("no effect");

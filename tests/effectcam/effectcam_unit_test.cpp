@@ -5,10 +5,12 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "draw_fixture.h"
 #include "effectcam/camera_table.h"
 #include "effectcam/camera_view.h"
+#include "failing_begin_effect.h"
 #include "instancing_commands.h"
 #include "plugin_state.h"
 
@@ -184,6 +186,7 @@ TEST_F(EfxCamTest, TargetsMakeReleaseAndRecountInTheirOrder)
     refhost::CoreData()->referenceSurface->GetDesc(&reference);
     const std::string fmt = std::to_string(reference.Format);
     refhost::MakeImage(7, 4, 4, 0); // an unrelated image under the number is replaced
+    refhost::MakeImage(9, 4, 4, 0); // under an extra target's number it is left to the host
     EfxCam_MakeNew(2);
     EfxCamRecord& c = Camera(2);
     struct Step {
@@ -218,11 +221,14 @@ TEST_F(EfxCamTest, TargetsMakeReleaseAndRecountInTheirOrder)
         {"EfxCam_SetToImage Error", "Image 11 could not be made a 0 x 0 render target"}}));
     EXPECT_TRUE(c.main.image == 0 && !c.main.texture && !c.main.surface);
 
+    // The same number for two targets is the host's affair: each target gives back its own.
     EfxCam_SetToImage(2, 7, 8, 8);
+    EfxCam_SetMRTImage(2, 1, 7);
     EfxCam_SetMRTImage(2, 3, 12);
     refhost::ClearHostCallLog();
     EfxCam_Delete(2);
-    EXPECT_EQ(refhost::HostCallLog(), (std::vector<std::string>{"DeleteEx(7)", "DeleteEx(12)"}));
+    EXPECT_EQ(refhost::HostCallLog(), (std::vector<std::string>{"DeleteEx(7)", "DeleteEx(7)", "DeleteEx(12)"}));
+    EXPECT_TRUE(messages_.Take().empty());
 }
 
 TEST_F(EfxCamTest, SetObjectTakesTheFirstMeshAndTheFirstEightTextureParametersInOrder)
@@ -315,18 +321,25 @@ TEST_F(EfxCamTest, SyncDrawsTheMaskedCamerasInOrderAndGivesTheHostItsTargetsBack
         if (s) s->Release();
 }
 
-TEST_F(EfxCamTest, SyncSkipsDeletedObjectsAndDrawsCamera31UnderTheAllOnesMask)
+TEST_F(EfxCamTest, SyncSkipsDeletedObjectsAndEffectsThatCannotBeginAndDrawsCamera31UnderTheAllOnesMask)
 {
     MakeReadyCamera(0, kImage, 1);
     MakeReadyCamera(31, kImage + 1, 2);
     MakeReadyCamera(5, kImage + 2, 3);
+    HostEffect* breaking = MakeReadyCamera(6, kImage + 3, 4);
     refhost::DeleteObject(1);            // its mesh and record are freed
     refhost::SetObjectEffect(3, 0);      // its effect is taken away
+    FailingBeginEffect failing;          // its effect cannot begin: not drawn, not ended
+    ID3DXEffect* own = std::exchange(breaking->effect, &failing);
+    Camera(6).effect = &failing;
     EfxCam_SyncMask(-1);
     Device().ClearLog();
     EfxCam_Sync();
+    breaking->effect = Camera(6).effect = own;
+    EXPECT_EQ(failing.calls, std::vector<std::string>{"Begin"});
     EXPECT_EQ(Device().Count(DeviceMethod::DrawIndexedPrimitive), 1u) << "only camera 31 can still draw";
-    EXPECT_EQ(Device().Filter(DeviceMethod::SetRenderTarget).at(0).Arg(1),
+    // Camera 6 binds its target before its effect fails; camera 31's comes next.
+    EXPECT_EQ(Device().Filter(DeviceMethod::SetRenderTarget).at(1).Arg(1),
               static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Camera(31).main.surface.ptr())));
     EXPECT_TRUE(messages_.Take().empty());
 }

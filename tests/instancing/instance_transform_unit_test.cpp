@@ -149,6 +149,7 @@ TEST_F(TransformTest, RotationLeavesTheFourthColumnOfAWrittenMatrix)
     GeoInst_SetMaxInstanceCount(set, 1);
     const float written[16] = {9, 9, 9, 7, 9, 9, 9, 8, 9, 9, 9, 6, 9, 9, 9, 5};
     ASSERT_EQ(GeoInst_SetWorldMatrixPtr(set, 1, ScriptAddress(written)), 0);
+    EXPECT_EQ(GeoInst_SetWorldMatrixPtr(set, 1, 0), 1) << "a null source is refused";
     ExpectMatrix(MatrixOf(set, 1), written);
     GeoInst_SetRotation(set, 1, 0, 0, 90);
     GeoInst_SetScaleUniform(set, 1, 100);
@@ -232,6 +233,18 @@ TEST_F(TransformTest, CustomDataFillsOnlyTheElementsComponents)
     EXPECT_EQ(GeoInst_SetCustomData2(set, n, 3, 1, 1), 1);
     EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 3, 0), 0);
     EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 1, 0), 1) << "a null source is refused";
+
+    // An element of no components takes no bytes: its x is the x of the element after it.
+    int zero = GeoInst_MakeNew();
+    GeoInst_SetMaxInstanceCount(zero, 1);
+    GeoInst_DeclareCustomElements(zero, 1);
+    GeoInst_AddCustomElement(zero, 0);
+    GeoInst_AddCustomElement(zero, 2);
+    GeoInst_FinishCustomElements(zero);
+    EXPECT_EQ(GeoInst_SetCustomData2(zero, 1, 1, 5, 6), 0);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataX(zero, 1, 2)), 5.0f);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataY(zero, 1, 2)), 0.0f) << "only x is written";
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataY(zero, 1, 1)), 0.0f);
 }
 
 TEST_F(TransformTest, CustomDataNeedsAFinishedLayout)

@@ -1,6 +1,10 @@
 // The plugin spine, white-box: start-up state, device-loss gating, guarded host access.
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest.h>
 
+#include "command_prototypes.h"
 #include "device_loss.h"
 #include "effect/vector_staging.h"
 #include "effectcam/camera_table.h"
@@ -105,6 +109,40 @@ TEST_F(SpineTest, UnboundHostFunctionsAreRefusedNotCalled)
     EXPECT_EQ(HostObject(1), nullptr);
     EXPECT_EQ(HostCamera(0), nullptr);
     EXPECT_EQ(HostLimbMesh(1, 0), nullptr);
+
+    // Commands that need them answer their failure result, with their own message where they have
+    // one: the same before ReceiveCoreDataPtr as after a fatal binding message.
+    RecordedMessages recorded;
+    const int set = GeoInst_MakeNew();
+    EfxCam_MakeNew(0);
+    struct Row {
+        const char* command;
+        std::function<int()> call;
+        int result;
+        std::vector<ShownMessage> shown;
+    };
+    const Row rows[] = {
+        {"GeoInst_SetMesh", [&] { return GeoInst_SetMesh(set, 1, 0); }, 1, {{"ERROR", "Object 1 does not exist"}}},
+        {"GeoInst_SetMaxInstanceCount", [&] { return GeoInst_SetMaxInstanceCount(set, 4); }, 0,
+         {{"Failed To Create Instance Vertex Buffer!", "Failed To create Instance Vertex buffer!"}}},
+        {"GeoInst_Sync", [] { return GeoInst_Sync(); }, 0, {}},
+        {"GeoInst_CheckDeviceSupport", [] { return GeoInst_CheckDeviceSupport(); }, 0, {}},
+        {"EfxCam_SetToImage", [] { return EfxCam_SetToImage(0, 1, 8, 8); }, 0,
+         {{"EfxCam_SetToImage Error", "The host's image functions are not available"}}},
+        {"EfxCam_SetObject", [] { return EfxCam_SetObject(0, 1); }, 0, {{"EfxCam_SetObject Error", "Object 1 does not exist"}}},
+        {"EfxCam_Sync", [] { return EfxCam_Sync(); }, 0, {}},
+        {"CubeTex_MakeNew", [] { return CubeTex_MakeNew(16, 0); }, 0,
+         {{"CubeTex_MakeNew() ERROR", "Failed To Create The Requested Cubemap Texture!"}}},
+        {"CubeTex_CheckFormatSupport", [] { return CubeTex_CheckFormatSupport(D3DFMT_A8R8G8B8); }, 0, {}},
+        {"MRT_MakeRenderTarget", [] { return MRT_MakeRenderTarget(1, 8, 8); }, 0, {}},
+        {"MRT_Sync", [] { return MRT_Sync(0, 1, 2, 3); }, 0, {}},
+        {"MRT_MaxSimultaneousRTs", [] { return MRT_MaxSimultaneousRTs(); }, 0, {}},
+        {"Object_GetShaderPtr", [] { return Object_GetShaderPtr(1, 0); }, 0, {}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.call(), row.result) << row.command;
+        EXPECT_EQ(recorded.Take(), row.shown) << row.command;
+    }
 }
 
 TEST_F(SpineTest, LimbMeshLookupStaysInsideTheMeshList)
