@@ -850,7 +850,7 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateVertexDeclaration(const D3DVERT
                                                                    IDirect3DVertexDeclaration9** declaration)
 {
     if (declaration) *declaration = nullptr;
-    return Record(DeviceMethod::CreateVertexDeclaration, {},
+    HRESULT result = Record(DeviceMethod::CreateVertexDeclaration, {},
                   [&] { return real_->CreateVertexDeclaration(elements, declaration); },
                   [&](DeviceCall& c) {
                       if (declaration) c.object = *declaration;
@@ -861,6 +861,9 @@ HRESULT STDMETHODCALLTYPE RecordingDevice::CreateVertexDeclaration(const D3DVERT
                           if (elements[i].Stream == 0xFF) break;
                       }
                   });
+    if (SUCCEEDED(result) && declaration)
+        census_.TrackDeclaration(*declaration);
+    return result;
 }
 
 HRESULT STDMETHODCALLTYPE RecordingDevice::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration)

@@ -58,6 +58,8 @@ public:
     // Resources created through this device (textures, cube textures, buffers, surfaces), and how
     // many of them are still alive.
     const ResourceCensus& Census() const { return census_; }
+    // Vertex declarations made from now on are counted too (see ResourceCensus).
+    void WatchDeclarations(bool watch) { census_.WatchDeclarations(watch); }
 
     // ---- Fault injection ----
     // The nth call of `method` from now (1 = the next; 0 = every one) returns `result` without being

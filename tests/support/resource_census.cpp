@@ -35,6 +35,8 @@ private:
 
 ResourceCensus::ResourceCensus() : counts_(std::make_shared<Counts>()) {}
 
+ResourceCensus::~ResourceCensus() { WatchDeclarations(false); }
+
 int ResourceCensus::LiveOfType(D3DRESOURCETYPE type) const { return counts_->liveByType[static_cast<size_t>(type) & 7]; }
 
 void ResourceCensus::Track(IDirect3DResource9* resource)
@@ -46,4 +48,32 @@ void ResourceCensus::Track(IDirect3DResource9* resource)
     if (SUCCEEDED(resource->SetPrivateData(kCensusSentinel, sentinel, sizeof(IUnknown*), D3DSPD_IUNKNOWN)))
         ++counts_->created;
     sentinel->Release();
+}
+
+void ResourceCensus::WatchDeclarations(bool watch)
+{
+    watchDeclarations_ = watch;
+    if (watch)
+        return;
+    for (IDirect3DVertexDeclaration9* declaration : declarations_)
+        declaration->Release();
+    declarations_.clear();
+}
+
+void ResourceCensus::TrackDeclaration(IDirect3DVertexDeclaration9* declaration)
+{
+    if (!watchDeclarations_ || !declaration)
+        return;
+    declaration->AddRef();
+    declarations_.push_back(declaration);
+}
+
+int ResourceCensus::LiveDeclarations() const
+{
+    int live = 0;
+    for (IDirect3DVertexDeclaration9* declaration : declarations_) {
+        declaration->AddRef();
+        live += declaration->Release() > 1;
+    }
+    return live;
 }
