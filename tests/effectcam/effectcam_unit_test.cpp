@@ -328,6 +328,7 @@ TEST_F(EfxCamTest, SyncSkipsDeletedObjectsAndEffectsThatCannotBeginAndDrawsCamer
     MakeReadyCamera(5, kImage + 2, 3);
     HostEffect* breaking = MakeReadyCamera(6, kImage + 3, 4);
     refhost::DeleteObject(1);            // its mesh and record are freed
+    refhost::DeleteImage(kImage + 1);    // camera 31 keeps drawing into the texture it holds
     refhost::SetObjectEffect(3, 0);      // its effect is taken away
     FailingBeginEffect failing;          // its effect cannot begin: not drawn, not ended
     ID3DXEffect* own = std::exchange(breaking->effect, &failing);
