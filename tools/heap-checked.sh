@@ -12,6 +12,10 @@ if [ -z "${RYXO_XVFB_PID:-}" ]; then
     wine_session_start
 fi
 
+# Wine's own services start with the first program of a session and would inherit the heap
+# tracing; started here without it, only the program's own heap errors are reported.
+WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 || true
+
 errors=$(mktemp)
 exec 3>&1
 WINEDEBUG=+heap wine "$@" 2>&1 1>&3 | grep -v -E "^[0-9a-f]{4}:trace:" | tee "$errors" >&2
