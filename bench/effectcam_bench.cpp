@@ -8,11 +8,13 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
+#include "bench_timing.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
@@ -31,26 +33,12 @@ struct Commands {
     template <typename... Args>
     int operator()(const char* name, Args... args) const
     {
-        auto fn = reinterpret_cast<int(__cdecl*)(Args...)>(reinterpret_cast<void*>(plugin->Export(name)));
-        if (!fn) {
-            std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
-            return 0;
-        }
-        return fn(args...);
+        if (std::optional<int> result = refhost::CallCommand(*plugin, name, args...))
+            return *result;
+        std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
+        return 0;
     }
 };
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Waits until the device has finished everything queued, so every timed run starts on an idle device.
 void Finish()
@@ -230,9 +218,7 @@ int main()
             plugin_run();
         }
     }
-    std::sort(plugin_times.begin(), plugin_times.end());
-    std::sort(floor_times.begin(), floor_times.end());
-    const double a = plugin_times[plugin_times.size() / 2], b = floor_times[floor_times.size() / 2];
+    const double a = Median(plugin_times), b = Median(floor_times);
 
     std::printf("Ryxo effect camera benchmark: ratio against a floor measured in this run (medians of 101)\n\n");
     std::printf("EfxCam_Sync of %d ready cameras (%d x %d images, one cube each)\n", kCameras, kSize, kSize);
