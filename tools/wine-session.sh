@@ -14,20 +14,24 @@ wine_session_start() {
     export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
     if [ -z "${RYXO_XVFB_PID:-}" ]; then
-        local n=91
-        while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        # Xvfb picks a free display itself and writes its number once it accepts connections, so
+        # sessions started at the same moment never share one.
+        local number_file
+        number_file=$(mktemp)
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
         export RYXO_XVFB_PID=$!
-        export DISPLAY=":$n"
         local i
         # A loaded machine can take seconds to bring the display up.
         for i in $(seq 1 600); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
+            [ -s "$number_file" ] && break
             sleep 0.05
         done
-        if [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            echo "wine-session: Xvfb did not start on :$n" >&2
+        if [ -s "$number_file" ]; then
+            export DISPLAY=":$(tr -d '[:space:]' < "$number_file")"
+        else
+            echo "wine-session: Xvfb did not start" >&2
         fi
+        rm -f "$number_file"
     fi
 
     if [ ! -f "$WINEPREFIX/system.reg" ]; then

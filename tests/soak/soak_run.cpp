@@ -147,41 +147,9 @@ void PrintCodeOnStack(const CONTEXT& context)
     }
 }
 
-bool HeapsAreSound()
-{
-    HANDLE heaps[64];
-    DWORD count = GetProcessHeaps(64, heaps);
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        if (!HeapValidate(heaps[i], 0, nullptr))
-            return false;
-    }
-    return true;
-}
-
-void MakeSoakObject(int object, int effect)
-{
-    refhost::MeshDescription mesh;
-    mesh.shape = object % 2 ? refhost::Shape::Cube : refhost::Shape::Sphere;
-    mesh.indexed = object != 3; // one mesh the host draws without indices
-    mesh.texCoordSets = 1;
-    mesh.textureStages = object % 3;
-    mesh.image = object % 3 ? 1 : 0;
-    mesh.limbs = 1 + object % 2;
-    refhost::MakeObject(object, mesh);
-    refhost::SetObjectPosition(object, static_cast<float>(object) - 3.0f, 0.0f, 8.0f);
-    refhost::SetObjectEffect(object, effect);
-}
-
 void Soak::BuildScene()
 {
-    std::string error;
-    const refhost::EffectDescription descriptions[] = {refhost::InstancingEffectDescription(),
-                                                       refhost::ParameterZooDescription()};
-    for (int e = 0; e < 2; ++e) {
-        HostEffect* record = refhost::AddRuntimeEffect(e + 1, descriptions[e], &error);
-        if (!record)
-            continue;
-        ID3DXEffect* effect = record->effect;
+    for (ID3DXEffect* effect : BuildSoakHostScene()) {
         pools_.effects.push_back(effect);
         std::vector<D3DXHANDLE> handles;
         D3DXEFFECT_DESC desc{};
@@ -204,16 +172,10 @@ void Soak::BuildScene()
         }
         pools_.effectHandles.push_back(handles);
     }
-    for (int object = 1; object <= kObjects; ++object) {
-        MakeSoakObject(object, 1 + object % 2);
+    for (int object = 1; object <= kObjects; ++object)
         pools_.liveObjects.push_back(object);
-    }
-    for (int image = 1; image <= kImages; ++image) {
-        refhost::MakeImage(image, 64, 64, 0xFF000000u | (0x3F << (8 * (image - 1))));
+    for (int image = 1; image <= kImages; ++image)
         pools_.liveImages.push_back(image);
-    }
-    refhost::MakeCamera(1, 64, 64);
-    refhost::SetCameraPosition(0, 0.0f, 0.0f, -5.0f);
 }
 
 uint32_t Soak::AnyInteger()
@@ -456,8 +418,23 @@ LONG WINAPI Soak::ReportCrash(EXCEPTION_POINTERS* exception)
 SoakFigures Soak::Run(const std::function<void()>& afterFrame)
 {
     std::vector<const refhost::CommandEntry*> commands;
+    auto chosen = [&](const std::string& name) {
+        bool anyIncluded = false, included = false;
+        for (const std::string& prefix : options_.exports) {
+            const bool leftOut = prefix[0] == '-';
+            const std::string start = leftOut ? prefix.substr(1) : prefix;
+            if (name.compare(0, start.size(), start) == 0) {
+                if (leftOut)
+                    return false;
+                included = true;
+            }
+            anyIncluded = anyIncluded || !leftOut;
+        }
+        return included || !anyIncluded;
+    };
     for (const refhost::CommandEntry& entry : plugin_.commands)
-        commands.push_back(&entry);
+        if (chosen(entry.exportName))
+            commands.push_back(&entry);
     if (commands.empty())
         return figures_;
     running_ = this;
@@ -488,7 +465,7 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
             lastCalls_.pop_front();
 
         int result = CallCommand(command.function, args);
-        if (options_.validateHeapsFrom >= 0 && callIndex_ >= options_.validateHeapsFrom && !HeapsAreSound()) {
+        if (options_.validateHeapsFrom >= 0 && callIndex_ >= options_.validateHeapsFrom && !EveryHeapIsSound()) {
             std::fprintf(stderr, "soak: a heap is damaged after call %s\n", lastCalls_.back().c_str());
             std::fflush(stderr);
             std::abort();
@@ -523,4 +500,48 @@ SoakFigures RunSoak(const refhost::LoadedPlugin& plugin, const SoakOptions& opti
     Soak soak(plugin, options);
     soak.BuildScene();
     return soak.Run(afterFrame);
+}
+
+bool EveryHeapIsSound()
+{
+    HANDLE heaps[64];
+    DWORD count = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapValidate(heaps[i], 0, nullptr))
+            return false;
+    }
+    return true;
+}
+
+void MakeSoakObject(int object, int effect)
+{
+    refhost::MeshDescription mesh;
+    mesh.shape = object % 2 ? refhost::Shape::Cube : refhost::Shape::Sphere;
+    mesh.indexed = object != 3; // one mesh the host draws without indices
+    mesh.texCoordSets = 1;
+    mesh.textureStages = object % 3;
+    mesh.image = object % 3 ? 1 : 0;
+    mesh.limbs = 1 + object % 2;
+    refhost::MakeObject(object, mesh);
+    refhost::SetObjectPosition(object, static_cast<float>(object) - 3.0f, 0.0f, 8.0f);
+    refhost::SetObjectEffect(object, effect);
+}
+
+std::vector<ID3DXEffect*> BuildSoakHostScene()
+{
+    std::vector<ID3DXEffect*> effects;
+    std::string error;
+    const refhost::EffectDescription descriptions[] = {refhost::InstancingEffectDescription(),
+                                                       refhost::ParameterZooDescription()};
+    for (int e = 0; e < 2; ++e) {
+        if (HostEffect* record = refhost::AddRuntimeEffect(e + 1, descriptions[e], &error))
+            effects.push_back(record->effect);
+    }
+    for (int object = 1; object <= kObjects; ++object)
+        MakeSoakObject(object, 1 + object % 2);
+    for (int image = 1; image <= kImages; ++image)
+        refhost::MakeImage(image, 64, 64, 0xFF000000u | (0x3F << (8 * (image - 1))));
+    refhost::MakeCamera(1, 64, 64);
+    refhost::SetCameraPosition(0, 0.0f, 0.0f, -5.0f);
+    return effects;
 }

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
+
+#include <d3dx9.h>
 
 #include "plugin_loader.h"
 
@@ -15,6 +19,9 @@ struct SoakOptions {
     int callsPerHostDeletion = 700; // the host deletes (or brings back) an object and an image
     int validateHeapsFrom = -1;     // from this call on, check every heap after every call, to find
                                     // the call that damaged one (slow; -1 = never)
+    std::vector<std::string> exports; // name prefixes that narrow a finding: with any given, only
+                                      // the exports starting with one are called; "-X" leaves out
+                                      // those starting with X
 };
 
 struct SoakFigures {
@@ -29,3 +36,13 @@ struct SoakFigures {
 // `afterFrame` runs after each rendered frame.
 SoakFigures RunSoak(const refhost::LoadedPlugin& plugin, const SoakOptions& options,
                     const std::function<void()>& afterFrame);
+
+// The host's side of the soak's scene: two effects, objects drawn with them, images and a second
+// camera. Returns the effects.
+std::vector<ID3DXEffect*> BuildSoakHostScene();
+
+// Objects the soak's scene has, and how its objects are made (also when one comes back).
+void MakeSoakObject(int object, int effect);
+
+// Whether every heap of the process passes HeapValidate.
+bool EveryHeapIsSound();

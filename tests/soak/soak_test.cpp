@@ -8,6 +8,9 @@
 //   the seed, the call index and the last calls, so `RYXO_SOAK_SEED=<seed>` replays it.
 //   RYXO_SOAK_VALIDATE=1 checks every heap after every call and names the call that damaged one;
 //   RYXO_SOAK_VALIDATE_FROM=<call index> starts those checks late in a long run.
+//   RYXO_SOAK_EXPORTS=CubeTex_,MRT_ calls only the exports whose names start with one of those;
+//   RYXO_SOAK_EXPORTS=-MRT_Sync calls all but those starting with MRT_Sync.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -61,6 +64,15 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
     options.seed = static_cast<uint32_t>(EnvironmentNumber("RYXO_SOAK_SEED", 1));
     if (EnvironmentNumber("RYXO_SOAK_VALIDATE", 0) != 0)
         options.validateHeapsFrom = EnvironmentNumber("RYXO_SOAK_VALIDATE_FROM", 0);
+    if (const char* only = std::getenv("RYXO_SOAK_EXPORTS")) {
+        std::string list = only;
+        for (size_t start = 0; start < list.size();) {
+            size_t end = std::min(list.find(',', start), list.size());
+            if (end > start)
+                options.exports.push_back(list.substr(start, end - start));
+            start = end + 1;
+        }
+    }
     const int baseline = recorder->Census().Live();
 
     SoakFigures figures = RunSoak(plugin, options, [&] { recorder->ClearLog(); });
