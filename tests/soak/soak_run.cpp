@@ -117,13 +117,12 @@ Soak* Soak::running_ = nullptr;
 void PrintCodeAddress(const char* label, uintptr_t address)
 {
     HMODULE module = nullptr;
-    char name[MAX_PATH] = "?";
-    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(address), &module) &&
-        module)
-        GetModuleFileNameA(module, name, sizeof name);
-    else
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(address), &module) ||
+        !module)
         return;
+    char name[MAX_PATH] = "?";
+    GetModuleFileNameA(module, name, sizeof name);
     const char* base = std::strrchr(name, '\\');
     std::fprintf(stderr, "  %s %s+0x%lx\n", label, base ? base + 1 : name,
                  static_cast<unsigned long>(address - reinterpret_cast<uintptr_t>(module)));
