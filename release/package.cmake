@@ -21,6 +21,16 @@ file(COPY ${REFERENCE}/ryxo_keywords.txt DESTINATION ${stage})
 file(COPY ${REFERENCE}/index.html ${REFERENCE}/style.css ${REFERENCE}/commands DESTINATION ${stage}/reference)
 configure_file(${INSTALL_TEXT} ${stage}/INSTALL.txt COPYONLY)
 
+# The archive is opened on Windows, where older editors show a text with bare LF line ends as one
+# long line: every text file it carries gets CR LF.
+file(GLOB_RECURSE texts ${stage}/*.txt ${stage}/*.html ${stage}/*.css ${stage}/*.js)
+foreach(text IN LISTS texts)
+    file(READ ${text} content)
+    string(REPLACE "\r\n" "\n" content "${content}")
+    string(REPLACE "\n" "\r\n" content "${content}")
+    file(WRITE ${text} "${content}")
+endforeach()
+
 file(REMOVE ${OUT}/${NAME}.zip)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${NAME}.zip --format=zip ${NAME}
                 WORKING_DIRECTORY ${OUT} RESULT_VARIABLE failed)

@@ -1,5 +1,8 @@
 // What a game maker installs: the DLL from the release archive.
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,9 +46,11 @@ TEST(ReleaseDll, ImportsOnlySystemLibrariesAndLoadsInTheHostWithEveryRow)
     std::string error;
     ASSERT_TRUE(refhost::LoadPlugin(RYXO_RELEASE_DLL, plugin, error)) << error;
 
-    const std::set<std::string> allowed = {"kernel32.dll", "user32.dll", "msvcrt.dll", "d3d9.dll", "d3dx9_35.dll"};
-    for (const std::string& dll : ImportedDlls(plugin.module))
-        EXPECT_TRUE(allowed.count(dll)) << "the released DLL imports " << dll;
+    // What INSTALL.txt tells game makers their players need: Windows and the DirectX 9 runtime's
+    // d3dx9_35.dll. Direct3D itself comes through the engine's device.
+    const std::set<std::string> seen = ImportedDlls(plugin.module);
+    const std::set<std::string> expected = {"kernel32.dll", "user32.dll", "msvcrt.dll", "d3dx9_35.dll"};
+    EXPECT_EQ(seen, expected);
 
     // The table read back from the released DLL is the built one, row for row, every export present.
     std::vector<TableRow> rows(std::begin(kRows), std::end(kRows));
@@ -62,6 +67,47 @@ TEST(ReleaseDll, ImportsOnlySystemLibrariesAndLoadsInTheHostWithEveryRow)
     EXPECT_GE(maxTargets(), 1);
     EXPECT_TRUE(messages.Take().empty());
     refhost::UnloadPlugin(plugin);
+}
+
+std::filesystem::path ArchiveFolder() { return std::filesystem::path(RYXO_RELEASE_DLL).parent_path(); }
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(ReleaseArchive, EveryTextFileEndsItsLinesWithCarriageReturnAndLineFeed)
+{
+    const std::set<std::string> textKinds = {".txt", ".html", ".css", ".js"};
+    std::vector<std::string> checked;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(ArchiveFolder())) {
+        if (!entry.is_regular_file() || !textKinds.count(entry.path().extension().string()))
+            continue;
+        const std::string text = ReadFile(entry.path());
+        size_t bareLineFeeds = 0;
+        for (size_t i = 0; i < text.size(); ++i)
+            bareLineFeeds += text[i] == '\n' && (i == 0 || text[i - 1] != '\r');
+        EXPECT_NE(text.find("\r\n"), std::string::npos) << entry.path() << " has no line end at all";
+        EXPECT_EQ(bareLineFeeds, 0u) << entry.path() << " has lines ending in a bare line feed";
+        checked.push_back(entry.path().filename().string());
+    }
+    for (const char* expected : {"INSTALL.txt", "ryxo_keywords.txt", "index.html", "style.css", "GeoInst_SetMesh.html"})
+        EXPECT_NE(std::find(checked.begin(), checked.end(), expected), checked.end()) << expected << " was not checked";
+}
+
+TEST(ReleaseArchive, InstallTextTakesTheGameMakerThroughTheStepsInOrder)
+{
+    const std::string text = ReadFile(ArchiveFolder() / "INSTALL.txt");
+    const char* steps[] = {"1. Where Ryxo.dll goes", "2. What your players need: d3dx9_35.dll",
+                           "3. Where the keyword file goes", "4. How to open the reference", "reference\\index.html"};
+    size_t from = 0;
+    for (const char* step : steps) {
+        const size_t at = text.find(step, from);
+        EXPECT_NE(at, std::string::npos) << "INSTALL.txt lacks \"" << step << "\" after offset " << from;
+        if (at != std::string::npos)
+            from = at;
+    }
 }
 
 } // namespace
