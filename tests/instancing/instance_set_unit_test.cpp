@@ -51,6 +51,29 @@ TEST_F(InstanceSetTest, NewSetReportsItsDefaults)
     EXPECT_TRUE(messages_.Take().empty());
 }
 
+TEST_F(InstanceSetTest, SettersAreReadBackByTheirGetters)
+{
+    int set = GeoInst_MakeNew();
+    struct Case {
+        const char* what;
+        int(__cdecl* set)(int, int);
+        int(__cdecl* get)(int);
+        int value;
+    } cases[] = {
+        {"hidden", GeoInst_SetHidden, GeoInst_GetHidden, 1},
+        {"shown again", GeoInst_SetHidden, GeoInst_GetHidden, 0},
+        {"cameras 0 and 2", GeoInst_SetCameraMask, GeoInst_GetCameraMask, 1 + 4},
+        {"no camera", GeoInst_SetCameraMask, GeoInst_GetCameraMask, 0},
+        {"every camera", GeoInst_SetCameraMask, GeoInst_GetCameraMask, -1},
+        {"negative priority", GeoInst_SetRenderPriority, GeoInst_GetRenderPriority, -7},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.set(set, c.value), 0) << c.what;
+        EXPECT_EQ(c.get(set), c.value) << c.what;
+    }
+    EXPECT_TRUE(messages_.Take().empty());
+}
+
 TEST_F(InstanceSetTest, HandlesThatAreNotLiveSetsAreRefusedWithAMessage)
 {
     int deleted = GeoInst_MakeNew();
@@ -147,6 +170,11 @@ TEST_F(InstanceSetTest, DrawCountFollowsExclusionsUntilTheInstanceCountChanges)
     EXPECT_EQ(GeoInst_GetDrawCount(set), 10) << "after a new instance count the draw count waits for an upload";
     GeoInst_Update(set);
     EXPECT_EQ(GeoInst_GetDrawCount(set), 9);
+
+    GeoInst_SetInstanceCount(set, 5);
+    EXPECT_EQ(GeoInst_GetDrawCount(set), 9) << "a lower instance count draws the last upload until the next";
+    GeoInst_Update(set);
+    EXPECT_EQ(GeoInst_GetDrawCount(set), 4) << "instances 1, 2, 3 and 5";
 }
 
 TEST_F(InstanceSetTest, SortOrdersByPriorityDescendingAndKeepsTiesInOrder)

@@ -171,6 +171,75 @@ TEST_F(MeshBindingTest, ResizingKeepsTheFirstInstancesAndZeroFillsNewOnes)
     }
 }
 
+TEST_F(MeshBindingTest, NewInstancesHoldZerosInEveryValue)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_DeclareCustomElements(set, 1);
+    GeoInst_AddCustomElement(set, 4);
+    GeoInst_FinishCustomElements(set);
+    GeoInst_SetMaxInstanceCount(set, 2);
+    GeoInst_SetMaxInstanceCount(set, 3); // instance 3 comes from the larger count
+    struct Case {
+        const char* what;
+        int(__cdecl* get)(int, int);
+    } perInstance[] = {
+        {"position x", GeoInst_GetPositionX}, {"position y", GeoInst_GetPositionY},
+        {"position z", GeoInst_GetPositionZ}, {"angle x", GeoInst_GetAngleX},
+        {"angle y", GeoInst_GetAngleY},       {"angle z", GeoInst_GetAngleZ},
+        {"scale x", GeoInst_GetScaleX},       {"scale y", GeoInst_GetScaleY},
+        {"scale z", GeoInst_GetScaleZ},
+    };
+    struct ElementCase {
+        const char* what;
+        int(__cdecl* get)(int, int, int);
+    } perElement[] = {
+        {"custom x", GeoInst_GetCustomDataX}, {"custom y", GeoInst_GetCustomDataY},
+        {"custom z", GeoInst_GetCustomDataZ}, {"custom w", GeoInst_GetCustomDataW},
+    };
+    for (int n : {1, 3}) {
+        for (const Case& c : perInstance)
+            EXPECT_EQ(AsFloat(c.get(set, n)), 0.0f) << c.what << " of instance " << n;
+        for (const ElementCase& c : perElement)
+            EXPECT_EQ(AsFloat(c.get(set, n, 1)), 0.0f) << c.what << " of instance " << n;
+        EXPECT_EQ(GeoInst_GetExcluded(set, n), 0) << n;
+        auto* matrix = reinterpret_cast<const float*>(static_cast<uintptr_t>(GeoInst_GetWorldMatrixPtr(set, n)));
+        ASSERT_NE(matrix, nullptr);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(matrix[i], 0.0f) << "matrix float " << i << " of instance " << n;
+    }
+}
+
+TEST_F(MeshBindingTest, NewStorageMovesTheAddressesTheScriptWasGiven)
+{
+    int set = GeoInst_MakeNew();
+    GeoInst_DeclareCustomElements(set, 1);
+    GeoInst_AddCustomElement(set, 4);
+    GeoInst_FinishCustomElements(set);
+    GeoInst_SetMaxInstanceCount(set, 4);
+    struct Case {
+        const char* what;
+        void (*remake)(int set);
+    } cases[] = {
+        {"a new max instance count", [](int s) { GeoInst_SetMaxInstanceCount(s, 8); }},
+        {"the same max instance count again", [](int s) { GeoInst_SetMaxInstanceCount(s, 8); }},
+        {"a finished layout", [](int s) {
+             GeoInst_DeclareCustomElements(s, 1);
+             GeoInst_AddCustomElement(s, 4);
+             GeoInst_FinishCustomElements(s);
+         }},
+    };
+    for (const Case& c : cases) {
+        const int matrix = GeoInst_GetWorldMatrixPtr(set, 2);
+        const int custom = GeoInst_GetCustomDataPtr(set, 2, 1, 0);
+        ASSERT_NE(matrix, 0) << c.what;
+        ASSERT_NE(custom, 0) << c.what;
+        c.remake(set);
+        EXPECT_NE(GeoInst_GetWorldMatrixPtr(set, 2), matrix) << c.what;
+        EXPECT_NE(GeoInst_GetCustomDataPtr(set, 2, 1, 0), custom) << c.what;
+    }
+    EXPECT_TRUE(messages_.Take().empty());
+}
+
 TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
 {
     int set = GeoInst_MakeNew();
