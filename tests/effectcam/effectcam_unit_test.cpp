@@ -204,11 +204,12 @@ TEST_F(EfxCamTest, TargetsMakeReleaseAndRecountInTheirOrder)
         {[] { EfxCam_SetMRTImageFormat(2, 1, 8, D3DFMT_A8R8G8B8); }, {"MakeRenderTarget(8, 64, 32, 21)"}, 2},
         {[] { EfxCam_SetMRTImage(2, 1, 0); }, {"DeleteEx(8)"}, 0},
         {[] { EfxCam_SetMRTImage(2, 1, 8); }, {"MakeRenderTarget(8, 64, 32, " + fmt + ")"}, 2},
+        {[] { EfxCam_SetMRTImage(2, 1, 14); }, {"DeleteEx(8)", "MakeRenderTarget(14, 64, 32, " + fmt + ")"}, 2},
         // Its own number: released and deleted, then made again; the extra targets keep their size.
         {[] { EfxCam_SetToImageFormat(2, 7, 16, 16, D3DFMT_A8R8G8B8); }, {"DeleteEx(7)", "MakeRenderTarget(7, 16, 16, 21)"}, 2},
         // Another number: the image drawn into before is deleted; format 0 is the reference format.
         {[] { EfxCam_SetToImageFormat(2, 13, 16, 16, 0); }, {"DeleteEx(7)", "MakeRenderTarget(13, 16, 16, " + fmt + ")"}, 2},
-        {[] { EfxCam_SetToImage(2, 0, 0, 0); }, {"DeleteEx(13)", "DeleteEx(8)", "DeleteEx(9)"}, 0},
+        {[] { EfxCam_SetToImage(2, 0, 0, 0); }, {"DeleteEx(13)", "DeleteEx(14)", "DeleteEx(9)"}, 0},
     };
     for (const Step& step : steps) {
         refhost::ClearHostCallLog();
