@@ -363,8 +363,12 @@ TEST_F(EfxCamTest, DeviceLossWithTheSetupLibraryUnboundEmptiesTheTableAndSelects
     IDirect3DTexture9* texture = Camera(7).main.texture.ptr();
     texture->AddRef();
     const ULONG held = texture->Release();
+    EfxCam_SyncMask(1 << 7);
     D3DDeviceLost(); // setup library bound: nothing changes
     EXPECT_EQ(EfxCam_GetExist(7), 1);
+    EXPECT_TRUE(Camera(7).main.texture.ptr() == texture && Camera(7).object == 1 && Camera(7).fieldOfView == 1.0f)
+        << "the camera keeps its image, object and lens";
+    EXPECT_EQ(CameraSyncMask(), 1u << 7);
     auto changeDisplayMode = Plugin().host.ChangeDisplayMode;
     Plugin().host.ChangeDisplayMode = nullptr;
     D3DDeviceLost();
