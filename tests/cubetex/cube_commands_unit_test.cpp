@@ -73,6 +73,8 @@ TEST_F(CubeTest, CreationMakesARenderTargetCubeInTheResolvedFormat)
         EXPECT_EQ(CubeTex_GetMipmapGeneration(handle), c.mipmapGeneration);
         if (c.mipmapGeneration == 1) {
             EXPECT_EQ(cube.texture->GetAutoGenFilterType(), D3DTEXF_LINEAR);
+            CubeTex_SetMipFilter(handle, D3DTEXF_POINT);
+            EXPECT_EQ(cube.texture->GetAutoGenFilterType(), D3DTEXF_POINT) << "the filter the levels are made with";
         }
         // A new cube stands at the origin with the default range.
         const int values[] = {CubeTex_GetPositionX(handle), CubeTex_GetPositionY(handle), CubeTex_GetPositionZ(handle),

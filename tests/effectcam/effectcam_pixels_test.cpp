@@ -203,6 +203,13 @@ TEST_F(EfxCamPixelsTest, TwoCamerasSeeOnlyTheirOwnObjectsAndTheHostDrawsAsBefore
     refhost::SurfacePixels before, after;
     ASSERT_TRUE(refhost::ReadCameraPixels(0, before));
 
+    // The plugin starts with camera 0 alone chosen: camera 31 does not draw yet.
+    Call("EfxCam_Sync");
+    ExpectPixels(10, {{32, 32, kRed}, {2, 2, kBlue}}, "camera 0 under the start mask");
+    refhost::SurfacePixels untouched;
+    ASSERT_TRUE(refhost::ReadTexturePixels(refhost::GetImagePointer(20), untouched));
+    EXPECT_NE(Hex(untouched.At(2, 2) | 0xFF000000), Hex(kYellow)) << "camera 31 drew under the start mask";
+
     // Camera 31 draws under a mask with bit 31 set.
     Call("EfxCam_SyncMask", static_cast<int>(0x80000001u));
     Call("EfxCam_Sync");

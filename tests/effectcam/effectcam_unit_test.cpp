@@ -119,11 +119,15 @@ TEST_F(EfxCamTest, MakeNewAndDeleteSetClearAndKeepTheirFields)
     EfxCamRecord& c = Camera(4);
     EXPECT_EQ(c.exists, 1);
     EXPECT_EQ(c.backdropEnabled, 1);
-    EXPECT_EQ(c.aspect, 0.0f) << "a camera never used has no projection settings";
+    EXPECT_EQ(c.backdropColor, 0u);
+    EXPECT_TRUE(c.aspect == 0.0f && c.fieldOfView == 0.0f && c.nearRange == 0.0f && c.farRange == 0.0f)
+        << "a camera never used has no projection settings";
+    EXPECT_TRUE(c.main.image == 0 && c.mesh == nullptr) << "nor an image or an object";
     EXPECT_EQ(c.viewDirty + c.projectionDirty, 2);
     EfxCam_SetBackdropColor(4, 0x12345678);
     EfxCam_SetAspect(4, 1.5f);
     EfxCam_SetRange(4, 2.0f, 50.0f);
+    EfxCam_SetFOV(4, 0.5f);
     EfxCam_SetPosition(4, 1.0f, 2.0f, 3.0f);
     EfxCam_SetRotation(4, 10.0f, 20.0f, 30.0f);
     EfxCam_SetToImage(4, kImage, 64, 48);
@@ -134,7 +138,7 @@ TEST_F(EfxCamTest, MakeNewAndDeleteSetClearAndKeepTheirFields)
 
     EfxCam_Delete(4);
     EXPECT_EQ(c.exists + c.backdropEnabled + static_cast<int>(c.backdropColor) + c.main.image, 0);
-    EXPECT_EQ(c.aspect + c.nearRange + c.farRange, 0.0f);
+    EXPECT_TRUE(c.aspect == 0.0f && c.fieldOfView == 0.0f && c.nearRange == 0.0f && c.farRange == 0.0f);
     EXPECT_EQ(refhost::GetImageExists(kImage), 0);
 
     // Made again: the old position, rotation and view port, fresh backdrop and dirty flags.
@@ -200,9 +204,12 @@ TEST_F(EfxCamTest, TargetsMakeReleaseAndRecountInTheirOrder)
         {[] { EfxCam_SetMRTImageFormat(2, 1, 8, D3DFMT_A8R8G8B8); }, {"MakeRenderTarget(8, 64, 32, 21)"}, 2},
         {[] { EfxCam_SetMRTImage(2, 1, 0); }, {"DeleteEx(8)"}, 0},
         {[] { EfxCam_SetMRTImage(2, 1, 8); }, {"MakeRenderTarget(8, 64, 32, " + fmt + ")"}, 2},
+        {[] { EfxCam_SetMRTImage(2, 1, 14); }, {"DeleteEx(8)", "MakeRenderTarget(14, 64, 32, " + fmt + ")"}, 2},
         // Its own number: released and deleted, then made again; the extra targets keep their size.
         {[] { EfxCam_SetToImageFormat(2, 7, 16, 16, D3DFMT_A8R8G8B8); }, {"DeleteEx(7)", "MakeRenderTarget(7, 16, 16, 21)"}, 2},
-        {[] { EfxCam_SetToImage(2, 0, 0, 0); }, {"DeleteEx(7)", "DeleteEx(8)", "DeleteEx(9)"}, 0},
+        // Another number: the image drawn into before is deleted; format 0 is the reference format.
+        {[] { EfxCam_SetToImageFormat(2, 13, 16, 16, 0); }, {"DeleteEx(7)", "MakeRenderTarget(13, 16, 16, " + fmt + ")"}, 2},
+        {[] { EfxCam_SetToImage(2, 0, 0, 0); }, {"DeleteEx(13)", "DeleteEx(14)", "DeleteEx(9)"}, 0},
     };
     for (const Step& step : steps) {
         refhost::ClearHostCallLog();
@@ -265,6 +272,10 @@ TEST_F(EfxCamTest, SyncDrawsTheMaskedCamerasInOrderAndGivesTheHostItsTargetsBack
     MakeReadyCamera(2, kImage + 1, 2);
     EfxCam_SetMRTImage(2, 1, kImage + 2);
     MakeReadyCamera(3, kImage + 3, 3); // not in the mask
+    EfxCam_MakeNew(4);                 // an image but no object, and
+    EfxCam_SetToImage(4, kImage + 4, kSize, kSize);
+    MakeReadyCamera(5, kImage + 5, 5); // an object but no image: neither is drawn
+    EfxCam_SetToImage(5, 0, 0, 0);
     EfxCam_SetBackdropEnabled(0, 0);
     Device().SetLogged(DeviceMethod::GetDepthStencilSurface, true);
     IDirect3DSurface9 *target = nullptr, *depth = nullptr;
@@ -288,6 +299,7 @@ TEST_F(EfxCamTest, SyncDrawsTheMaskedCamerasInOrderAndGivesTheHostItsTargetsBack
     const Case cases[] = {
         {0, {}},
         {2, join({open, close})},
+        {0x30, join({open, close})},
         {5, join({open, {M::SetRenderTarget, M::SetViewport}, draw,
                   {M::SetRenderTarget, M::SetRenderTarget, M::SetViewport, M::Clear}, draw, {M::SetRenderTarget}, close})},
     };
@@ -351,8 +363,12 @@ TEST_F(EfxCamTest, DeviceLossWithTheSetupLibraryUnboundEmptiesTheTableAndSelects
     IDirect3DTexture9* texture = Camera(7).main.texture.ptr();
     texture->AddRef();
     const ULONG held = texture->Release();
+    EfxCam_SyncMask(1 << 7);
     D3DDeviceLost(); // setup library bound: nothing changes
     EXPECT_EQ(EfxCam_GetExist(7), 1);
+    EXPECT_TRUE(Camera(7).main.texture.ptr() == texture && Camera(7).object == 1 && Camera(7).fieldOfView == 1.0f)
+        << "the camera keeps its image, object and lens";
+    EXPECT_EQ(CameraSyncMask(), 1u << 7);
     auto changeDisplayMode = Plugin().host.ChangeDisplayMode;
     Plugin().host.ChangeDisplayMode = nullptr;
     D3DDeviceLost();
