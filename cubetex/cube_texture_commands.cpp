@@ -28,6 +28,10 @@ int MakeCubeTexture(int resolution, int mipmapGeneration, int format)
     }
     if (mipmapGeneration == 1)
         texture->SetAutoGenFilterType(D3DTEXF_LINEAR);
+    // D3DX makes the cube in the nearest format the card renders into when it refuses the one
+    // asked for: the record keeps the format the faces really have, so CubeTex_GetFormat tells it.
+    D3DSURFACE_DESC faces{};
+    const D3DFORMAT made = SUCCEEDED(texture->GetLevelDesc(0, &faces)) ? faces.Format : resolved;
     CubeTexRecord* cube = AppendCubeTexture(texture);
     if (!cube) {
         // No room for the record: the texture (still held here) goes, and the script hears why.
@@ -36,7 +40,7 @@ int MakeCubeTexture(int resolution, int mipmapGeneration, int format)
         return 0;
     }
     cube->resolution = resolution;
-    cube->format = resolved;
+    cube->format = made;
     cube->mipmapGeneration = mipmapGeneration;
     cube->nearRange = kCubeDefaultNear;
     cube->farRange = kCubeDefaultFar;

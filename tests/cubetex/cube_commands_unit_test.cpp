@@ -55,6 +55,9 @@ TEST_F(CubeTest, CreationMakesARenderTargetCubeInTheResolvedFormat)
         {32, 0, 0, ReferenceFormat(), D3DUSAGE_RENDERTARGET, 1},
         {64, 1, 0, ReferenceFormat(), D3DUSAGE_RENDERTARGET | D3DUSAGE_AUTOGENMIPMAP, 0},
         {16, 0, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, 1},
+        // A format the card cannot render cubes in: D3DX makes the nearest one it can, and the
+        // format query reports the faces' format, not the one asked for.
+        {16, 0, D3DFMT_A1R5G5B5, D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, 1},
     };
     for (const Case& c : cases) {
         Device().ClearLog();
@@ -69,6 +72,9 @@ TEST_F(CubeTest, CreationMakesARenderTargetCubeInTheResolvedFormat)
         const CubeTexRecord& cube = Cube(handle);
         EXPECT_EQ(cube.texture.ptr(), created[0].object);
         EXPECT_EQ(CubeTex_GetFormat(handle), static_cast<int>(c.expectedFormat));
+        D3DSURFACE_DESC faces{};
+        ASSERT_EQ(cube.texture->GetLevelDesc(0, &faces), D3D_OK);
+        EXPECT_EQ(CubeTex_GetFormat(handle), static_cast<int>(faces.Format)) << "asked for format " << c.format;
         EXPECT_EQ(CubeTex_GetResolution(handle), c.resolution);
         EXPECT_EQ(CubeTex_GetMipmapGeneration(handle), c.mipmapGeneration);
         if (c.mipmapGeneration == 1) {
