@@ -57,6 +57,29 @@ TEST_F(ParameterValueTest, ScalarGettersShareOneScratchThatAFailedGetterLeavesAs
     EXPECT_EQ(Call("Shader_GetFloatVal", effect_, Parameter("Missing")), 0x1234567F);
 }
 
+TEST_F(ParameterValueTest, SettersWithAHandleOfZeroChangeNothing)
+{
+    // What a misspelt parameter name gives a script.
+    ASSERT_EQ(Parameter("Colour"), 0);
+    Call("Shader_SetBoolVal", effect_, 0, 0);
+    Call("Shader_SetIntVal", effect_, 0, 99);
+    Call("Shader_SetFloatVal", effect_, 0, 9.0f);
+    Call("Shader_SetFloat", effect_, 0, 9);
+    Call("Shader_SetVectorVal", effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f);
+    Call("Shader_SetMatrixVal", effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f,
+         9.0f, 9.0f, 9.0f, 9.0f);
+    EXPECT_EQ(Call("Shader_GetBoolVal", effect_, Parameter("BoolValue")), 1);
+    EXPECT_EQ(Call("Shader_GetIntVal", effect_, Parameter("IntValue")), 3);
+    EXPECT_EQ(CallF("Shader_GetFloatVal", effect_, Parameter("FloatValue")), 0.5f);
+    D3DXVECTOR4 vector;
+    fx_->GetVector("VectorValue", &vector);
+    EXPECT_TRUE(SameVector(D3DXVECTOR4(1, 2, 3, 4), vector));
+    D3DXMATRIX matrix, identity;
+    D3DXMatrixIdentity(&identity);
+    fx_->GetMatrix("MatrixValue", &matrix);
+    EXPECT_TRUE(SameMatrix(identity, matrix));
+}
+
 TEST_F(ParameterValueTest, FloatResultsArriveAsBitPatterns)
 {
     Call("Shader_SetFloatVal", effect_, Parameter("FloatValue"), 1.0f);
