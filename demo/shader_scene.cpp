@@ -41,19 +41,20 @@ bool MakeCube(int object)
     return true;
 }
 
-// The pixel of camera 0 where a point of an object (in the object's own space, before the effect's
-// Shape) lands, with the camera matrices of the last frame.
-D3DCOLOR PixelAt(int object, float x, float y, float z)
+// The pixel of the picture where a point of an object (in the object's own space, before the
+// effect's Shape) lands, with camera 0's matrices of the last frame; 0 outside the picture.
+D3DCOLOR PixelAt(const refhost::SurfacePixels& picture, int object, float x, float y, float z)
 {
     const HostCameraData* camera = refhost::GetCameraData(0);
     D3DXVECTOR3 world(kObjectX[object] + x, y, z);
     D3DXMATRIX viewProjection = camera->view * camera->projection;
     D3DXVECTOR4 clip;
     D3DXVec3Transform(&clip, &world, &viewProjection);
-    const float width = 640.0f, height = 480.0f;
-    const int px = static_cast<int>((clip.x / clip.w + 1.0f) * 0.5f * width);
-    const int py = static_cast<int>((1.0f - clip.y / clip.w) * 0.5f * height);
-    return refhost::ReadCameraPixel(0, px, py);
+    const int px = static_cast<int>((clip.x / clip.w + 1.0f) * 0.5f * float(picture.width));
+    const int py = static_cast<int>((1.0f - clip.y / clip.w) * 0.5f * float(picture.height));
+    if (px < 0 || py < 0 || px >= picture.width || py >= picture.height)
+        return 0;
+    return picture.At(px, py);
 }
 
 bool Near(D3DCOLOR expected, D3DCOLOR actual)
@@ -71,9 +72,10 @@ bool Check(bool ok, const char* what)
     return ok;
 }
 
-bool CheckPixel(int object, float x, float y, float z, D3DCOLOR expected, const char* what)
+bool CheckPixel(const refhost::SurfacePixels& picture, int object, float x, float y, float z, D3DCOLOR expected,
+                const char* what)
 {
-    const D3DCOLOR seen = PixelAt(object, x, y, z) | 0xFF000000;
+    const D3DCOLOR seen = PixelAt(picture, object, x, y, z) | 0xFF000000;
     if (Near(expected, seen))
         return true;
     std::fprintf(stderr, "demo: shader parameters scene: %s: expected %08lX, saw %08lX\n", what,
@@ -150,16 +152,18 @@ bool RenderShaderScene(const refhost::LoadedPlugin& plugin, const std::string& o
                "the right cube's effect is not on its second technique") && ok;
 
     // The pixels: each front face in its colour, the stretched parts drawn, the backdrop between.
-    ok = CheckPixel(kByValue, 0.0f, 0.0f, -1.0f, kOrangeDimmed, "left cube, colour x brightness") && ok;
-    ok = CheckPixel(kByValue, 0.0f, 1.6f, 0.0f, kOrangeDimmed, "left cube above its unstretched height") && ok;
-    ok = CheckPixel(kThroughMemory, 0.0f, 0.0f, -1.0f, kGreen, "middle cube, colour from memory") && ok;
-    ok = CheckPixel(kThroughMemory, 1.4f, 0.0f, 0.0f, kGreen, "middle cube beyond its unstretched width") && ok;
-    ok = CheckPixel(kThroughMemory, 0.0f, 1.6f, 0.0f, kBackdrop, "above the middle cube") && ok;
-    ok = CheckPixel(kSwitched, 0.0f, 0.0f, -1.0f, kTealInverted, "right cube, second technique") && ok;
-    ok = CheckPixel(kSwitched, -2.0f, 0.0f, -1.0f, kBackdrop, "between the middle and right cubes") && ok;
+    refhost::SurfacePixels picture;
+    ok = Check(refhost::ReadCameraPixels(0, picture), "camera 0 could not be read back") && ok;
+    ok = CheckPixel(picture, kByValue, 0.0f, 0.0f, -1.0f, kOrangeDimmed, "left cube, colour x brightness") && ok;
+    ok = CheckPixel(picture, kByValue, 0.0f, 1.6f, 0.0f, kOrangeDimmed, "left cube above a plain cube's height") && ok;
+    ok = CheckPixel(picture, kThroughMemory, 0.0f, 0.0f, -1.0f, kGreen, "middle cube, colour from memory") && ok;
+    ok = CheckPixel(picture, kThroughMemory, 1.4f, 0.0f, 0.0f, kGreen, "middle cube past a plain cube's width") && ok;
+    ok = CheckPixel(picture, kThroughMemory, 0.0f, 1.6f, 0.0f, kBackdrop, "above the middle cube") && ok;
+    ok = CheckPixel(picture, kSwitched, 0.0f, 0.0f, -1.0f, kTealInverted, "right cube, second technique") && ok;
+    ok = CheckPixel(picture, kSwitched, -2.0f, 0.0f, -1.0f, kBackdrop, "between the middle and right cubes") && ok;
 
     const std::string path = outDir + "/shader_parameters.png";
-    const bool saved = refhost::SaveCameraPng(0, path.c_str());
+    const bool saved = refhost::SavePng(path.c_str(), picture);
     std::printf("demo: three cubes whose effect parameters the script set -> %s%s%s\n", path.c_str(),
                 saved ? "" : " (not written)", ok ? "" : " (pixel checks failed)");
     refhost::ResetScene();
