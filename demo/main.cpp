@@ -9,6 +9,7 @@
 #include "million_instances_scene.h"
 #include "mrt_scene.h"
 #include "plugin_loader.h"
+#include "shader_scene.h"
 
 int main(int argc, char** argv)
 {
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     ok = RenderMillionInstancesScene(plugin, outDir) && ok;
     ok = RenderEffectCameraScene(plugin, outDir) && ok;
     ok = RenderMrtScene(plugin, outDir) && ok;
+    ok = RenderShaderScene(plugin, outDir) && ok;
     refhost::UnloadPlugin(plugin);
     refhost::Stop();
     return ok ? 0 : 1;

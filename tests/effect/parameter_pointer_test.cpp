@@ -3,10 +3,32 @@
 #include <cstring>
 
 #include "effect_fixture.h"
+#include "unimplemented_effect.h"
 
 namespace {
 
 class ParameterPointerTest : public EffectCommandTest {};
+
+// Records the array range it is given; the test host's own effect accepts a range and keeps nothing.
+class RangeRecordingEffect final : public UnimplementedEffect {
+public:
+    D3DXHANDLE parameter = nullptr;
+    UINT first = 0, last = 0;
+
+    // Lives on the test's stack: the test's own reference keeps the count above zero.
+    STDMETHOD(QueryInterface)(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHOD(SetArrayRange)(D3DXHANDLE handle, UINT start, UINT end) override
+    {
+        parameter = handle;
+        first = start;
+        last = end;
+        return D3D_OK;
+    }
+};
 
 TEST_F(ParameterPointerTest, ScalarsRoundTrip)
 {
@@ -187,6 +209,22 @@ TEST_F(ParameterPointerTest, MatrixPointerArraysFollowEachAddress)
     Call("Shader_GetMatrixTransposePointerArray", effect_, Parameter("MatrixArray"), Address(targets), 3);
     EXPECT_TRUE(SameMatrix(c, y));
     EXPECT_TRUE(SameMatrix(b, x));
+}
+
+TEST_F(ParameterPointerTest, ArrayRangeGoesToTheEffectAndLeavesTheValues)
+{
+    RangeRecordingEffect recorder;
+    Call("Shader_SetArrayRange", Address(&recorder), 0x1234, 2, 5);
+    EXPECT_EQ(Address(recorder.parameter), 0x1234);
+    EXPECT_EQ(recorder.first, 2u);
+    EXPECT_EQ(recorder.last, 5u);
+
+    float weights[6] = {1, 2, 3, 4, 5, 6};
+    fx_->SetFloatArray("FloatArray", weights, 6);
+    Call("Shader_SetArrayRange", effect_, Parameter("FloatArray"), 1, 3);
+    float read[6] = {};
+    Call("Shader_GetFloatArray", effect_, Parameter("FloatArray"), Address(read), 6);
+    EXPECT_EQ(std::memcmp(weights, read, sizeof read), 0) << "a range changes no value";
 }
 
 } // namespace

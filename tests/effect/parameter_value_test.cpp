@@ -1,6 +1,7 @@
 // Value-style parameter commands: values travel as command arguments and results, vectors and
 // matrices come back float by float through Shader_Return.
 #include <cstring>
+#include <vector>
 
 #include "effect_fixture.h"
 #include "misaligned_call.h"
@@ -55,6 +56,46 @@ TEST_F(ParameterValueTest, ScalarGettersShareOneScratchThatAFailedGetterLeavesAs
     Call("Shader_GetIntVal", effect_, Parameter("IntValue"));
     EXPECT_EQ(Call("Shader_GetBoolVal", effect_, Parameter("Missing")), 0x7F);
     EXPECT_EQ(Call("Shader_GetFloatVal", effect_, Parameter("Missing")), 0x1234567F);
+}
+
+TEST_F(ParameterValueTest, SettersWithAHandleOfZeroChangeNothing)
+{
+    // What a misspelt parameter name gives a script: handle 0, with which no setter of either style
+    // may change any of the effect's values.
+    ASSERT_EQ(Parameter("Colour"), 0);
+    auto values = [&] {
+        std::vector<std::vector<BYTE>> all;
+        for (const char* name : {"BoolValue", "IntValue", "FloatValue", "VectorValue", "MatrixValue", "BoolArray",
+                                 "IntArray", "FloatArray", "VectorArray", "MatrixArray", "Lights"}) {
+            D3DXPARAMETER_DESC desc{};
+            EXPECT_EQ(fx_->GetParameterDesc(name, &desc), D3D_OK) << name;
+            EXPECT_GT(desc.Bytes, 0u) << name;
+            std::vector<BYTE> bytes(desc.Bytes);
+            fx_->GetValue(name, bytes.data(), desc.Bytes);
+            all.push_back(bytes);
+        }
+        return all;
+    };
+    const auto before = values();
+
+    std::vector<float> nines(64, 9.0f);
+    const int memory = Address(nines.data());
+    Call("Shader_SetBoolVal", effect_, 0, 0);
+    Call("Shader_SetIntVal", effect_, 0, 99);
+    Call("Shader_SetFloatVal", effect_, 0, 9.0f);
+    Call("Shader_SetVectorVal", effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f);
+    Call("Shader_SetMatrixVal", effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f,
+         9.0f, 9.0f, 9.0f, 9.0f);
+    Call("Shader_SetBool", effect_, 0, 0);
+    Call("Shader_SetInt", effect_, 0, 99);
+    Call("Shader_SetFloat", effect_, 0, 9);
+    for (const char* setter : {"Shader_SetVector", "Shader_SetMatrix", "Shader_SetMatrixTranspose"})
+        Call(setter, effect_, 0, memory);
+    Call("Shader_SetValue", effect_, 0, memory, 16);
+    for (const char* setter : {"Shader_SetFloatArray", "Shader_SetVectorArray", "Shader_SetMatrixArray"})
+        Call(setter, effect_, 0, memory, 2);
+
+    EXPECT_EQ(values(), before);
 }
 
 TEST_F(ParameterValueTest, FloatResultsArriveAsBitPatterns)

@@ -63,6 +63,8 @@ TEST_F(PokeTest, MatrixIsLaidOutRowsFirst)
 
 TEST_F(PokeTest, AddressZeroIsIgnored)
 {
+    EXPECT_EQ(Call("PokeVector2", 0, 1.0f, 2.0f), 0);
+    EXPECT_EQ(Call("PokeVector3", 0, 1.0f, 2.0f, 3.0f), 0);
     EXPECT_EQ(Call("PokeVector4", 0, 1.0f, 2.0f, 3.0f, 4.0f), 0);
     EXPECT_EQ(Call("PokeMatrix4", 0, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f,
                    2.0f, 3.0f, 4.0f),
