@@ -17,11 +17,15 @@ _REPORT = re.compile(r'std::string\s+(\w+)\s*=\s*"([^"]*)";\s*\1\s*\+=\s*\w+;\s*
 _LIBRARY = re.compile(r'\{\s*"([^"]+)"\s*,\s*Bind\w+\s*\}')
 
 
+def _read(path):
+    with open(path, encoding="utf-8") as f:
+        return f.read()
+
+
 def loading_messages(source_root):
     """([(title, text)], [problem]): one message per host library, in binding order."""
     plugin = os.path.join(source_root, "plugin")
-    read = lambda name: open(os.path.join(plugin, name), encoding="utf-8").read()
-    header, binders = read("binders.h"), read("binders.cpp")
+    header, binders = _read(os.path.join(plugin, "binders.h")), _read(os.path.join(plugin, "binders.cpp"))
     title, report = _TITLE.search(header), _REPORT.search(binders)
     libraries = _LIBRARY.findall(binders)
     problems = []
@@ -30,7 +34,7 @@ def loading_messages(source_root):
                         "is no longer where loading_messages.py reads it")
         return [], problems
     for path in sorted(glob.glob(os.path.join(plugin, "*.cpp"))):
-        code = re.sub(r"//[^\n]*|/\*.*?\*/", "", open(path, encoding="utf-8").read(), flags=re.S)
+        code = re.sub(r"//[^\n]*|/\*.*?\*/", "", _read(path), flags=re.S)
         calls = len(re.findall(r"\bShowMessage\s*\(", code))
         expected = {"binders.cpp": 1, "message_box.cpp": 1}.get(os.path.basename(path), 0)
         if calls != expected:
