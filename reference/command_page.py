@@ -56,7 +56,8 @@ def formats_html(uses, formats):
     parts = []
     for use in uses:
         listed = formats.get(use, [])
-        parts.append(f"<h3>Formats for <code>{esc(use)}</code></h3>\n")
+        if len(uses) > 1:
+            parts.append(f"<h3>Formats for <code>{esc(use)}</code></h3>\n")
         if not listed:
             parts.append("<p class=\"missing\">No formats listed for this use.</p>\n")
             continue
@@ -67,14 +68,15 @@ def formats_html(uses, formats):
     return "".join(parts)
 
 
-def messages_html(messages, remedies, linker, intro):
-    """A message table: title, text and what to do; remedies keyed by text."""
+def messages_html(messages, remedies, linker, intro, skip=""):
+    """A message table: title, text and what to do; remedies keyed by text (`skip`: the page's own
+    command, not linked)."""
     if not messages:
         return "<p>None: the command shows no message box.</p>\n"
     parts = [intro, "<table class=\"messages\">\n<tr><th>Title</th><th>Text</th><th>What to do</th></tr>\n"]
     for title, body in messages:
         remedy = remedies.get(" ".join(body.split()), "")
-        cell = f"<td>{linker.prose(remedy)}</td>" if remedy else "<td class=\"missing\">No remedy yet.</td>"
+        cell = f"<td>{linker.prose(remedy, skip)}</td>" if remedy else "<td class=\"missing\">No remedy yet.</td>"
         parts.append(f"<tr><td>{message_html(title)}</td><td>{message_html(body)}</td>{cell}</tr>\n")
     parts.append("</table>\n")
     return "".join(parts)
@@ -107,10 +109,10 @@ def command_page(name, rows, text, family, messages, formats, guide, linker):
     parts.append("<h2>Messages</h2>\n")
     parts.append(messages_html(messages, family.remedies if family else {}, linker,
                                "<p>When something goes wrong the command shows a message box with one of "
-                               "these titles and texts.</p>\n"))
+                               "these titles and texts.</p>\n", name))
     if text and text.example:
         parts.append("<h2>Example</h2>\n<pre class=\"example\">"
-                     + "\n".join(linker.code(line, name) for line in text.example) + "</pre>\n")
+                     + "\n".join(linker.script(line, name) for line in text.example) + "</pre>\n")
     parts.append("<h2>See also</h2>\n")
     see_also = text.see_also if text else []
     if see_also:

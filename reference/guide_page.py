@@ -25,7 +25,7 @@ def guide_page(guide, family_title, linker):
                 in_list = True
             parts.append(f"<li>{linker.prose(' '.join(block.lines))}</li>\n")
         elif block.kind == "script":
-            parts.append("<pre class=\"script\">" + "\n".join(linker.code(line) for line in block.lines) + "</pre>\n")
+            parts.append("<pre class=\"script\">" + "\n".join(linker.script(line) for line in block.lines) + "</pre>\n")
     if in_list:
         parts.append("</ul>\n")
     return wrap(guide.title, "".join(parts), 1)

@@ -60,6 +60,22 @@ class Linker:
         out.append(esc(text[i:]))
         return "".join(out)
 
+    def script(self, line, skip=""):
+        """A script line: command names linked, its comment (from a backtick outside a string, or a
+        whole `rem` line) set apart."""
+        start, quoted = None, False
+        for i, ch in enumerate(line):
+            if ch == '"':
+                quoted = not quoted
+            elif ch == "`" and not quoted:
+                start = i
+                break
+        if re.match(r"\s*rem(\s|$)", line, re.I):
+            start = 0
+        if start is None:
+            return self.code(line, skip)
+        return self.code(line[:start], skip) + f"<span class=\"comment\">{esc(line[start:])}</span>"
+
     def prose(self, text, skip=""):
         """A paragraph: `code` spans become <code>, command names links."""
         parts = re.split(r"`([^`]+)`", text)
