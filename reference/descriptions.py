@@ -165,7 +165,8 @@ def read_family(path, family_name=None):
             command.example_line = number + 1
         else:
             loose.append(line)
-    close()
+    if not in_messages:
+        close()
     for c in family.commands.values():
         while c.example and not c.example[-1].strip():
             c.example.pop()

@@ -79,7 +79,8 @@ class ManualChecksTest(unittest.TestCase):
         self.assertEqual((self.make.result, self.make.formats, self.make.see_also),
                          ("thing", ["render-target"], ["Thing_Delete"]))
         self.assertEqual(self.make.example, ["t = Thing_Make(256)", "", "t = Thing_Make(256, 21)"])
-        self.assertEqual(self.make.text, ["Makes a thing."])
+        self.assertEqual((self.family.title, self.family.intro), ("Things", ["What things are for."]))
+        self.assertEqual((self.make.text, self.delete.text), (["Makes a thing."], ["Deletes a thing."]))
         self.assertEqual(self.family.remedies["Thing %d does not exist"],
                          "Make it first with Thing_Make and keep the handle it returns; a deleted thing stays deleted.")
         self.assertEqual(self.family.problems, [])
