@@ -132,10 +132,10 @@ class ScriptChecker:
             rest = tokens[then + 1:]
             otherwise = _find_word(rest, "else")
             if otherwise is not None:
-                self.statement(rest[otherwise + 1:])
+                self.control_line(rest[otherwise + 1:])
                 rest = rest[:otherwise]
             if rest:
-                self.statement(rest)
+                self.control_line(rest)
         elif word in ("while", "until"):
             self.expression_only(tokens[1:])
         elif word == "for":

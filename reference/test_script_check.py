@@ -31,6 +31,7 @@ GOOD = [
     "if GeoInst_GetDrawCount(trees) = 0 then GeoInst_Update trees",
     "if GeoInst_GetDrawCount(trees) > 0 and n <> 3 then message$ = \"drawn\" else GeoInst_Update trees",
     "if x# >= 1.5",
+    "if GeoInst_GetDrawCount(trees) = 0 then exit",
     "colour = Shader_GetParameterByName(Object_GetShaderPtr(1, 0), 0, \"Color\")",
     "total = total + GeoInst_GetDrawCount(sets(i)) * 2",
     "for i = 1 to GeoInst_GetDrawCount(trees) step 2",
