@@ -103,8 +103,8 @@ def command_page(name, rows, text, family, messages, formats, guide, linker):
     parts.append("<h2>Syntax</h2>\n")
     parts += [_overload(row, text, linker) for row in rows]
     if text and text.formats:
-        parts.append("<h2>Formats</h2>\n<p>The format parameter takes a D3DFORMAT number; these are the "
-                     "formats proved to work for this use:</p>\n")
+        parts.append("<h2>Formats</h2>\n<p>Formats are given as D3DFORMAT numbers; these are the ones "
+                     "proved to work here for this command's use:</p>\n")
         parts.append(formats_html(text.formats, formats))
     parts.append("<h2>Messages</h2>\n")
     parts.append(messages_html(messages, family.remedies if family else {}, linker,

@@ -17,6 +17,8 @@ def guide_page(guide, family_title, linker):
             in_list = False
         if block.kind == "heading":
             parts.append(f"<h2>{esc(block.lines[0])}</h2>\n")
+        elif block.kind == "subheading":
+            parts.append(f"<h3>{esc(block.lines[0])}</h3>\n")
         elif block.kind == "paragraph":
             parts.append(f"<p>{linker.prose(' '.join(block.lines))}</p>\n")
         elif block.kind == "item":

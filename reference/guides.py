@@ -4,8 +4,9 @@
     picture: instancing_field.png       (a file in docs/, shown under the title)
     Paragraphs.
     ## Section heading
-    Paragraphs; `code` spans; list items starting with "- " (continued on the lines that follow
-    until a blank line).
+    ### Smaller heading
+    Paragraphs; `code` spans, **bold**; list items starting with "- " (continued on the lines that
+    follow until a blank line).
         script lines: a block indented four spaces; blank lines inside a block are kept
 
 Any line indented four spaces or more belongs to a script block, also directly after a paragraph or a
@@ -18,7 +19,7 @@ from dataclasses import dataclass, field
 
 @dataclass
 class Block:
-    kind: str          # "heading", "paragraph", "item" or "script"
+    kind: str          # "heading", "subheading", "paragraph", "item" or "script"
     lines: list        # the text lines (script lines without their four-space indent)
     line: int          # line number of the first line in the guide's file
 
@@ -60,7 +61,10 @@ def read_guide(path):
                 current = None
             continue
         pending_blank = 0
-        if line.startswith("## "):
+        if line.startswith("### "):
+            guide.blocks.append(Block("subheading", [line[4:].strip()], number))
+            current = None
+        elif line.startswith("## "):
             guide.blocks.append(Block("heading", [line[3:].strip()], number))
             current = None
         elif line.startswith("# "):

@@ -77,7 +77,8 @@ class Linker:
         return self.code(line[:start], skip) + f"<span class=\"comment\">{esc(line[start:])}</span>"
 
     def prose(self, text, skip=""):
-        """A paragraph: `code` spans become <code>, command names links."""
+        """A paragraph: `code` spans become <code>, **bold** <strong>, command names links."""
         parts = re.split(r"`([^`]+)`", text)
-        return "".join(f"<code>{self.code(p, skip)}</code>" if i % 2 else self.code(p, skip)
-                       for i, p in enumerate(parts))
+        html_parts = [f"<code>{self.code(p, skip)}</code>" if i % 2 else self.code(p, skip)
+                      for i, p in enumerate(parts)]
+        return re.sub(r"\*\*(.+?)\*\*", r"<strong>\1</strong>", "".join(html_parts))
