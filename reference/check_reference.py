@@ -22,7 +22,8 @@ from formats import read_formats
 from generate_reference import LOADING_TEXT, read_loading_text
 from guides import read_guides
 from loading_messages import loading_messages
-from manual_checks import check_formats, check_guides, check_meanings, check_remedies, check_see_also
+from manual_checks import (check_format_uses, check_formats, check_guides, check_meanings, check_remedies,
+                           check_see_also)
 from message_scan import Scan, family_sources
 from page_html import page_name
 from script_check import ScriptChecker, check_block
@@ -106,6 +107,7 @@ def main(rows_dir, source_root, reference_dir, family_dirs):
         check_all(check_meanings(name, overloads, text))
         check_all(check_see_also(name, text, names))
         check_all(check_formats(name, text, formats))
+        check_all(check_format_uses(name, overloads, text))
         page = pages.get(name, "")
         for other in (text.see_also if text else []):
             check(f'href="{page_name(other)}"' in page, f"{name}: its page does not link {other}")

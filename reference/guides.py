@@ -61,6 +61,10 @@ def read_guide(path):
                 current = None
             continue
         pending_blank = 0
+        if line.startswith("```"):
+            guide.problems.append(f"{path}:{number}: a fenced block: indent script lines four spaces instead, "
+                                  "so the script checker reads them")
+            continue
         if line.startswith("### "):
             guide.blocks.append(Block("subheading", [line[4:].strip()], number))
             current = None

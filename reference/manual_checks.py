@@ -46,6 +46,15 @@ def check_meanings(name, rows, text):
     return failures
 
 
+def check_format_uses(name, rows, text):
+    """A command with a parameter or result called format takes or gives a D3DFORMAT number: its page
+    must list the formats (a `formats:` line)."""
+    if text is None or text.formats:
+        return []
+    names = {n for row in rows for n in (text.parameter_names(row.export) or [])} | {text.result}
+    return [f"{name}: takes or gives a format but has no 'formats:' line"] if "format" in names else []
+
+
 def check_see_also(name, text, names):
     if text is None:
         return []

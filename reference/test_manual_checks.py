@@ -10,7 +10,8 @@ from descriptions import read_family
 from formats import read_formats
 from guides import read_guide
 from loading_messages import loading_messages
-from manual_checks import check_formats, check_guides, check_meanings, check_remedies, check_see_also
+from manual_checks import (check_format_uses, check_formats, check_guides, check_meanings, check_remedies,
+                           check_see_also)
 
 FAMILY = """\
 # Things
@@ -119,6 +120,13 @@ class ManualChecksTest(unittest.TestCase):
         self.assertIn("formats.tsv:3", problems[0])
         self.assertEqual(check_formats("Thing_Make", self.make, formats), [])
 
+    def test_a_command_with_a_format_parameter_needs_a_formats_line(self):
+        self.assertEqual(check_format_uses("Thing_Make", rows()[:2], self.make), [])
+        self.make.formats = []
+        self.assertEqual(check_format_uses("Thing_Make", rows()[:2], self.make),
+                         ["Thing_Make: takes or gives a format but has no 'formats:' line"])
+        self.assertEqual(check_format_uses("Thing_Delete", rows()[2:], self.delete), [])
+
     def test_every_shown_message_needs_a_remedy_and_no_entry_may_be_stale(self):
         failures = check_remedies(self.family, ["Thing %d does not exist", "Out of things", "Thing gone"])
         self.assertEqual([f.split(": ", 1)[1] for f in failures], [
@@ -155,6 +163,7 @@ class ManualChecksTest(unittest.TestCase):
                 ` the engine draws it
             - A mistake, explained
               over two lines.
+            ```
             """)
         guide = read_guide(path)
         self.assertEqual([(b.kind, b.line) for b in guide.blocks],
@@ -162,10 +171,12 @@ class ManualChecksTest(unittest.TestCase):
         self.assertEqual(guide.scripts()[0].lines, ["t = Thing_Make(256)", "", "` the engine draws it"])
         self.assertEqual(guide.blocks[-1].lines, ["A mistake, explained", "over two lines."])
         docs = os.path.join(self.folder.name, "docs")
+        fenced = f"{path}:11: a fenced block: indent script lines four spaces instead, so the script checker reads them"
         self.assertEqual(check_guides({"things": guide}, ["things", "others"], docs), [
             "others: no getting-started guide (plugin/commands/guides/others.md)",
-            f"{path}: picture things.png is not in docs/"])
+            f"{path}: picture things.png is not in docs/", fenced])
         write(docs, "things.png", "png")
+        guide.problems = []
         self.assertEqual(check_guides({"things": guide}, ["things"], docs), [])
 
 

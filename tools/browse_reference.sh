@@ -31,8 +31,9 @@ expect() { # expect <condition-status> <what>
     if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $2"; fi
 }
 
-guide=$(cd "$reference" && ls guides/*.html 2>/dev/null | head -1 || true)
-[ -n "$guide" ]; expect $? "no guide pages in $reference/guides"
+# The guides are required by check_reference.py; here the first one, if any, is photographed.
+guide=$(cd "$reference" && ls guides/*.html 2>/dev/null | head -1)
+[ -n "$guide" ] || echo "browse_reference: no guide pages yet, so no guide screenshot"
 for page in index.html commands/MRT_Sync.html commands/Shader_SetMatrixTransposeVal.html $guide; do
     name=reference_$(basename "$page" .html).png
     [ "${page%%/*}" = guides ] && name=guide_$(basename "$page" .html).png
