@@ -91,7 +91,7 @@ def rows_footer(rows):
 def command_page(name, rows, text, family, messages, formats, guide, linker):
     family_id = family.family if family else rows[0].family
     family_title = family.title if family and family.title else family_id
-    guide_link = (f" &middot; Getting started: <a href=\"../guides/{esc(family_id)}.html\">{esc(guide.title)}</a>"
+    guide_link = (f" &middot; Guide: <a href=\"../guides/{esc(family_id)}.html\">{esc(guide.title)}</a>"
                   if guide else "")
     parts = [f"<h1>{esc(name)}</h1>\n",
              f"<p class=\"family\">Family: <a href=\"../index.html#{esc(family_id)}\">{esc(family_title)}</a>"
