@@ -25,7 +25,7 @@ _TOKEN = re.compile(r'''
     (?P<space>[ \t]+)
   | (?P<comment>`.*)
   | (?P<string>"[^"]*")
-  | (?P<number>0[xX][0-9A-Fa-f]+|\d+\.?\d*(?:[eE][-+]?\d+)?|\.\d+)
+  | (?P<number>0[xX][0-9A-Fa-f]+|%[01]+|\d+\.?\d*(?:[eE][-+]?\d+)?|\.\d+)
   | (?P<name>[A-Za-z_][A-Za-z0-9_]*[#$]?)
   | (?P<op><>|<=|>=|[-+*/^=<>(),])
   | (?P<bad>.)

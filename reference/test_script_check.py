@@ -45,7 +45,7 @@ GOOD = [
     "rem GeoInst_Nothing 1, 2 in a rem line is not checked",
     "` object 1: a cube with the instancing effect applied to it",
     "text$ = \"GeoInst_Nothing(1) in a string is not a call\"",
-    "mask = 0xFF000040",
+    "mask = 0xFF000040 + %101",
     "",
 ]
 
