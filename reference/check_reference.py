@@ -1,8 +1,12 @@
-"""Checks the generated command reference against the rows and the sources it was made from:
-every row has its page (with its row text, syntax and overload) and its keyword, every command has
-a description with a name for each parameter and an example, and every message the sources can
-show (found by message_scan, whose every ShowMessage call must be followed to a literal text and
-reached by a command or callback) is on the page of each command that can show it.
+"""Checks the generated command reference against the rows and the texts and sources it was made
+from: every row has its page (its overload anchor, and its row text in the page's footer line) and
+its keyword; every command has a description, a meaning for each parameter and its result, a see
+also naming commands of the table, an example, and a format table for each format use; every
+message the sources can show (found by message_scan, whose every ShowMessage call must be followed
+to a literal text and reached by a command or callback) is on the page of each command that can
+show it, with a remedy from its family's `# Messages` section, where no stale entry may stay; the
+messages shown while the plugin loads are on loading.html with theirs; every family has a guide
+with its picture; and every example and guide script passes the script checker.
 
 Usage: check_reference.py ROWS_DIR SOURCE_ROOT REFERENCE_DIR FAMILY_DIR...
 Prints 'N passed, N failed' and exits non-zero on any failure.
@@ -14,8 +18,15 @@ import sys
 
 from command_rows import read_callbacks, read_rows
 from descriptions import read_descriptions
-from generate_reference import page_name
-from message_scan import Scan
+from formats import read_formats
+from generate_reference import LOADING_TEXT, read_loading_text
+from guides import read_guides
+from loading_messages import loading_messages
+from manual_checks import (check_format_uses, check_formats, check_guides, check_meanings, check_remedies,
+                           check_see_also)
+from message_scan import Scan, family_sources
+from page_html import page_name
+from script_check import ScriptChecker, check_block
 
 failures = []
 passed = 0
@@ -27,6 +38,15 @@ def check(condition, what):
         passed += 1
     else:
         failures.append(what)
+
+
+def check_all(found):
+    """Counts a list of failures from manual_checks: one pass when it is empty."""
+    global passed
+    if found:
+        failures.extend(found)
+    else:
+        passed += 1
 
 
 def visible_text(page):
@@ -42,45 +62,93 @@ def shown(text, visible):
     return re.search(pattern, visible) is not None
 
 
+def read(path):
+    with open(path, encoding="utf-8") as f:
+        return f.read()
+
+
 def main(rows_dir, source_root, reference_dir, family_dirs):
     rows = read_rows(rows_dir)
-    descriptions = read_descriptions(rows_dir)
-    keywords = open(os.path.join(reference_dir, "ryxo_keywords.txt"), encoding="utf-8").read().split("\n")[:-1]
+    families = list(dict.fromkeys(r.family for r in rows))
+    descriptions = read_descriptions(rows_dir, families)
+    guides = read_guides(rows_dir)
+    formats, format_problems = read_formats(rows_dir)
+    check_all(format_problems)
+    keywords = read(os.path.join(reference_dir, "ryxo_keywords.txt")).split("\n")[:-1]
     names = list(dict.fromkeys(r.name for r in rows))
     check(keywords == names, f"keywords: expected the {len(names)} command names in row order, saw {len(keywords)}")
 
-    files = []
-    for folder in family_dirs:
-        path = os.path.join(source_root, folder)
-        for name in sorted(os.listdir(path)) if os.path.isdir(path) else []:
-            if name.endswith((".cpp", ".h")):
-                files.append((f"{folder}/{name}", open(os.path.join(path, name), encoding="utf-8").read()))
+    files = family_sources(source_root, family_dirs)
     scan = Scan(files)
+    checker = ScriptChecker(rows)
 
     pages = {}
+    shown_by_family = {f: set() for f in families}
     for row in rows:
         path = os.path.join(reference_dir, "commands", page_name(row.name))
         check(os.path.exists(path), f"row {row.id}: no page {path}")
         if not os.path.exists(path):
             continue
-        page = pages.setdefault(row.name, open(path, encoding="utf-8").read())
+        page = pages.setdefault(row.name, read(path))
         visible = visible_text(page)
-        check(f'id="{row.export}"' in page and row.text in visible, f"row {row.id}: its overload is not on its page")
-        family = descriptions.get(row.family)
-        text = family.commands.get(row.name) if family else None
-        check(text is not None and text.text and text.example, f"row {row.id}: {row.name} has no description or example")
-        params = text.parameter_names(row.export) if text else None
-        check(params is not None and len(params) == len(row.params),
-              f"row {row.id}: {row.export} needs {len(row.params)} parameter names, has {params}")
+        footer = visible_text(page[page.find("<footer>"):])
+        check(f'id="{row.export}"' in page and row.text in footer,
+              f"row {row.id}: its overload is not on its page, or its row text not in the page's footer")
         for title, body in scan.messages_of(row.export):
+            shown_by_family[row.family].add(body)
             check(shown(title, visible) and shown(body, visible),
                   f"row {row.id}: message ({title!r}, {body!r}) is not on the page of {row.name}")
 
-    index = visible_text(open(os.path.join(reference_dir, "index.html"), encoding="utf-8").read())
+    for name in names:
+        overloads = [r for r in rows if r.name == name]
+        family = descriptions.get(overloads[0].family)
+        text = family.commands.get(name) if family else None
+        check(text is not None and text.text and text.example, f"{name}: no description or example")
+        check_all(check_meanings(name, overloads, text))
+        check_all(check_see_also(name, text, names))
+        check_all(check_formats(name, text, formats))
+        check_all(check_format_uses(name, overloads, text))
+        page = pages.get(name, "")
+        for other in (text.see_also if text else []):
+            check(f'href="{page_name(other)}"' in page, f"{name}: its page does not link {other}")
+        if overloads[0].family in guides:
+            check(f'href="../guides/{overloads[0].family}.html"' in page, f"{name}: its page does not link its guide")
+        if text and text.example:
+            check_all(check_block(checker, text.example, text.example_line, family.path))
+
+    index_page = read(os.path.join(reference_dir, "index.html"))
+    index = visible_text(index_page)
     for family, exports in read_callbacks(rows_dir).items():
         for export in exports:
             for title, body in scan.messages_of(export):
+                shown_by_family.setdefault(family, set()).add(body)
                 check(shown(body, index), f"{export}: message ({title!r}, {body!r}) is not on the index")
+    for family in families:
+        if family in descriptions:
+            check_all(check_remedies(descriptions[family], shown_by_family[family]))
+
+    # The messages shown while the plugin loads: their page, their remedies, the index's link.
+    loading, loading_problems = loading_messages(source_root)
+    check_all(loading_problems)
+    loading_text = read_loading_text(rows_dir)
+    check(loading_text is not None, f"plugin/commands/{LOADING_TEXT}: missing (the loading messages' remedies)")
+    if loading_text:
+        check_all(check_remedies(loading_text, [text for _, text in loading]))
+    loading_page = visible_text(read(os.path.join(reference_dir, "loading.html")))
+    for title, text in loading:
+        check(shown(title, loading_page) and shown(text, loading_page), f"loading.html: message {text!r} is not shown")
+    check('href="loading.html"' in index_page, "index.html: no link to loading.html")
+
+    # The guides: one per family, with its picture, linked from the index, every script checked.
+    check_all(check_guides(guides, families, os.path.join(source_root, "docs")))
+    for family, guide in guides.items():
+        check(os.path.exists(os.path.join(reference_dir, "guides", family + ".html")), f"guides/{family}.html: missing")
+        if guide.picture:
+            check(os.path.exists(os.path.join(reference_dir, "pictures", guide.picture)),
+                  f"pictures/{guide.picture}: not copied into the reference")
+        check(f'href="guides/{family}.html"' in index_page, f"index.html: no link to guides/{family}.html")
+        for block in guide.scripts():
+            check_all(check_block(checker, block.lines, block.line, guide.path))
 
     # The scanner must have followed every message box call in the sources.
     for path, text in files:

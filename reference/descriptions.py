@@ -1,19 +1,38 @@
 """The game maker's text for each family, kept beside its rows as plugin/commands/<family>.md:
 
     # Family title
-    What the family is for (one or more paragraphs).
+    What the family is for, its defaults and lifetimes (one or more paragraphs).
 
     ## Command name
     What the command does (one or more paragraphs).
     params: name, name            (every row of the command)
     params Export: name, name     (one row, by its export, for overloads that differ)
-    result: name
+    - name: what the parameter is: unit, valid range, what 0 or -1 means, which command gives
+      the handle (a meaning continues on lines indented by two or more spaces)
+    result: name                  (only for commands with a result)
+    - name: what the result is
+    formats: use, use             (a "use" of plugin/commands/formats.tsv: the page lists its formats)
+    see also: Command, Command    (commands of the table a script needs together with this one)
     example:
-        indented script lines
+        indented script lines (four spaces)
+
+    # Messages
+    message: a message text exactly as in the C++ source (%d, %s ... as written)
+    do: what the game maker should change or check (continues on lines indented two or more spaces)
+
+Every parameter name of every overload and the result name need one meaning (overloads share it).
+The `# Messages` section follows the last command: one `message:`/`do:` pair for each text a
+command or render callback of the family can show. plugin/commands/loading.md has the same form
+(a title, paragraphs and a `# Messages` section) for the messages shown while the plugin loads.
+
+Lines the reader cannot place (a `do:` with no `message:` before it, a second meaning for a name,
+stray text in the messages section) are kept in FamilyText.problems for the check to report.
 """
-import glob
 import os
+import re
 from dataclasses import dataclass, field
+
+_MEANING = re.compile(r"^- ([A-Za-z_][A-Za-z0-9_]*):\s*(.*)$")
 
 
 @dataclass
@@ -22,7 +41,11 @@ class CommandText:
     text: list = field(default_factory=list)      # paragraphs
     params: dict = field(default_factory=dict)    # export or "" -> [names]
     result: str = ""
+    meanings: dict = field(default_factory=dict)  # parameter or result name -> meaning
+    formats: list = field(default_factory=list)   # uses of formats.tsv
+    see_also: list = field(default_factory=list)  # command names
     example: list = field(default_factory=list)
+    example_line: int = 0                         # line number of the example's first line
 
     def parameter_names(self, export):
         if not self.params:
@@ -33,9 +56,12 @@ class CommandText:
 @dataclass
 class FamilyText:
     family: str
+    path: str = ""
     title: str = ""
     intro: list = field(default_factory=list)
     commands: dict = field(default_factory=dict)
+    remedies: dict = field(default_factory=dict)  # message text -> what to do ("" when missing)
+    problems: list = field(default_factory=list)  # "path:line: what is wrong"
 
 
 def _paragraphs(lines):
@@ -49,9 +75,19 @@ def _paragraphs(lines):
     return paragraphs
 
 
-def read_family(path):
-    family = FamilyText(os.path.splitext(os.path.basename(path))[0])
-    command, loose, in_example = None, [], False
+def _names(text):
+    return [n.strip() for n in text.split(",") if n.strip()]
+
+
+def _is_continuation(line):
+    return line.startswith("  ") and line.strip() != ""
+
+
+def read_family(path, family_name=None):
+    family = FamilyText(family_name or os.path.splitext(os.path.basename(path))[0], path)
+    command, loose, in_example, in_messages = None, [], False, False
+    continued = None  # (dict, key) of the meaning or remedy that indented lines continue
+    message = None
 
     def close():
         if command is None:
@@ -59,39 +95,87 @@ def read_family(path):
         else:
             command.text = _paragraphs(loose)
 
-    for raw in open(path, encoding="utf-8"):
-        line = raw.rstrip("\n")
+    def problem(number, what):
+        family.problems.append(f"{path}:{number}: {what}")
+
+    with open(path, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    for number, raw in enumerate(lines, 1):
+        line = raw.rstrip()
         if in_example and (line.startswith("    ") or not line.strip()):
             command.example.append(line[4:])
             continue
         in_example = False
+        if continued and _is_continuation(line):
+            target, key = continued
+            target[key] = (target[key] + " " + line.strip()).strip()
+            continue
+        continued = None
+        if line.startswith("# ") and (family.title or command is not None):
+            if line[2:].strip() != "Messages":
+                problem(number, f"unexpected heading {line!r} (only '# Messages' may follow the title)")
+            close()
+            command, loose, in_messages = None, [], True
+            continue
+        if in_messages:
+            if line.startswith("message:"):
+                message = " ".join(line[len("message:"):].split())
+                if message in family.remedies:
+                    problem(number, f"second entry for message {message!r}")
+                family.remedies[message] = ""
+            elif line.startswith("do:"):
+                if message is None:
+                    problem(number, "'do:' without a 'message:' before it")
+                    continue
+                if family.remedies[message]:
+                    problem(number, f"second 'do:' for message {message!r}")
+                family.remedies[message] = line[len("do:"):].strip()
+                continued = (family.remedies, message)
+            elif line.strip():
+                problem(number, f"not a 'message:' or 'do:' line: {line.strip()!r}")
+            continue
         if line.startswith("## "):
             close()
             command = CommandText(line[3:].strip())
+            if command.name in family.commands:
+                problem(number, f"second description of {command.name}")
             family.commands[command.name] = command
             loose = []
         elif line.startswith("# "):
             family.title = line[2:].strip()
-        elif command is not None and line.startswith("params") and ":" in line:
+        elif command is None:
+            loose.append(line)
+        elif line.startswith("params") and ":" in line and re.match(r"^params( \w+)?:", line):
             key, names = line.split(":", 1)
-            export = key[len("params"):].strip()
-            command.params[export] = [n.strip() for n in names.split(",") if n.strip()]
-        elif command is not None and line.startswith("result:"):
+            command.params[key[len("params"):].strip()] = _names(names)
+        elif line.startswith("result:"):
             command.result = line.split(":", 1)[1].strip()
-        elif command is not None and line.strip() == "example:":
+        elif line.startswith("see also:"):
+            command.see_also += _names(line.split(":", 1)[1])
+        elif line.startswith("formats:"):
+            command.formats += _names(line.split(":", 1)[1])
+        elif _MEANING.match(line):
+            name, meaning = _MEANING.match(line).groups()
+            if name in command.meanings:
+                problem(number, f"{command.name}: second meaning for {name}")
+            command.meanings[name] = meaning.strip()
+            continued = (command.meanings, name)
+        elif line.strip() == "example:":
             in_example = True
+            command.example_line = number + 1
         else:
             loose.append(line)
-    close()
-    if command is not None:
-        while command.example and not command.example[-1].strip():
-            command.example.pop()
+    if not in_messages:
+        close()
     for c in family.commands.values():
         while c.example and not c.example[-1].strip():
             c.example.pop()
     return family
 
 
-def read_descriptions(rows_dir):
-    paths = [p for p in sorted(glob.glob(os.path.join(rows_dir, "*.md"))) if os.path.basename(p) != "README.md"]
-    return {f.family: f for f in map(read_family, paths)}
+def read_descriptions(rows_dir, families=None):
+    """{family: FamilyText} for each family with a rows file (or the families given)."""
+    if families is None:
+        families = sorted(os.path.splitext(n)[0] for n in os.listdir(rows_dir) if n.endswith(".rows"))
+    paths = {f: os.path.join(rows_dir, f + ".md") for f in families}
+    return {f: read_family(p) for f, p in paths.items() if os.path.exists(p)}

@@ -8,6 +8,7 @@ the text; %d and the like stand for values) and `a ? b : c` choices. A ShowMessa
 text it cannot follow to a literal is reported as unresolved, so a test fails rather than a page
 silently missing a message.
 """
+import os
 import re
 from dataclasses import dataclass, field
 
@@ -346,3 +347,15 @@ class Scan:
                 result.add((m.title, m.text))
                 self.reached.add(m.site)
         return sorted(result)
+
+
+def family_sources(source_root, family_dirs):
+    """[(path, text)] of the .cpp and .h files in the family folders, as the scanner takes them."""
+    files = []
+    for folder in family_dirs:
+        path = os.path.join(source_root, folder)
+        for name in sorted(os.listdir(path)) if os.path.isdir(path) else []:
+            if name.endswith((".cpp", ".h")):
+                with open(os.path.join(path, name), encoding="utf-8") as f:
+                    files.append((f"{folder}/{name}", f.read()))
+    return files

@@ -18,7 +18,9 @@ run(${STRIP} --strip-all -o ${stage}/Ryxo.dll ${DLL})
 run(${OBJCOPY} --add-gnu-debuglink=${OUT}/Ryxo.dll.debug ${stage}/Ryxo.dll)
 
 file(COPY ${REFERENCE}/ryxo_keywords.txt DESTINATION ${stage})
-file(COPY ${REFERENCE}/index.html ${REFERENCE}/style.css ${REFERENCE}/commands DESTINATION ${stage}/reference)
+# The reference as generated: its pages, the guides and the pictures they show.
+file(COPY ${REFERENCE}/index.html ${REFERENCE}/loading.html ${REFERENCE}/style.css
+          ${REFERENCE}/commands ${REFERENCE}/guides ${REFERENCE}/pictures DESTINATION ${stage}/reference)
 configure_file(${INSTALL_TEXT} ${stage}/INSTALL.txt COPYONLY)
 
 # The archive is opened on Windows, where older editors show a text with bare LF line ends as one

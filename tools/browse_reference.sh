@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Opens the generated command reference in headless Chromium, as a game maker's browser would:
-# screenshots of the index and of one command page (into the folder given second), and every link
-# on the index must lead to a generated page and, where it names one, to an anchor on it.
+# - screenshots of the index, two command pages (one with the longest syntax line) and a guide,
+#   into the folder given second;
+# - every link on the index leads to a generated page and, where it names one, to an anchor on it;
+# - index.html?q=SetMesh leaves only the rows and A to Z entries whose name holds "setmesh" visible
+#   (the others carry the hidden attribute);
+# - no page of the reference scrolls sideways in a window 1100 pixels wide.
 #   tools/browse_reference.sh build/command_reference build/screenshots
-set -euo pipefail
-reference=$(cd "$1" && pwd)
+# Each check counts as passed or failed, so the script goes on after a failure (no set -e).
+set -uo pipefail
+reference=$(cd "$1" && pwd) || exit 1
 shots=$2
 mkdir -p "$shots"
-shots=$(cd "$shots" && pwd)
+shots=$(cd "$shots" && pwd) || exit 1
 command -v chromium >/dev/null || { echo "browse_reference: chromium is missing (tools/setup.sh installs it)"; exit 1; }
 
 profile=$(mktemp -d)
@@ -26,8 +31,12 @@ expect() { # expect <condition-status> <what>
     if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $2"; fi
 }
 
-for page in index.html commands/MRT_Sync.html; do
+# The guides are required by check_reference.py; here the first one, if any, is photographed.
+guide=$(cd "$reference" && ls guides/*.html 2>/dev/null | head -1)
+[ -n "$guide" ] || echo "browse_reference: no guide pages yet, so no guide screenshot"
+for page in index.html commands/MRT_Sync.html commands/Shader_SetMatrixTransposeVal.html $guide; do
     name=reference_$(basename "$page" .html).png
+    [ "${page%%/*}" = guides ] && name=guide_$(basename "$page" .html).png
     rm -f "$shots/$name"
     browse "file://$reference/$page" --window-size=1100,1400 --screenshot="$shots/$name" >/dev/null || true
     size=$(stat -c %s "$shots/$name" 2>/dev/null || echo 0)
@@ -38,7 +47,7 @@ done
 # The index as the browser parsed it: its links, each checked against the generated files.
 dom=$(browse "file://$reference/index.html" --dump-dom)
 echo "$dom" | grep -q "<h1>Ryxo command reference</h1>"; expect $? "index.html: the browser did not render its heading"
-links=$(echo "$dom" | grep -o 'href="commands/[^"]*"' | sed 's/^href="//; s/"$//' | sort -u)
+links=$(echo "$dom" | grep -o 'href="\(commands\|guides\)/[^"]*"\|href="loading.html"' | sed 's/^href="//; s/"$//' | sort -u)
 count=0
 for link in $links; do
     count=$((count + 1))
@@ -50,6 +59,71 @@ for link in $links; do
     fi
 done
 [ "$count" -gt 0 ]; expect $? "index.html has no command links"
+
+# The search, given in the address: only entries whose name holds the query stay visible.
+browse "file://$reference/index.html?q=SetMesh" --dump-dom > "$profile/search.html" || true
+python3 - "$profile/search.html" SetMesh <<'EOF'; expect $? "the search given as ?q= in the address"
+import sys
+from html.parser import HTMLParser
+
+class Entries(HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.entries = []  # (tag, name, hidden)
+    def handle_starttag(self, tag, attrs):
+        a = dict(attrs)
+        if "data-name" in a:
+            self.entries.append((tag, a["data-name"], "hidden" in a))
+
+parser = Entries()
+parser.feed(open(sys.argv[1], encoding="utf-8").read())
+query = sys.argv[2].lower()
+wrong = [f"{tag} {name} {'hidden' if hidden else 'shown'}" for tag, name, hidden in parser.entries
+         if hidden == (query in name.lower())]
+shown = [name for tag, name, hidden in parser.entries if not hidden]
+a_to_z = [e for e in parser.entries if e[0] == "li"]
+problems = []
+if wrong:
+    problems.append("index.html?q=" + sys.argv[2] + ": wrongly " + "; ".join(wrong[:5]))
+if not shown:
+    problems.append("index.html?q=" + sys.argv[2] + ": no entry stays visible")
+if len(a_to_z) != len([e for e in parser.entries if e[0] == "tr"]):
+    problems.append(f"index.html: the A to Z list has {len(a_to_z)} entries, the family tables another count")
+for p in problems:
+    print("FAILED:", p)
+print(f"search: {len(parser.entries)} entries, {len(shown)} visible for {sys.argv[2]!r}")
+sys.exit(1 if problems else 0)
+EOF
+
+# Every page in a window 1100 pixels wide: no element wider than its box (a syntax line, a table).
+# A page of ours loads each page in turn into a frame of that width and writes what overflows.
+pages=$(cd "$reference" && ls index.html loading.html commands/*.html guides/*.html 2>/dev/null | sed 's/.*/"&"/' | paste -sd,)
+cat > "$profile/measure.html" <<EOF
+<!DOCTYPE html><html><body style="margin:0">
+<iframe id="frame" style="width:1100px;height:900px;border:0"></iframe>
+<pre id="out"></pre>
+<script>
+var base = "file://$reference/", pages = [$pages], at = 0, out = [];
+var frame = document.getElementById("frame");
+frame.addEventListener("load", function () {
+    var all = frame.contentDocument.querySelectorAll("*"), wide = [];
+    for (var i = 0; i < all.length; i++)
+        if (all[i].clientWidth > 0 && all[i].scrollWidth > all[i].clientWidth + 1)
+            wide.push(all[i].tagName.toLowerCase() + (all[i].className ? "." + all[i].className : "")
+                      + " " + all[i].scrollWidth + " px in " + all[i].clientWidth);
+    if (wide.length) out.push("WIDE " + pages[at] + ": " + wide.join(", "));
+    if (++at < pages.length) frame.src = base + pages[at];
+    else document.getElementById("out").textContent = out.join("\n") + "\nmeasured " + pages.length + " pages";
+});
+frame.src = base + pages[0];
+</script></body></html>
+EOF
+measured=$(browse "file://$profile/measure.html" --allow-file-access-from-files --virtual-time-budget=120000 --dump-dom || true)
+echo "$measured" | grep -q "measured [0-9]* pages"; expect $? "the pages could not be measured at 1100 pixels"
+echo "$measured" | grep "^WIDE" | sed 's/^/FAILED: /; s/&gt;/>/g' || true
+wide=$(echo "$measured" | grep -c "^WIDE" || true)
+[ "$wide" -eq 0 ]; expect $? "$wide pages scroll sideways at 1100 pixels"
+
 echo "browse_reference: $count links checked, screenshots in $shots"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
