@@ -89,7 +89,7 @@ TEST_F(CubeTest, CreationMakesARenderTargetCubeInTheResolvedFormat)
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(values[i], std::bit_cast<int>(expected[i])) << "value " << i;
     }
-    EXPECT_EQ(LiveCubeTextures().size(), 3u);
+    EXPECT_EQ(LiveCubeTextures().size(), std::size(cases));
     EXPECT_TRUE(messages_.Take().empty());
 }
 
