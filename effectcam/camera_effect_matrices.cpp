@@ -1,6 +1,6 @@
 #include "camera_effect_matrices.h"
 
-#include "host_access.h"
+#include "meshdraw/mesh_effect_matrices.h"
 
 namespace {
 
@@ -30,14 +30,12 @@ D3DXMATRIX Transposed(const D3DXMATRIX& m)
 
 void SetCameraEffectMatrices(IDirect3DDevice9* device, const EfxCamRecord& camera, const D3DMATRIX& world)
 {
-    const HostMesh* mesh = camera.mesh;
-    ID3DXEffect* effect = MeshEffect(mesh);
+    ID3DXEffect* effect = camera.effect;
     if (!effect)
         return;
-    const HostEffect& record = *mesh->effect;
 
-    // In the order of the record's matrix handles: the nine, then their transposes.
-    D3DXMATRIX m[kHostEffectMatrixCount];
+    // In the order of the record's matrix handles.
+    D3DXMATRIX m[kUntransposedMatrixCount];
     m[kWorld] = world;
     m[kView] = camera.view;
     m[kProjection] = camera.projection;
@@ -50,30 +48,13 @@ void SetCameraEffectMatrices(IDirect3DDevice9* device, const EfxCamRecord& camer
     // The camera position in world space: the translation row of the view inverse.
     const D3DXVECTOR4 eye(m[kViewInverse]._41, m[kViewInverse]._42, m[kViewInverse]._43, 1.0f);
 
-    if (record.alphaFactor && mesh->hasDiffuseColor == 1)
-        effect->SetFloat(record.alphaFactor, static_cast<float>((mesh->diffuseColor >> 24) / 255.0));
-
-    // An effect that expects transposed matrices gets them at the nine handles, and the untransposed
-    // ones at the transpose handles.
-    constexpr int kNine = kWorldTranspose;
-    if (record.expectsTransposed) {
-        for (int i = 0; i < kNine; ++i)
-            m[i] = Transposed(m[i]);
+    D3DXMATRIX t[kUntransposedMatrixCount];
+    MeshEffectMatrices matrices;
+    for (int i = 0; i < kUntransposedMatrixCount; ++i) {
+        t[i] = Transposed(m[i]);
+        matrices.matrix[i] = &m[i];
+        matrices.transposed[i] = &t[i];
     }
-    for (int i = 0; i < kNine; ++i)
-        m[kNine + i] = Transposed(m[i]);
-
-    for (int i = 0; i < kHostEffectMatrixCount; ++i) {
-        if (record.matrixHandles[i])
-            effect->SetMatrix(record.matrixHandles[i], &m[i]);
-    }
-    if (record.eyePosition)
-        effect->SetVector(record.eyePosition, &eye);
-    if (record.eyePosition2)
-        effect->SetVector(record.eyePosition2, &eye);
-    if (record.zeroFloat1)
-        effect->SetFloat(record.zeroFloat1, 0.0f);
-    if (record.zeroFloat2)
-        effect->SetFloat(record.zeroFloat2, 0.0f);
+    SetMeshEffectMatrices(effect, camera.mesh, matrices, eye);
     device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
 }

@@ -6,6 +6,7 @@
 
 #include "camera_record.h"
 
-// `world` is the object's current world matrix. Nothing is set, on the effect or the device, when
-// the mesh has no effect.
+// `world` is the object's current world matrix. The effect is the one the camera record holds,
+// which the caller has checked is still the mesh's. Nothing is set, on the effect or the device,
+// when the camera has no effect.
 void SetCameraEffectMatrices(IDirect3DDevice9* device, const EfxCamRecord& camera, const D3DMATRIX& world);

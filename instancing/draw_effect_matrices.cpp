@@ -1,6 +1,7 @@
 #include "draw_effect_matrices.h"
 
 #include "host_access.h"
+#include "meshdraw/mesh_effect_matrices.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ D3DXPLANE CarriedThrough(const D3DXPLANE& plane, const D3DXMATRIX& m)
     D3DXPLANE out;
     D3DXPlaneTransform(&out, &plane, &carrier);
     return out;
-}
-
-void SetMatrixIfPresent(ID3DXEffect* effect, D3DXHANDLE handle, const D3DXMATRIX& m)
-{
-    if (handle)
-        effect->SetMatrix(handle, &m);
 }
 
 } // namespace
@@ -62,9 +57,8 @@ DrawCameraValues ReadDrawCameraValues(IDirect3DDevice9* device, const HostCamera
     return v;
 }
 
-void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, DrawCamera& camera)
+void SetDrawEffectMatrices(IDirect3DDevice9* device, ID3DXEffect* effect, const HostMesh* mesh, DrawCamera& camera)
 {
-    ID3DXEffect* effect = MeshEffect(mesh);
     if (!effect)
         return;
     const HostEffect& record = *mesh->effect;
@@ -72,30 +66,16 @@ void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, DrawC
         camera.values = ReadDrawCameraValues(device, camera.record);
     const DrawCameraValues& v = *camera.values;
 
-    if (record.alphaFactor && mesh->hasDiffuseColor == 1)
-        effect->SetFloat(record.alphaFactor, static_cast<float>(mesh->diffuseColor >> 24) / 255.0f);
-
-    // An effect that expects transposed matrices gets each matrix in the other's place; a transpose
-    // only moves values, so the swap is exact.
-    const bool swap = record.expectsTransposed != 0;
-    const D3DXHANDLE* handles = record.matrixHandles;
-    SetMatrixIfPresent(effect, handles[kView], swap ? v.viewTranspose : v.view);
-    SetMatrixIfPresent(effect, handles[kProjection], swap ? v.projectionTranspose : v.projection);
-    SetMatrixIfPresent(effect, handles[kViewProjection], swap ? v.viewProjectionTranspose : v.viewProjection);
-    SetMatrixIfPresent(effect, handles[kViewInverse], swap ? v.viewInverseTranspose : v.viewInverse);
-    SetMatrixIfPresent(effect, handles[kViewTranspose], swap ? v.view : v.viewTranspose);
-    SetMatrixIfPresent(effect, handles[kProjectionTranspose], swap ? v.projection : v.projectionTranspose);
-    SetMatrixIfPresent(effect, handles[kViewProjectionTranspose], swap ? v.viewProjection : v.viewProjectionTranspose);
-    SetMatrixIfPresent(effect, handles[kViewInverseTranspose], swap ? v.viewInverse : v.viewInverseTranspose);
-
-    if (record.eyePosition)
-        effect->SetVector(record.eyePosition, &v.eye);
-    if (record.eyePosition2)
-        effect->SetVector(record.eyePosition2, &v.eye);
-    if (record.zeroFloat1)
-        effect->SetFloat(record.zeroFloat1, 0.0f);
-    if (record.zeroFloat2)
-        effect->SetFloat(record.zeroFloat2, 0.0f);
+    MeshEffectMatrices matrices;
+    matrices.matrix[kView] = &v.view;
+    matrices.matrix[kProjection] = &v.projection;
+    matrices.matrix[kViewProjection] = &v.viewProjection;
+    matrices.matrix[kViewInverse] = &v.viewInverse;
+    matrices.transposed[kView] = &v.viewTranspose;
+    matrices.transposed[kProjection] = &v.projectionTranspose;
+    matrices.transposed[kViewProjection] = &v.viewProjectionTranspose;
+    matrices.transposed[kViewInverse] = &v.viewInverseTranspose;
+    SetMeshEffectMatrices(effect, mesh, matrices, v.eye);
 
     if (v.clipMode != 0) {
         device->SetClipPlane(0, v.clipPlane);
@@ -115,5 +95,5 @@ void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, DrawC
 void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const HostCameraData* camera)
 {
     DrawCamera single{camera, std::nullopt};
-    SetDrawEffectMatrices(device, mesh, single);
+    SetDrawEffectMatrices(device, MeshEffect(mesh), mesh, single);
 }

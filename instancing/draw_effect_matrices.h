@@ -29,11 +29,12 @@ struct DrawCamera {
 // Reads the device's view and projection (two GetTransform calls) and derives the rest.
 DrawCameraValues ReadDrawCameraValues(IDirect3DDevice9* device, const HostCameraData* camera);
 
-// Hands `camera`'s values to the mesh's effect, reading them from the device first when this is
-// the first set of the pass. Nothing is set (and nothing read) when the mesh has no effect.
-void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, DrawCamera& camera);
+// Hands `camera`'s values to `effect`, the mesh's effect as the draw looked it up, reading them
+// from the device first when this is the first set of the pass. Nothing is set (and nothing read)
+// when the mesh has no effect.
+void SetDrawEffectMatrices(IDirect3DDevice9* device, ID3DXEffect* effect, const HostMesh* mesh, DrawCamera& camera);
 
-// The same for a single draw: reads the values and hands them over.
+// The same for a single draw: looks the mesh's effect up, reads the values and hands them over.
 void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const HostCameraData* camera);
 
 // The clip plane of `camera` as the instanced draw hands it over: for clip modes 3 and 4 the stored

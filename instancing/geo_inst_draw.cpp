@@ -3,6 +3,7 @@
 #include "draw_effect_matrices.h"
 #include "host_access.h"
 #include "meshdraw/mesh_render_states.h"
+#include "meshdraw/texture_parameters.h"
 #include "message_box.h"
 
 namespace {
@@ -27,13 +28,9 @@ bool Drawable(const GeoInstRecord& set)
 
 } // namespace
 
-void BindMeshTextures(const GeoInstRecord& set)
-{
-    BindMeshTextures(MeshEffect(set.mesh), set.mesh, set.textureParameters, set.textureParameterCount);
-}
-
 void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera)
 {
+    // The effect is looked up once here and handed to everything the draw feeds it.
     const HostMesh* mesh = set.mesh;
     ID3DXEffect* effect = MeshEffect(mesh);
     if (!effect || !Drawable(set))
@@ -51,8 +48,8 @@ void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera
     Check(device->SetStreamSourceFreq(1, kOneInstancePerElement), "Failed to set stream source freq 1");
 
     ApplyMeshRenderStates(device, mesh);
-    SetDrawEffectMatrices(device, mesh, camera);
-    BindMeshTextures(set);
+    SetDrawEffectMatrices(device, effect, mesh, camera);
+    BindMeshTextures(effect, mesh, set.textureParameters, set.textureParameterCount);
 
     // An effect that cannot begin draws nothing and is not ended; whatever pass count it wrote is
     // not trusted. This runs for every camera of every frame, so it is skipped without a message.

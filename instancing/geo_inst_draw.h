@@ -13,7 +13,3 @@ inline constexpr const char* kDrawErrorTitle = "GeoInst_Draw Error";
 // for its draw count, are skipped without a message: the host calls this for every camera of every
 // frame.
 void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera);
-
-// Binds the texture of the mesh's i-th texture-stage entry to the effect's i-th texture parameter,
-// for as many as both have.
-void BindMeshTextures(const GeoInstRecord& set);

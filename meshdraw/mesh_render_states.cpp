@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "mesh_effect_matrices.h"
 #include "plugin_state.h"
 
 namespace {
@@ -58,8 +59,7 @@ DWORD AlphaReference(const HostMesh* mesh)
     if (mesh->hasDiffuseColor == 1) {
         // The alpha byte goes through the 0..1 factor the effect also receives; every byte value
         // comes back exactly.
-        const float factor = static_cast<float>(mesh->diffuseColor >> 24) / 255.0f;
-        reference = static_cast<DWORD>(factor * 255.0f);
+        reference = static_cast<DWORD>(MeshAlphaFactor(mesh) * 255.0f);
         if (reference > kHighestAlphaReference)
             reference = kHighestAlphaReference;
     }

@@ -339,7 +339,7 @@ TEST_F(GeoInstDrawTest, MeshTexturesGoToTheEffectsTextureParametersInOrder)
     // A texture the draw must not replace.
     fx->SetTexture(set.textureParameters[2], third);
 
-    BindMeshTextures(set);
+    BindMeshTextures(fx, set.mesh, set.textureParameters, set.textureParameterCount);
     auto textureOf = [&](int i) {
         IDirect3DBaseTexture9* t = nullptr;
         fx->GetTexture(set.textureParameters[i], &t);
