@@ -12,8 +12,12 @@ public:
     ULONG STDMETHODCALLTYPE Release() override
     {
         LONG left = InterlockedDecrement(&references_);
-        if (left == 0)
+        if (left == 0) {
+            // A destructor whose own code takes and gives back a reference (handing `this` to a
+            // holder, say) must not bring the count to zero a second time and delete again.
+            references_ = kDying;
             delete this;
+        }
         return static_cast<ULONG>(left);
     }
 
@@ -27,5 +31,6 @@ protected:
     ComObject& operator=(const ComObject&) = delete;
 
 private:
+    static constexpr LONG kDying = 0x40000000;
     LONG references_ = 1;
 };

@@ -90,4 +90,26 @@ TEST(ComTest, AbandonLetsGoWithoutReleasing)
     EXPECT_TRUE(destroyed);
 }
 
+// Lends itself to a holder while it is being destroyed, as a destructor that hands `this` on does.
+class SelfLendingObject final : public ComObject<IUnknown> {
+public:
+    explicit SelfLendingObject(int* destructions) : destructions_(destructions) {}
+    ~SelfLendingObject() override
+    {
+        if (++*destructions_ == 1)
+            Com<IUnknown>::Share(this);
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override { *out = nullptr; return E_NOINTERFACE; }
+
+private:
+    int* destructions_;
+};
+
+TEST(ComTest, AReferenceTakenAndGivenBackByTheDestructorDoesNotDeleteAgain)
+{
+    int destructions = 0;
+    EXPECT_EQ((new SelfLendingObject(&destructions))->Release(), 0u);
+    EXPECT_EQ(destructions, 1);
+}
+
 } // namespace
