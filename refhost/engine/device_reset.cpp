@@ -27,13 +27,12 @@ RenderTargetShape ShapeOf(IDirect3DTexture9* texture)
     return {desc.Width, desc.Height, desc.Format};
 }
 
-// The engine's reference, and the one MakeRenderTarget handed out when the caller never gave it
-// back. A reference anyone else still holds keeps the texture alive, and Reset then fails.
+// The engine's reference, and the one MakeRenderTarget handed out when the caller never kept it:
+// the same rule as deleting the image. A reference anyone else still holds keeps the texture alive,
+// and Reset then fails.
 void GiveBackImageTexture(ImageRecord& image)
 {
-    image.texture->AddRef();
-    const ULONG held = image.texture->Release();
-    if (image.referenceHandedOut && held > 1)
+    if (HandedOutReferenceUnkept(image))
         image.texture->Release();
     image.texture.reset();
     image.referenceHandedOut = false;

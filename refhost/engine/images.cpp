@@ -60,14 +60,18 @@ void ReleaseImage(ImageRecord& image)
     ForgetTextureInStages(image.texture.ptr());
     ForgetTextureInEffects(image.texture.ptr());
     // A caller that kept the handed-out reference gives it back before deleting; one that kept
-    // nothing leaves it here: exactly one more than the engine's own means it is still out. More
-    // than that means a holder is still using the texture (an image deleted by the engine while a
-    // plugin draws into it): only the engine's own is given back, and the holder's stay valid.
-    // The effects were emptied first: their references would otherwise pass for the handed-out
-    // one, and the texture would be freed under them.
-    if (image.referenceHandedOut && ReferenceCount(image.texture.ptr()) == 2)
+    // nothing leaves it here. A holder still using the texture (an image deleted by the engine while
+    // a plugin draws into it) keeps its references. The effects were emptied first: their
+    // references would otherwise pass for the handed-out one, and the texture would be freed under
+    // them.
+    if (HandedOutReferenceUnkept(image))
         image.texture->Release();
     image.texture.reset();
+}
+
+bool HandedOutReferenceUnkept(const ImageRecord& image)
+{
+    return image.referenceHandedOut && image.texture && ReferenceCount(image.texture.ptr()) == 2;
 }
 
 IDirect3DTexture9* MakeImage(int image, int width, int height, D3DCOLOR colour)

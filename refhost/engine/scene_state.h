@@ -125,5 +125,10 @@ void ForgetTextureInEffects(IDirect3DTexture9* texture);
 void ReleaseScene();
 // Releases the image's texture, settling the reference its maker was handed (see images.cpp).
 void ReleaseImage(ImageRecord& image);
+// Whether the reference MakeRenderTarget handed out is still the image's to give back: its caller
+// never kept it, and nobody else holds the texture, so exactly the engine's reference and that one
+// are left. With more, a holder still uses the texture, and whether the handed-out reference is
+// among the holder's cannot be told: it is left to the holder, whose references stay valid.
+bool HandedOutReferenceUnkept(const ImageRecord& image);
 
 } // namespace refhost

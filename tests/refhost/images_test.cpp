@@ -97,6 +97,21 @@ TEST_F(ImagesTest, ImageDeletedWhileItsHolderStillDrawsIntoItLeavesTheHolderItsR
     EXPECT_EQ(watch.releases, 1);
 }
 
+TEST_F(ImagesTest, DeviceResetWhileAHolderStillDrawsIntoAnImageLeavesTheHolderItsReferences)
+{
+    DestructionWatch watch;
+    IDirect3DTexture9* kept = refhost::MakeRenderTarget(6, 32, 32, D3DFMT_UNKNOWN);
+    Watch(kept, watch);
+    IDirect3DSurface9* surface = nullptr;
+    kept->GetSurfaceLevel(0, &surface);
+    EXPECT_EQ(refhost::ResetDevice(), D3DERR_INVALIDCALL) << "the holder's default-pool texture is alive";
+    surface->Release();
+    ASSERT_EQ(watch.releases, 0) << "the holder's texture reference keeps it alive";
+    kept->Release();
+    EXPECT_EQ(watch.releases, 1);
+    EXPECT_EQ(refhost::ResetDevice(), D3D_OK);
+}
+
 TEST_F(ImagesTest, DeletingAnImageTakesItOutOfTheEffectsThatShowIt)
 {
     // The renderer hands an image to the texture parameter of an object's effect, which holds a
