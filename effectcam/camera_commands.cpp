@@ -32,7 +32,7 @@ RYXO_COMMAND EfxCam_Delete(int camera)
     EfxCamRecord* record = CommandCamera(camera, EFXCAM_ERROR_TITLE("EfxCam_Delete"));
     if (!record)
         return 0;
-    if (record->main.image != 0)
+    if (HasImage(record->main))
         ReleaseCameraTarget(record->main);
     // Every slot that holds an image, whatever the count.
     for (CameraTarget& slot : record->extra)

@@ -90,7 +90,7 @@ RYXO_COMMAND EfxCam_Sync()
     for (int n = 0; n < kEfxCamCount; ++n) {
         const uint32_t bit = 1u << n;
         EfxCamRecord& camera = *CameraSlot(n);
-        if ((mask & bit) && camera.exists && camera.mesh && camera.main.image != 0 && camera.main.surface &&
+        if ((mask & bit) && camera.exists && camera.mesh && HasImage(camera.main) && camera.main.surface &&
             ObjectStillThere(camera)) {
             drawn |= bit;
             DrawCamera(device, camera);

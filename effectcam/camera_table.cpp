@@ -42,7 +42,7 @@ void ReleaseCameraTarget(CameraTarget& target)
 {
     target.surface.reset();
     target.texture.reset();
-    if (target.image != 0 && Host().DeleteEx)
+    if (HasImage(target) && Host().DeleteEx)
         Host().DeleteEx(target.image);
     target.image = 0;
 }

@@ -45,7 +45,7 @@ bool MakeTarget(CameraTarget& target, int image, int width, int height, int form
 void RecountExtraTargets(EfxCamRecord& camera)
 {
     int count = 0;
-    for (int slot = 1; slot <= kExtraTargetSlots && camera.extra[slot - 1].image != 0; ++slot)
+    for (int slot = 1; slot <= kExtraTargetSlots && HasImage(camera.extra[slot - 1]); ++slot)
         count = slot;
     camera.extraTargetCount = count;
 }
@@ -58,7 +58,7 @@ int SetToImage(int camera, int image, int width, int height, int format)
     // A host image that already uses the number is replaced.
     if (Host().GetExistEx(image) == 1 && image != record->main.image)
         Host().DeleteEx(image);
-    if (record->main.image > 0)
+    if (HasImage(record->main))
         ReleaseCameraTarget(record->main);
 
     if (image == 0 || !MakeTarget(record->main, image, width, height, FormatOrReferenceSurfaceFormat(format), SET_TO_IMAGE_TITLE)) {
@@ -87,12 +87,12 @@ int SetMRTImage(int camera, int targetIndex, int image, int format)
     EfxCamRecord* record = CommandCamera(camera, SET_MRT_IMAGE_TITLE);
     if (!record || !ImageFunctionsBound(SET_MRT_IMAGE_TITLE))
         return 0;
-    if (record->main.image == 0) {
+    if (!HasImage(record->main)) {
         ShowMessage(SET_MRT_IMAGE_TITLE, "Must call EfxCam_SetToImage to setup main target before calling this command");
         return 0;
     }
     CameraTarget& slot = record->extra[targetIndex - 1];
-    if (slot.image > 0)
+    if (HasImage(slot))
         ReleaseCameraTarget(slot);
     if (image != 0) {
         // Made at the main target's size; unlike the main target, an image already using the

@@ -238,6 +238,19 @@ TEST_F(EfxCamTest, TargetsMakeReleaseAndRecountInTheirOrder)
     EXPECT_TRUE(messages_.Take().empty());
 }
 
+TEST_F(EfxCamTest, TargetsUnderNegativeImageNumbersAreGivenBackLikeAnyOther)
+{
+    EfxCam_MakeNew(2);
+    EfxCam_SetToImageFormat(2, -7, 16, 16, D3DFMT_A8R8G8B8);
+    EfxCam_SetMRTImage(2, 1, -8);
+    refhost::ClearHostCallLog();
+    EfxCam_SetMRTImage(2, 1, 0);
+    EfxCam_SetToImageFormat(2, 5, 16, 16, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(refhost::HostCallLog(),
+              (std::vector<std::string>{"DeleteEx(-8)", "DeleteEx(-7)", "MakeRenderTarget(5, 16, 16, 21)"}));
+    EXPECT_EQ(Camera(2).extraTargetCount, 0);
+}
+
 TEST_F(EfxCamTest, SetObjectTakesTheFirstMeshAndTheFirstEightTextureParametersInOrder)
 {
     refhost::EffectDescription nine = refhost::PlainEffectDescription();
