@@ -1,43 +1,7 @@
 #include "plugin_state.h"
 
-#include "binders.h"
-#include "family_lifetime.h"
-
 PluginState& Plugin()
 {
     static PluginState state;
     return state;
-}
-
-void StartUp(HINSTANCE instance)
-{
-    PluginState& plugin = Plugin();
-    plugin = PluginState{};
-    plugin.instance = instance;
-    for (const HostLibrary& library : HostLibraries()) {
-        plugin.dependencyNames.push_back(library.name);
-        plugin.binders.push_back(library.bind);
-    }
-    for (const FamilyLifetime& family : Families()) {
-        if (family.startUp)
-            family.startUp();
-    }
-}
-
-void TearDown(bool processTerminating)
-{
-    PluginState& plugin = Plugin();
-    // When the whole process is ending the loader may already have unloaded these libraries; the
-    // system reclaims them anyway, so they are closed only on an ordinary unload.
-    if (!processTerminating) {
-        for (HMODULE library : plugin.librariesOpenedByName)
-            FreeLibrary(library);
-    }
-    // Records still holding Direct3D objects are dropped without releasing them: the host's device
-    // may already be gone at this point.
-    for (const FamilyLifetime& family : Families()) {
-        if (family.tearDown)
-            family.tearDown();
-    }
-    plugin = PluginState{};
 }

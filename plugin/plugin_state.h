@@ -1,5 +1,6 @@
-// Plugin-wide state: made at load, alive until unload, one per process. The families keep their
-// own collections beside their code; this is the spine they share.
+// Plugin-wide state: made at load, alive until unload, one per process (plugin_lifetime.h makes
+// and ends it). The families keep their own collections beside their code; this is the spine they
+// share.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +32,3 @@ PluginState& Plugin();
 // The host's core data, or null before ReceiveCoreDataPtr.
 inline HostCoreData* CoreData() { return Plugin().coreData; }
 inline const HostFunctionTable& Host() { return Plugin().host; }
-
-void StartUp(HINSTANCE instance);
-void TearDown(bool processTerminating);

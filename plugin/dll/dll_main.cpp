@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "plugin_state.h"
+#include "plugin_lifetime.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {

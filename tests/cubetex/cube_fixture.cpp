@@ -1,7 +1,7 @@
 #include "cube_fixture.h"
 
 #include "cubetex/cube_list.h"
-#include "plugin_state.h"
+#include "plugin_lifetime.h"
 
 extern "C" void __cdecl ReceiveCoreDataPtr(void*);
 

@@ -4,7 +4,7 @@
 
 #include "instancing/render_queue.h"
 #include "instancing_commands.h"
-#include "plugin_state.h"
+#include "plugin_lifetime.h"
 
 extern "C" void __cdecl ReceiveCoreDataPtr(void*);
 

@@ -7,6 +7,7 @@
 
 #include "export_values.h"
 #include "meshdraw/mesh_render_states.h"
+#include "plugin_lifetime.h"
 #include "plugin_state.h"
 #include "recording_device.h"
 #include "ref_host.h"

@@ -3,6 +3,7 @@
 #include "command_prototypes.h"
 #include "device_loss.h"
 #include "instancing/render_queue.h"
+#include "plugin_lifetime.h"
 #include "plugin_state.h"
 #include "ref_host.h"
 

@@ -9,6 +9,7 @@
 #include "effect/vector_staging.h"
 #include "effectcam/camera_table.h"
 #include "host_access.h"
+#include "plugin_lifetime.h"
 #include "plugin_state.h"
 #include "recorded_messages.h"
 #include "ref_host.h"
