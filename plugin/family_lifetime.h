@@ -1,5 +1,5 @@
 // How a family of commands plugs into the spine: three operations, each run for every family in
-// the order of the table where the plugin is assembled (plugin/dll/families.cpp).
+// the order of the table where the plugin is assembled (dll/families.cpp).
 #pragma once
 
 #include <span>

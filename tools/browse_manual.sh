@@ -6,14 +6,14 @@
 # - index.html?q=SetMesh leaves only the rows and A to Z entries whose name holds "setmesh" visible
 #   (the others carry the hidden attribute);
 # - no page of the reference scrolls sideways in a window 1100 pixels wide.
-#   tools/browse_reference.sh build/command_reference build/screenshots
+#   tools/browse_manual.sh build/command_reference build/screenshots
 # Each check counts as passed or failed, so the script goes on after a failure (no set -e).
 set -uo pipefail
 reference=$(cd "$1" && pwd) || exit 1
 shots=$2
 mkdir -p "$shots"
 shots=$(cd "$shots" && pwd) || exit 1
-command -v chromium >/dev/null || { echo "browse_reference: chromium is missing (tools/setup.sh installs it)"; exit 1; }
+command -v chromium >/dev/null || { echo "browse_manual: chromium is missing (tools/setup.sh installs it)"; exit 1; }
 
 profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT
@@ -31,9 +31,9 @@ expect() { # expect <condition-status> <what>
     if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $2"; fi
 }
 
-# The guides are required by check_reference.py; here the first one, if any, is photographed.
+# The guides are required by check_manual.py; here the first one, if any, is photographed.
 guide=$(cd "$reference" && ls guides/*.html 2>/dev/null | head -1)
-[ -n "$guide" ] || echo "browse_reference: no guide pages yet, so no guide screenshot"
+[ -n "$guide" ] || echo "browse_manual: no guide pages yet, so no guide screenshot"
 for page in index.html commands/MRT_Sync.html commands/Shader_SetMatrixTransposeVal.html $guide; do
     name=reference_$(basename "$page" .html).png
     [ "${page%%/*}" = guides ] && name=guide_$(basename "$page" .html).png
@@ -124,6 +124,6 @@ echo "$measured" | grep "^WIDE" | sed 's/^/FAILED: /; s/&gt;/>/g' || true
 wide=$(echo "$measured" | grep -c "^WIDE" || true)
 [ "$wide" -eq 0 ]; expect $? "$wide pages scroll sideways at 1100 pixels"
 
-echo "browse_reference: $count links checked, screenshots in $shots"
+echo "browse_manual: $count links checked, screenshots in $shots"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

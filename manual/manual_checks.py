@@ -1,7 +1,7 @@
 """The checks on the manual's texts themselves, each returning the failures it finds as readable
 lines: a meaning for every parameter and result, see-also lines naming commands of the table,
 format uses the format table lists, a remedy for every message a family shows and none for texts
-it does not, and guides that exist for every family with their picture. check_reference.py runs
+it does not, and guides that exist for every family with their picture. check_manual.py runs
 them on the real texts; test_manual_checks.py proves each refusal on small fixtures."""
 import os
 import re

@@ -8,7 +8,7 @@ show it, with a remedy from its family's `# Messages` section, where no stale en
 messages shown while the plugin loads are on loading.html with theirs; every family has a guide
 with its picture; and every example and guide script passes the script checker.
 
-Usage: check_reference.py ROWS_DIR SOURCE_ROOT REFERENCE_DIR FAMILY_DIR...
+Usage: check_manual.py ROWS_DIR SOURCE_ROOT REFERENCE_DIR FAMILY_DIR...
 Prints 'N passed, N failed' and exits non-zero on any failure.
 """
 import html
@@ -19,7 +19,7 @@ import sys
 from command_rows import read_callbacks, read_rows
 from descriptions import read_descriptions
 from formats import read_formats
-from generate_reference import LOADING_TEXT, read_loading_text
+from generate_manual import LOADING_TEXT, read_loading_text
 from guides import read_guides
 from loading_messages import loading_messages
 from manual_checks import (check_format_uses, check_formats, check_guides, check_meanings, check_remedies,

@@ -9,7 +9,7 @@ beside them, the guides, the format table and the message texts found in the plu
     ryxo_keywords.txt       one command name per line, for script editors
     messages.tsv            export, title, text, source line: what the checks compare pages with
 
-Usage: generate_reference.py ROWS_DIR SOURCE_ROOT OUT_DIR FAMILY_DIR...
+Usage: generate_manual.py ROWS_DIR SOURCE_ROOT OUT_DIR FAMILY_DIR...
 """
 import os
 import shutil
