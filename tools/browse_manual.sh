@@ -46,7 +46,8 @@ done
 
 # The index as the browser parsed it: its links, each checked against the generated files.
 dom=$(browse "file://$reference/index.html" --dump-dom)
-echo "$dom" | grep -q "<h1>Ryxo command reference</h1>"; expect $? "index.html: the browser did not render its heading"
+# Here-strings, not pipes: under pipefail a grep -q that stops reading early fails the pipeline.
+grep -q "<h1>Ryxo command reference</h1>" <<< "$dom"; expect $? "index.html: the browser did not render its heading"
 links=$(echo "$dom" | grep -o 'href="\(commands\|guides\)/[^"]*"\|href="loading.html"' | sed 's/^href="//; s/"$//' | sort -u)
 count=0
 for link in $links; do
@@ -119,7 +120,7 @@ frame.src = base + pages[0];
 </script></body></html>
 EOF
 measured=$(browse "file://$profile/measure.html" --allow-file-access-from-files --virtual-time-budget=120000 --dump-dom || true)
-echo "$measured" | grep -q "measured [0-9]* pages"; expect $? "the pages could not be measured at 1100 pixels"
+grep -q "measured [0-9]* pages" <<< "$measured"; expect $? "the pages could not be measured at 1100 pixels"
 echo "$measured" | grep "^WIDE" | sed 's/^/FAILED: /; s/&gt;/>/g' || true
 wide=$(echo "$measured" | grep -c "^WIDE" || true)
 [ "$wide" -eq 0 ]; expect $? "$wide pages scroll sideways at 1100 pixels"
