@@ -12,7 +12,7 @@ void CubeTest::SetUp()
     refhost::ResetScene();
     StartUp(nullptr);
     ReceiveCoreDataPtr(refhost::CoreData());
-    ASSERT_TRUE(messages_.Take().empty()) << "binding to the reference host failed";
+    ASSERT_THAT(messages_.Take(), testing::IsEmpty()) << "binding to the reference host failed";
     recorder_ = std::make_unique<ScopedRecordingDevice>();
     ASSERT_NE(recorder_->Get(), nullptr);
 }

@@ -85,7 +85,7 @@ TEST_F(CubeLifetimeTest, ApplyingKeepsEveryReferenceCountBalanced)
     EXPECT_EQ(References(images[2]), imageRefs);
     EXPECT_EQ(References(Texture(a)), cubeRefs);
     EXPECT_EQ(References(Texture(b)), cubeRefs);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubeLifetimeTest, DeletionLeavesNothingPointingAtTheTexture)
@@ -124,9 +124,9 @@ TEST_F(CubeLifetimeTest, DeletionLeavesNothingPointingAtTheTexture)
     }
     ExpectCubeEntry(Entry(1, 1, 1), 1, Texture(kept), "the kept cube's entry");
     EXPECT_EQ(LiveCubeTextures().size(), 1u);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     EXPECT_EQ(CubeTex_GetResolution(doomed), 0);
-    EXPECT_EQ(messages_.Take().size(), 1u) << "the deleted handle is refused";
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1)) << "the deleted handle is refused";
     device->SetTexture(4, nullptr);
 }
 
@@ -178,7 +178,7 @@ TEST_F(CubeLifetimeTest, DeviceLossReleasesEveryCubeAndClearsItsEntries)
     EXPECT_EQ(Entry(1, 0, 1).texture, nullptr);
     EXPECT_EQ(CubeTex_GetDrawCalls(), 6) << "the counters are not the list's";
     EXPECT_EQ(CubeTex_GetFar(a), 0);
-    EXPECT_EQ(messages_.Take().size(), 1u);
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1));
 }
 
 } // namespace

@@ -163,7 +163,7 @@ TEST_F(CubePixelsTest, EachFaceShowsItsWallTheWayTheCubeMapConventionPutsIt)
     }
     Call("CubeTex_SyncFaces", cube, 0, 5);
     ExpectRoom(cube, repainted, "CubeTex_SyncFaces mask 5");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubePixelsTest, InstanceSetsAreDrawnIntoTheFaces)
@@ -310,7 +310,7 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
     // A path that cannot be written: nothing is written and nothing breaks.
     Call("CubeTex_Save", cube, "no_such_folder\\cube.dds");
     EXPECT_TRUE(ReadFile("no_such_folder\\cube.dds").empty());
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubePixelsTest, CommandsAnswerThroughTheDllAsScriptsSeeThem)
@@ -338,7 +338,7 @@ TEST_F(CubePixelsTest, CommandsAnswerThroughTheDllAsScriptsSeeThem)
     EXPECT_EQ(refhost::GetLimbMesh(1, 1)->textureStages[0].textureMode, 2);
     Call("CubeTex_SyncFacesMRT", cube, 0, 0, 0, 0, 1);
     EXPECT_EQ(Call("CubeTex_GetDrawCalls"), 14);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     Call("CubeTex_Delete", cube);
     cubes_ = {};
@@ -369,5 +369,5 @@ TEST_F(CubePixelsTest, SavingCubesLargerThanTheDriverCanHoldNeverCrashes)
         EXPECT_TRUE(error || size == 128 + 6 * chainTexels * 4) << "a whole DDS file or none, not " << size << " bytes";
     }
     std::remove("huge_cube.dds");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }

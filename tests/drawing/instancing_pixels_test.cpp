@@ -303,7 +303,7 @@ TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjec
     }
     EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 0) << "no mesh, no primitives";
     EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 2) << "the uploaded instances are kept";
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     // Linked to another object with the same effect, the same instances draw again.
     ASSERT_TRUE(refhost::MakeObject(kObject + 1, refhost::MeshDescription{.size = 2.0f}));
@@ -315,7 +315,7 @@ TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjec
     EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, left)));
     EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, right)));
     EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 2 * 12);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstancingPixelsTest, AMillionInstancesInOneSetDrawWithOneCallAndEveryQuarterShows)
@@ -382,7 +382,7 @@ TEST_F(InstancingPixelsTest, AMillionInstancesInOneSetDrawWithOneCallAndEveryQua
     EXPECT_TRUE(ColourNear(0xFFFFFFFF, At(camera0, Project(quarter, -quarter, kDepth)))) << "bottom right, up to the millionth";
     EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(kWidth / 2 + 3, 0, kDepth)))) << "beside the field";
     EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(0, kWidth / 2 + 3, kDepth)))) << "above the field";
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstancingPixelsTest, RenderCallbackDrawsFromAStackAlignedToFourBytesOnly)

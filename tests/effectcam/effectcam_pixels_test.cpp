@@ -145,7 +145,7 @@ TEST_F(EfxCamPixelsTest, TheObjectIsWhereThePositionRotationAndLensPutIt)
         CallWithMisalignedStack(reinterpret_cast<const void*>(Export("EfxCam_Sync")), nullptr, 0);
         ExpectPixels(10, k.probes, k.what);
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(EfxCamPixelsTest, BackdropOffKeepsEarlierContentsAndAViewPortLimitsClearAndDraw)
@@ -184,7 +184,7 @@ TEST_F(EfxCamPixelsTest, ExtraTargetsReceiveTheEffectsFurtherOutputsAndTheBackdr
         ExpectPixels(11, {{32, 32, kYellow}, {2, 2, kBlue}}, shader + " render target 1");
         ExpectPixels(12, {{2, 2, kBlue}}, shader + " render target 2 (the shader writes no third output)");
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(EfxCamPixelsTest, TwoCamerasSeeOnlyTheirOwnObjectsAndTheHostDrawsAsBefore)

@@ -225,8 +225,7 @@ TEST_F(FormatTableDllTest, EveryListedFormatWorksForItsUse)
             EXPECT_EQ(Call("MRT_PostPixelFormatSupport", row.number), 1);
         else
             ADD_FAILURE() << "unknown use";
-        const std::vector<ShownMessage> shown = messages_.Take();
-        EXPECT_TRUE(shown.empty()) << shown.front().title << ": " << shown.front().text;
+        EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     }
 }
 

@@ -167,7 +167,7 @@ TEST_F(InstancingDllTest, DeclarationHoldsTheMeshElementsThenTheMatrixRows)
                                               Element(12, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0), Row(0, 1),
                                               Row(1, 2), Row(2, 3), Row(3, 4), kEnd}))
         << "an FVF mesh is described by the declarator";
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstancingDllTest, CustomElementsAreDeclaredAfterTheRowsAndSizeTheBuffer)
@@ -287,7 +287,7 @@ TEST_F(InstancingDllTest, DeviceFailuresAreReportedAndLeaveNoHalfMadeObject)
                                                             "Failed To create Instance Vertex buffer!"}}));
     EXPECT_EQ(Call("GeoInst_GetMaxInstanceCount", set), 5) << "the storage is made, the buffer is not";
     Call("GeoInst_Update", set);
-    EXPECT_EQ(messages_.Take().size(), 1u) << "no buffer to upload into";
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1)) << "no buffer to upload into";
 
     Device().FailCall(DeviceMethod::CreateVertexDeclaration, 1);
     Call("GeoInst_SetMesh", set, 1, 0);

@@ -134,7 +134,7 @@ TEST_F(MrtDllTest, MakeRenderTargetTakesTheReferenceFormatUnlessGivenAndRefusesE
     LevelZero(5)->GetDesc(&image);
     EXPECT_EQ(image.Format, reference.Format);
     EXPECT_EQ(image.Usage & D3DUSAGE_RENDERTARGET, static_cast<DWORD>(D3DUSAGE_RENDERTARGET));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     refhost::ClearHostCallLog();
     Call("MRT_MakeRenderTarget", 7, 0, 32);
@@ -192,7 +192,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
             EXPECT_TRUE(refhost::HostCallLog().empty());
             EXPECT_EQ(g_renders, 0);
             const std::vector<ShownMessage> shown = messages_.Take();
-            ASSERT_EQ(shown.size(), 1u);
+            ASSERT_THAT(shown, testing::SizeIs(1));
             EXPECT_EQ(shown[0].title, "MRT_Sync Error");
             EXPECT_EQ(shown[0].text, "Camera " + std::to_string(c.camera) + " is not a camera number from 0 to 31");
             continue;
@@ -206,7 +206,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
             for (int i = 1; i <= 3; ++i)
                 EXPECT_EQ(g_boundWhileRendering[i], i <= c.bound ? surfaces[i] : nullptr) << "target " << i;
         }
-        EXPECT_TRUE(messages_.Take().empty());
+        EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     }
     EXPECT_EQ(References(surfaces[1]), referencesBefore) << "every surface taken is given back";
     IDirect3DSurface9* stillBound = nullptr;
@@ -247,7 +247,7 @@ TEST_F(MrtDllTest, SyncFillsTheImagesWithTheShaderOutputs)
         EXPECT_EQ(Hex(e.pixels.At(128, 128) | 0xFF000000), Hex(e.object)) << e.target << " at the centre";
         EXPECT_EQ(Hex(e.pixels.At(4, 4) | 0xFF000000), Hex(kBackdrop)) << e.target << " in the corner";
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 } // namespace

@@ -124,7 +124,7 @@ protected:
         device->SetRenderTarget(0, refhost::CoreData()->referenceSurface);
         ASSERT_EQ(pixels.width, kCubeEdge);
         EXPECT_EQ(Hex(pixels.At(kCubeEdge / 2, kCubeEdge / 2)), Hex(kRed)) << "cube front face";
-        EXPECT_TRUE(messages_.Take().empty());
+        EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     }
 
     int set_ = 0;
@@ -170,7 +170,7 @@ TEST_F(DeviceResetDllTest, BoundSetupLibraryKeepsEverythingAndItKeepsDrawing)
     // the image made again is filled again.
     refhost::DeleteImage(kBlueImage);
     Call("MRT_Sync", kMrtCamera, kGreenImage, kBlueImage, 0);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
     DrawFrameAndExpectPixels("after the host deleted image 11 and it was made again");
     Call("GeoInst_Delete", set);

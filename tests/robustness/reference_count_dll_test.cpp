@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "effect_library.h"
 #include "import_redirect.h"
@@ -392,7 +392,7 @@ TEST(ReferenceCounts, EveryCycleGivesBackWhatItTookAndTheUnloadLeavesNothing)
         refhost::FastSync();
         for (const Borrowed& object : borrowed)
             EXPECT_EQ(ReferenceCount(object.object), object.count) << object.name;
-        EXPECT_EQ(g_messages.size(), row.messages) << (g_messages.empty() ? "" : g_messages.front());
+        EXPECT_THAT(g_messages, testing::SizeIs(row.messages));
 
         // The row's images: alive while the host has them, held at most by the host and the one
         // reference it handed out, and gone with the host's deletion.
