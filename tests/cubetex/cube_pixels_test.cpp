@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "effect_library.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 
@@ -58,20 +59,6 @@ Texel Lookup(Vec d)
 // The marker in front of wall `face`, four units along both axes across it; its front is 7 away.
 Vec MarkerCentre(int face) { return Add(Add(Add({0, 0, 0}, kAxes[face], 8), Across(face, 0), 4), Across(face, 1), 4); }
 Vec MarkerFront(int face) { return Add(MarkerCentre(face), kAxes[face], -1); }
-
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour));
-    return text;
-}
-::testing::AssertionResult Near(D3DCOLOR expected, D3DCOLOR actual, int tolerance = 8)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(int((expected >> shift) & 0xFF) - int((actual >> shift) & 0xFF)) > tolerance)
-            return ::testing::AssertionFailure() << "expected " << Hex(expected) << ", saw " << Hex(actual);
-    return ::testing::AssertionSuccess();
-}
 
 class CubePixelsTest : public RyxoDllTest {
 protected:
@@ -120,8 +107,11 @@ protected:
         Call("CubeTex_DrawToFace", cube, face);
         IDirect3DDevice9* device = refhost::RealDevice();
         IDirect3DSurface9* surface = nullptr;
-        device->GetRenderTarget(0, &surface);
         refhost::SurfacePixels pixels;
+        if (device->GetRenderTarget(0, &surface) != D3D_OK || !surface) {
+            ADD_FAILURE() << "CubeTex_DrawToFace left no render target 0";
+            return pixels;
+        }
         EXPECT_TRUE(refhost::ReadSurfacePixels(surface, pixels));
         surface->Release();
         device->SetRenderTarget(0, refhost::CoreData()->referenceSurface);
@@ -135,12 +125,12 @@ protected:
         for (int face = 0; face < 6; ++face) {
             const refhost::SurfacePixels pixels = ReadFace(cube, face);
             ASSERT_EQ(pixels.width, kEdge);
-            EXPECT_TRUE(Near(walls[face], pixels.At(kEdge / 2, kEdge / 2))) << what << ": face " << face;
+            EXPECT_TRUE(ColourNear(walls[face], pixels.At(kEdge / 2, kEdge / 2))) << what << ": face " << face;
             const Texel marker = Lookup(MarkerFront(face));
             ASSERT_EQ(marker.face, face);
-            EXPECT_TRUE(Near(kMarker, pixels.At(marker.x, marker.y))) << what << ": marker on face " << face;
-            EXPECT_TRUE(Near(walls[face], pixels.At(kEdge - 1 - marker.x, marker.y))) << what << ": mirrored, face " << face;
-            EXPECT_TRUE(Near(walls[face], pixels.At(marker.x, kEdge - 1 - marker.y))) << what << ": upside down, face " << face;
+            EXPECT_TRUE(ColourNear(kMarker, pixels.At(marker.x, marker.y))) << what << ": marker on face " << face;
+            EXPECT_TRUE(ColourNear(walls[face], pixels.At(kEdge - 1 - marker.x, marker.y))) << what << ": mirrored, face " << face;
+            EXPECT_TRUE(ColourNear(walls[face], pixels.At(marker.x, kEdge - 1 - marker.y))) << what << ": upside down, face " << face;
         }
     }
 
@@ -189,8 +179,8 @@ TEST_F(CubePixelsTest, InstanceSetsAreDrawnIntoTheFaces)
 
     const int cube = MakeCube();
     Call("CubeTex_Sync", cube, 0);
-    EXPECT_TRUE(Near(0xFFFFFFFF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "the instance, white, on +Z";
-    EXPECT_TRUE(Near(kWalls[5], ReadFace(cube, 5).At(kEdge / 2, kEdge / 2))) << "nothing on -Z";
+    EXPECT_TRUE(ColourNear(0xFFFFFFFF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "the instance, white, on +Z";
+    EXPECT_TRUE(ColourNear(kWalls[5], ReadFace(cube, 5).At(kEdge / 2, kEdge / 2))) << "nothing on -Z";
     Call("GeoInst_Delete", set);
 }
 
@@ -213,9 +203,9 @@ TEST_F(CubePixelsTest, SyncMrtFillsTheSameFaceOfEveryCube)
 
     const int cube = MakeCube(), second = MakeCube();
     Call("CubeTex_SyncMRT", cube, second, 0, 0, 0);
-    EXPECT_TRUE(Near(0xFFFF00FF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "first output";
-    EXPECT_TRUE(Near(0xFF00FF00, ReadFace(second, 4).At(kEdge / 2, kEdge / 2))) << "second output";
-    EXPECT_TRUE(Near(kWalls[0], ReadFace(cube, 0).At(kEdge / 2, kEdge / 2))) << "the other faces as with CubeTex_Sync";
+    EXPECT_TRUE(ColourNear(0xFFFF00FF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "first output";
+    EXPECT_TRUE(ColourNear(0xFF00FF00, ReadFace(second, 4).At(kEdge / 2, kEdge / 2))) << "second output";
+    EXPECT_TRUE(ColourNear(kWalls[0], ReadFace(cube, 0).At(kEdge / 2, kEdge / 2))) << "the other faces as with CubeTex_Sync";
     EXPECT_EQ(Call("CubeTex_GetDrawCalls"), 6 * 12);
     IDirect3DSurface9* further = nullptr;
     refhost::RealDevice()->GetRenderTarget(1, &further);
@@ -243,11 +233,12 @@ TEST_F(CubePixelsTest, AnObjectWithTheCubeAppliedReflectsTheWalls)
     // left and right rims the normal is turned 45 degrees, so they mirror the side walls.
     const float scale = 128.0f / std::tan(30.0f * 3.14159265f / 180.0f);
     const int rim = static_cast<int>(std::lround(128 + 1.414f / 6.586f * scale));
-    EXPECT_TRUE(Near(kWalls[5], refhost::ReadCameraPixel(0, 128, 128))) << "centre";
-    EXPECT_TRUE(Near(kWalls[0], refhost::ReadCameraPixel(0, rim, 128))) << "right";
-    EXPECT_TRUE(Near(kWalls[1], refhost::ReadCameraPixel(0, 256 - rim, 128))) << "left";
-    EXPECT_TRUE(Near(kWalls[2], refhost::ReadCameraPixel(0, 128, 256 - rim))) << "top";
-    EXPECT_TRUE(Near(kWalls[3], refhost::ReadCameraPixel(0, 128, rim))) << "bottom";
+    const CameraFrame frame(0);
+    EXPECT_TRUE(ColourNear(kWalls[5], frame.At(128, 128))) << "centre";
+    EXPECT_TRUE(ColourNear(kWalls[0], frame.At(rim, 128))) << "right";
+    EXPECT_TRUE(ColourNear(kWalls[1], frame.At(256 - rim, 128))) << "left";
+    EXPECT_TRUE(ColourNear(kWalls[2], frame.At(128, 256 - rim))) << "top";
+    EXPECT_TRUE(ColourNear(kWalls[3], frame.At(128, rim))) << "bottom";
 }
 
 // The DDS file as bytes.
@@ -295,9 +286,9 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
             const size_t faceStart = 128 + face * levelTexels * 4;
             auto texel = [&](int x, int y) { return Word(file, faceStart + (y * kEdge + x) * 4) | 0xFF000000; };
             const Texel marker = Lookup(MarkerFront(face));
-            EXPECT_TRUE(Near(kWalls[face], texel(kEdge / 2, kEdge / 2))) << saved.name << " face " << face;
-            EXPECT_TRUE(Near(kMarker, texel(marker.x, marker.y))) << saved.name << " marker " << face;
-            EXPECT_TRUE(Near(kWalls[face], texel(kEdge - 1 - marker.x, marker.y)));
+            EXPECT_TRUE(ColourNear(kWalls[face], texel(kEdge / 2, kEdge / 2))) << saved.name << " face " << face;
+            EXPECT_TRUE(ColourNear(kMarker, texel(marker.x, marker.y))) << saved.name << " marker " << face;
+            EXPECT_TRUE(ColourNear(kWalls[face], texel(kEdge - 1 - marker.x, marker.y)));
             if (saved.levels > 1) {
                 // The last level of the chain: one texel, mostly the wall's colour.
                 const uint32_t last = Word(file, faceStart + (levelTexels - 1) * 4) | 0xFF000000;

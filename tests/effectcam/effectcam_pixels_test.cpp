@@ -1,11 +1,11 @@
 // What effect cameras draw, through the built Ryxo.dll in the reference host: the images are read
 // back and the object must be where the camera's position, rotation and field of view put it, in the
 // colours its effect writes, with the backdrop around it.
-#include <cstdio>
 #include <string>
 
 #include "effect_library.h"
 #include "misaligned_call.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 
@@ -14,13 +14,6 @@ namespace {
 constexpr int kSize = 64;
 constexpr D3DCOLOR kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kYellow = 0xFFFFFF00;
 constexpr float kSixtyDegrees = 1.04719755f;
-
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour));
-    return text;
-}
 
 D3DXVECTOR4 Rgba(D3DCOLOR c)
 {

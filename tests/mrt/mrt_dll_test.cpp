@@ -7,6 +7,7 @@
 #include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
+#include "reference_count.h"
 #include "scoped_recording_device.h"
 
 namespace {
@@ -40,12 +41,6 @@ IDirect3DSurface9* LevelZero(int image)
         surface->Release(); // the image's texture keeps it alive
     }
     return surface;
-}
-
-ULONG References(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
 }
 
 class MrtDllTest : public RyxoDllTest {
@@ -158,7 +153,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
     ASSERT_TRUE(refhost::MakeCamera(2));
     refhost::AddToRenderList(reinterpret_cast<void*>(NoteBoundTargets), 100);
     IDirect3DSurface9* surfaces[] = {nullptr, LevelZero(10), LevelZero(11), LevelZero(12)};
-    const ULONG referencesBefore = References(surfaces[1]);
+    const ULONG referencesBefore = ReferenceCount(surfaces[1]);
 
     struct Case {
         int camera, image1, image2, image3;
@@ -208,7 +203,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
         }
         EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     }
-    EXPECT_EQ(References(surfaces[1]), referencesBefore) << "every surface taken is given back";
+    EXPECT_EQ(ReferenceCount(surfaces[1]), referencesBefore) << "every surface taken is given back";
     IDirect3DSurface9* stillBound = nullptr;
     refhost::RealDevice()->GetRenderTarget(1, &stillBound);
     EXPECT_EQ(stillBound, nullptr);

@@ -5,10 +5,10 @@
 // the same objects keep drawing, also once the host deleted an image MRT_Sync used and it was made
 // again.
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "effect_library.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 #include "setup_library_unbound.h"
@@ -25,13 +25,6 @@ constexpr float kInstanceLeft = -8.0f;
 // Where the instance at (kInstanceLeft, 0, 20), clear of the red cube, shows in a 256 x 256 camera at the origin with a 60 degree lens.
 const int kInstanceX = static_cast<int>(std::lround(128 + kInstanceLeft * 128 / (19 * std::tan(30.0 * 3.14159265 / 180)))),
           kInstanceY = 128;
-
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour | 0xFF000000));
-    return text;
-}
 
 void AddEffect(int number, const refhost::EffectDescription& description)
 {
@@ -103,15 +96,16 @@ protected:
         Call("MRT_Sync", kMrtCamera, kGreenImage, kBlueImage, 0);
         Call("CubeTex_Sync", cube_, 0);
 
-        EXPECT_EQ(Hex(refhost::ReadCameraPixel(0, kInstanceX, kInstanceY)), Hex(kYellow)) << "instance";
-        EXPECT_EQ(Hex(refhost::ReadCameraPixel(0, 128, 128)), Hex(kRed)) << "camera 0";
-        EXPECT_EQ(Hex(refhost::ReadCameraPixel(0, 250, 6)), Hex(kBackdrop)) << "camera 0";
+        const CameraFrame camera(0);
+        EXPECT_EQ(Hex(camera.At(kInstanceX, kInstanceY) | 0xFF000000), Hex(kYellow)) << "instance";
+        EXPECT_EQ(Hex(camera.At(128, 128) | 0xFF000000), Hex(kRed)) << "camera 0";
+        EXPECT_EQ(Hex(camera.At(250, 6) | 0xFF000000), Hex(kBackdrop)) << "camera 0";
         refhost::SurfacePixels green, blue;
         ASSERT_TRUE(refhost::ReadTexturePixels(refhost::GetImagePointer(kGreenImage), green));
         ASSERT_TRUE(refhost::ReadTexturePixels(refhost::GetImagePointer(kBlueImage), blue));
-        EXPECT_EQ(Hex(green.At(128, 128)), Hex(kGreen)) << "image 10";
-        EXPECT_EQ(Hex(blue.At(128, 128)), Hex(kBlue)) << "image 11";
-        EXPECT_EQ(Hex(blue.At(4, 4)), Hex(kBackdrop)) << "image 11";
+        EXPECT_EQ(Hex(green.At(128, 128) | 0xFF000000), Hex(kGreen)) << "image 10";
+        EXPECT_EQ(Hex(blue.At(128, 128) | 0xFF000000), Hex(kBlue)) << "image 11";
+        EXPECT_EQ(Hex(blue.At(4, 4) | 0xFF000000), Hex(kBackdrop)) << "image 11";
 
         // The front face, made render target 0 by CubeTex_DrawToFace and read back.
         Call("CubeTex_DrawToFace", cube_, kFrontFace);
@@ -123,7 +117,7 @@ protected:
         face->Release();
         device->SetRenderTarget(0, refhost::CoreData()->referenceSurface);
         ASSERT_EQ(pixels.width, kCubeEdge);
-        EXPECT_EQ(Hex(pixels.At(kCubeEdge / 2, kCubeEdge / 2)), Hex(kRed)) << "cube front face";
+        EXPECT_EQ(Hex(pixels.At(kCubeEdge / 2, kCubeEdge / 2) | 0xFF000000), Hex(kRed)) << "cube front face";
         EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     }
 

@@ -18,6 +18,7 @@
 #include "import_redirect.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
+#include "reference_count.h"
 #include "resource_census.h"
 #include "scoped_recording_device.h"
 #include "setup_library_unbound.h"
@@ -43,12 +44,6 @@ void PrepareModule(HMODULE module)
     RedirectImport(module, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&NoteMessageBox));
     // With the display-mode function unbound, D3DDeviceLost gives back everything the plugin made.
     UnbindDisplayMode(module);
-}
-
-ULONG ReferenceCount(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
 }
 
 // The script side of one cycle: commands by export name, a frame of the host, a device loss. The
