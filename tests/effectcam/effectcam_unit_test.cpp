@@ -43,11 +43,6 @@ protected:
     // The device goes before the process ends: Wine can kill a process that exits while its device
     // is still drawing the last camera images.
     static void TearDownTestSuite() { refhost::Stop(); }
-    void TearDown() override
-    {
-        ResetEffectCamerasAfterDeviceLoss(); // gives the targets' references back
-        DrawTest::TearDown();
-    }
 
     static EfxCamRecord& Camera(int n) { return *CameraSlot(n); }
 
