@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "command_call.h"
 #include "message_box_watcher.h"
 #include "plugin_loader.h"
 #include "export_values.h"
@@ -17,6 +18,17 @@ protected:
     void TearDown() override;
 
     FARPROC Export(const char* name) const;
+
+    // Calls command export `exportName` of type `Function`, through CALL; the integer result.
+    template <typename Function, typename... Args>
+    int CallExport(const char* exportName, Args... args)
+    {
+        static_assert(kCallFits<Function, Args...>, "the arguments do not fit the command's prototype");
+        const auto command = refhost::ExportAs<Function>(plugin_, exportName);
+        if (!command)
+            ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
+        return command ? command(args...) : 0;
+    }
 
     // Calls a command export with its 32-bit arguments (floats as floats); the integer result.
     template <typename... Args>
