@@ -67,15 +67,15 @@ protected:
     // the host keeps them through a Reset.
     void MakeScriptObjects()
     {
-        set_ = Call("GeoInst_MakeNew");
-        Call("GeoInst_SetMesh", set_, kInstancedObject, 0);
-        Call("GeoInst_SetMaxInstanceCount", set_, 1);
-        Call("GeoInst_SetInstanceCount", set_, 1);
-        Call("GeoInst_SetPosition", set_, 1, kInstanceLeft, 0.0f, 20.0f);
-        Call("GeoInst_SetScaleUniform", set_, 1, 100.0f);
-        Call("GeoInst_UpdateInstance", set_, 1);
-        Call("GeoInst_Update", set_);
-        cube_ = Call("CubeTex_MakeNew", kCubeEdge, 0);
+        set_ = CALL(GeoInst_MakeNew);
+        CALL(GeoInst_SetMesh, set_, kInstancedObject, 0);
+        CALL(GeoInst_SetMaxInstanceCount, set_, 1);
+        CALL(GeoInst_SetInstanceCount, set_, 1);
+        CALL(GeoInst_SetPosition, set_, 1, kInstanceLeft, 0.0f, 20.0f);
+        CALL(GeoInst_SetScaleUniform, set_, 1, 100.0f);
+        CALL(GeoInst_UpdateInstance, set_, 1);
+        CALL(GeoInst_Update, set_);
+        cube_ = CALL(CubeTex_MakeNew, kCubeEdge, 0);
         ASSERT_NE(cube_, 0);
     }
 
@@ -93,8 +93,8 @@ protected:
         SCOPED_TRACE(when);
         refhost::SetSyncMask(0xFFFFFFFF);
         refhost::FastSync();
-        Call("MRT_Sync", kMrtCamera, kGreenImage, kBlueImage, 0);
-        Call("CubeTex_Sync", cube_, 0);
+        CALL(MRT_Sync, kMrtCamera, kGreenImage, kBlueImage, 0);
+        CALL(CubeTex_Sync, cube_, 0);
 
         const CameraFrame camera(0);
         EXPECT_EQ(Hex(camera.At(kInstanceX, kInstanceY) | 0xFF000000), Hex(kYellow)) << "instance";
@@ -108,7 +108,7 @@ protected:
         EXPECT_EQ(Hex(blue.At(4, 4) | 0xFF000000), Hex(kBackdrop)) << "image 11";
 
         // The front face, made render target 0 by CubeTex_DrawToFace and read back.
-        Call("CubeTex_DrawToFace", cube_, kFrontFace);
+        CALL(CubeTex_DrawToFace, cube_, kFrontFace);
         IDirect3DDevice9* device = refhost::RealDevice();
         IDirect3DSurface9* face = nullptr;
         ASSERT_EQ(device->GetRenderTarget(0, &face), D3D_OK);
@@ -132,8 +132,8 @@ TEST_F(DeviceResetDllTest, UnboundSetupLibraryGivesEverythingBackSoResetSucceeds
     ASSERT_TRUE(refhost::LoadPlugin("Ryxo.dll", plugin_, error, UnbindDisplayMode)) << error;
     MakeHostScene();
     MakeScriptObjects();
-    Call("MRT_MakeRenderTarget", kGreenImage, 256, 256);
-    Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kGreenImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kBlueImage, 256, 256);
     DrawFrameAndExpectPixels("before the loss");
 
     // While the plugin's default-pool objects live, the device cannot be reset.
@@ -149,26 +149,26 @@ TEST_F(DeviceResetDllTest, BoundSetupLibraryKeepsEverythingAndItKeepsDrawing)
 {
     MakeHostScene();
     MakeScriptObjects();
-    Call("MRT_MakeRenderTarget", kGreenImage, 256, 256);
-    Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kGreenImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kBlueImage, 256, 256);
     const int set = set_, cube = cube_;
     DrawFrameAndExpectPixels("before the loss");
 
     DeviceLost();
     EXPECT_EQ(set_, set);
-    EXPECT_EQ(Call("CubeTex_GetResolution", cube), kCubeEdge);
-    EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 1);
+    EXPECT_EQ(CALL(CubeTex_GetResolution, cube), kCubeEdge);
+    EXPECT_EQ(CALL(GeoInst_GetDrawCount, set), 1);
     DrawFrameAndExpectPixels("after the loss, same objects");
 
     // The host deletes an image MRT_Sync renders into: the chain stops before it, silently, and
     // the image made again is filled again.
     refhost::DeleteImage(kBlueImage);
-    Call("MRT_Sync", kMrtCamera, kGreenImage, kBlueImage, 0);
+    CALL(MRT_Sync, kMrtCamera, kGreenImage, kBlueImage, 0);
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
-    Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kBlueImage, 256, 256);
     DrawFrameAndExpectPixels("after the host deleted image 11 and it was made again");
-    Call("GeoInst_Delete", set);
-    Call("CubeTex_Delete", cube);
+    CALL(GeoInst_Delete, set);
+    CALL(CubeTex_Delete, cube);
 }
 
 } // namespace
