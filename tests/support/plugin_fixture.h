@@ -3,8 +3,6 @@
 // that answers the message boxes it shows.
 #pragma once
 
-#include <optional>
-
 #include <gtest/gtest.h>
 
 #include "command_call.h"
@@ -28,23 +26,6 @@ protected:
         if (!command)
             ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
         return command ? command(args...) : 0;
-    }
-
-    // Calls a command export with its 32-bit arguments (floats as floats); the integer result.
-    template <typename... Args>
-    int Call(const char* exportName, Args... args)
-    {
-        std::optional<int> result = refhost::CallCommand(plugin_, exportName, args...);
-        if (!result)
-            ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
-        return result.value_or(0);
-    }
-
-    // The same for an F result, which arrives as the float's bit pattern.
-    template <typename... Args>
-    float CallF(const char* exportName, Args... args)
-    {
-        return AsFloat(Call(exportName, args...));
     }
 
     // Script-style address of a block of memory.
