@@ -49,7 +49,7 @@ TEST_F(CubeLifetimeTest, ApplyingKeepsEveryReferenceCountBalanced)
     IDirect3DTexture9* images[] = {refhost::MakeImage(5, 4, 4, 0xFFFF0000), refhost::MakeImage(6, 4, 4, 0xFF00FF00),
                                    refhost::MakeImage(7, 4, 4, 0xFF0000FF)};
     const int a = MakeCube(), b = MakeCube();
-    const ULONG imageRefs = References(images[0]), cubeRefs = References(Texture(a));
+    const ULONG imageRefs = ReferenceCount(images[0]), cubeRefs = ReferenceCount(Texture(a));
 
     // Whole object over a host image, then another cube over the first.
     MakeObject(1, 2, 5);
@@ -81,10 +81,10 @@ TEST_F(CubeLifetimeTest, ApplyingKeepsEveryReferenceCountBalanced)
     ExpectCubeEntry(Entry(2, 2, 0), 0, Texture(b), "limb over an image, again");
     EXPECT_EQ(Entry(2, 0, 0).image, 5);
 
-    EXPECT_EQ(References(images[0]), imageRefs);
-    EXPECT_EQ(References(images[2]), imageRefs);
-    EXPECT_EQ(References(Texture(a)), cubeRefs);
-    EXPECT_EQ(References(Texture(b)), cubeRefs);
+    EXPECT_EQ(ReferenceCount(images[0]), imageRefs);
+    EXPECT_EQ(ReferenceCount(images[2]), imageRefs);
+    EXPECT_EQ(ReferenceCount(Texture(a)), cubeRefs);
+    EXPECT_EQ(ReferenceCount(Texture(b)), cubeRefs);
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
@@ -150,9 +150,9 @@ TEST_F(CubeLifetimeTest, DeletionTakesTheTextureOutOfTheEffectsOfItsObjects)
     EXPECT_EQ(shown.ptr(), nullptr);
     fx->SetTexture(parameter, Texture(kept));
     CubeTex_ApplyObject(kept, 1, 1);
-    const ULONG keptRefs = References(Texture(kept));
+    const ULONG keptRefs = ReferenceCount(Texture(kept));
     CubeTex_Delete(MakeCube());
-    EXPECT_EQ(References(Texture(kept)), keptRefs);
+    EXPECT_EQ(ReferenceCount(Texture(kept)), keptRefs);
     fx->Release();
 }
 
