@@ -57,10 +57,7 @@ struct Script {
     template <typename Function, typename... Args>
     int CallExport(const char* exportName, Args... args)
     {
-        static_assert(kCallFits<Function, Args...>, "the arguments do not fit the command's prototype");
-        const auto command = refhost::ExportAs<Function>(plugin, exportName);
-        EXPECT_TRUE(command) << "Ryxo.dll has no export " << exportName;
-        const int result = command ? command(args...) : 0;
+        const int result = CallCommandExport<Function>(plugin, exportName, args...);
         for (int image = kFirstRowImage; image <= kLastRowImage; ++image)
             images.Track(refhost::GetImagePointer(image));
         return result;

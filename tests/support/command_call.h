@@ -2,14 +2,17 @@
 // call whose arguments do not fit the command's row does not compile:
 //     CALL(GeoInst_SetPosition, set, 1, 0.0f, 0.0f, 5.0f)
 // expands to CallExport<decltype(&GeoInst_SetPosition)>("GeoInst_SetPosition", ...), a member of
-// the fixture (or of any type with such a member). Only the prototype's type is used: the export is
-// looked up by name in the loaded plugin.
+// the fixture (or of any type with such a member) that hands its plugin to CallCommandExport. Only
+// the prototype's type is used: the export is looked up by name in the loaded plugin.
 #pragma once
 
 #include <type_traits>
 
+#include <gtest/gtest.h>
+
 #include "command_prototypes.h"
 #include "export_values.h"
+#include "plugin_loader.h"
 
 #define CALL(name, ...) CallExport<decltype(&name)>(#name __VA_OPT__(, ) __VA_ARGS__)
 // An F result, read back from the float's bit pattern it travels as.
@@ -39,5 +42,17 @@ struct CommandParameters<int(__cdecl*)(Parameters...)> {
     }
 };
 
+// Calls export `exportName` of `plugin` as a `Function`; the integer result, or 0 and a failed test
+// when the plugin has no such export.
 template <typename Function, typename... Arguments>
-constexpr bool kCallFits = CommandParameters<Function>::template Fit<Arguments...>();
+int CallCommandExport(const refhost::LoadedPlugin& plugin, const char* exportName, Arguments... arguments)
+{
+    static_assert(CommandParameters<Function>::template Fit<Arguments...>(),
+                  "the arguments do not fit the command's prototype");
+    const auto command = refhost::ExportAs<Function>(plugin, exportName);
+    if (!command) {
+        ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
+        return 0;
+    }
+    return command(arguments...);
+}

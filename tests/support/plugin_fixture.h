@@ -17,15 +17,11 @@ protected:
 
     FARPROC Export(const char* name) const;
 
-    // Calls command export `exportName` of type `Function`, through CALL; the integer result.
+    // The command calls of CALL.
     template <typename Function, typename... Args>
     int CallExport(const char* exportName, Args... args)
     {
-        static_assert(kCallFits<Function, Args...>, "the arguments do not fit the command's prototype");
-        const auto command = refhost::ExportAs<Function>(plugin_, exportName);
-        if (!command)
-            ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
-        return command ? command(args...) : 0;
+        return CallCommandExport<Function>(plugin_, exportName, args...);
     }
 
     // Script-style address of a block of memory.
