@@ -90,7 +90,7 @@ TEST_F(CubeTest, CreationMakesARenderTargetCubeInTheResolvedFormat)
             EXPECT_EQ(values[i], std::bit_cast<int>(expected[i])) << "value " << i;
     }
     EXPECT_EQ(LiveCubeTextures().size(), std::size(cases));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubeTest, CreationFailuresShowOneMessageAndReturnZero)

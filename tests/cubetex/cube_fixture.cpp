@@ -1,30 +1,5 @@
 #include "cube_fixture.h"
 
-#include "cubetex/cube_list.h"
-#include "plugin_lifetime.h"
-
-extern "C" void __cdecl ReceiveCoreDataPtr(void*);
-
-void CubeTest::SetUpTestSuite() { ASSERT_TRUE(refhost::Start()) << "the reference host could not create its device"; }
-
-void CubeTest::SetUp()
-{
-    refhost::ResetScene();
-    StartUp(nullptr);
-    ReceiveCoreDataPtr(refhost::CoreData());
-    ASSERT_TRUE(messages_.Take().empty()) << "binding to the reference host failed";
-    recorder_ = std::make_unique<ScopedRecordingDevice>();
-    ASSERT_NE(recorder_->Get(), nullptr);
-}
-
-void CubeTest::TearDown()
-{
-    ReleaseAllCubeTextures();
-    recorder_.reset();
-    ::TearDown(false);
-    refhost::ResetScene();
-}
-
 int CubeTest::MakeCube(int resolution, int mipmapGeneration)
 {
     const int handle = CubeTex_MakeNew(resolution, mipmapGeneration);

@@ -1,25 +1,15 @@
-// Fixture for white-box cube texture tests: the plugin's code bound to the reference host through
-// its five libraries, with a recording device handed out as the host's device.
+// Fixture for white-box cube texture tests: the plugin's code bound to the reference host, a
+// recording device between them.
 #pragma once
 
-#include <memory>
-
-#include <gtest/gtest.h>
-
+#include "bound_plugin_test.h"
 #include "command_prototypes.h"
 #include "cubetex/cube_tex_record.h"
-#include "recorded_messages.h"
 #include "ref_host.h"
-#include "scoped_recording_device.h"
+#include "reference_count.h"
 
-class CubeTest : public ::testing::Test {
+class CubeTest : public BoundPluginTest {
 protected:
-    static void SetUpTestSuite();
-    void SetUp() override;
-    void TearDown() override;
-
-    RecordingDevice& Device() { return **recorder_; }
-
     static CubeTexRecord& Cube(int handle)
     {
         return *reinterpret_cast<CubeTexRecord*>(static_cast<uintptr_t>(static_cast<uint32_t>(handle)));
@@ -28,17 +18,8 @@ protected:
     int MakeCube(int resolution = 16, int mipmapGeneration = 0);
     // A face's level-0 surface (the caller's reference is in the holder).
     static Com<IDirect3DSurface9> Face(int handle, int face);
-    // The object's reference count, seen by taking one and giving it back.
-    static ULONG References(IUnknown* object)
-    {
-        object->AddRef();
-        return object->Release();
-    }
 
     // The device's free texture memory once it has settled: Wine frees resources on its own
     // thread, so a release shows there a moment later. Waits up to a second for `expected`.
     static UINT AvailableTextureMemory(UINT expected);
-
-    std::unique_ptr<ScopedRecordingDevice> recorder_;
-    RecordedMessages messages_;
 };

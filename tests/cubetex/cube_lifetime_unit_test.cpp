@@ -49,7 +49,7 @@ TEST_F(CubeLifetimeTest, ApplyingKeepsEveryReferenceCountBalanced)
     IDirect3DTexture9* images[] = {refhost::MakeImage(5, 4, 4, 0xFFFF0000), refhost::MakeImage(6, 4, 4, 0xFF00FF00),
                                    refhost::MakeImage(7, 4, 4, 0xFF0000FF)};
     const int a = MakeCube(), b = MakeCube();
-    const ULONG imageRefs = References(images[0]), cubeRefs = References(Texture(a));
+    const ULONG imageRefs = ReferenceCount(images[0]), cubeRefs = ReferenceCount(Texture(a));
 
     // Whole object over a host image, then another cube over the first.
     MakeObject(1, 2, 5);
@@ -81,11 +81,11 @@ TEST_F(CubeLifetimeTest, ApplyingKeepsEveryReferenceCountBalanced)
     ExpectCubeEntry(Entry(2, 2, 0), 0, Texture(b), "limb over an image, again");
     EXPECT_EQ(Entry(2, 0, 0).image, 5);
 
-    EXPECT_EQ(References(images[0]), imageRefs);
-    EXPECT_EQ(References(images[2]), imageRefs);
-    EXPECT_EQ(References(Texture(a)), cubeRefs);
-    EXPECT_EQ(References(Texture(b)), cubeRefs);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_EQ(ReferenceCount(images[0]), imageRefs);
+    EXPECT_EQ(ReferenceCount(images[2]), imageRefs);
+    EXPECT_EQ(ReferenceCount(Texture(a)), cubeRefs);
+    EXPECT_EQ(ReferenceCount(Texture(b)), cubeRefs);
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubeLifetimeTest, DeletionLeavesNothingPointingAtTheTexture)
@@ -124,9 +124,9 @@ TEST_F(CubeLifetimeTest, DeletionLeavesNothingPointingAtTheTexture)
     }
     ExpectCubeEntry(Entry(1, 1, 1), 1, Texture(kept), "the kept cube's entry");
     EXPECT_EQ(LiveCubeTextures().size(), 1u);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     EXPECT_EQ(CubeTex_GetResolution(doomed), 0);
-    EXPECT_EQ(messages_.Take().size(), 1u) << "the deleted handle is refused";
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1)) << "the deleted handle is refused";
     device->SetTexture(4, nullptr);
 }
 
@@ -150,9 +150,9 @@ TEST_F(CubeLifetimeTest, DeletionTakesTheTextureOutOfTheEffectsOfItsObjects)
     EXPECT_EQ(shown.ptr(), nullptr);
     fx->SetTexture(parameter, Texture(kept));
     CubeTex_ApplyObject(kept, 1, 1);
-    const ULONG keptRefs = References(Texture(kept));
+    const ULONG keptRefs = ReferenceCount(Texture(kept));
     CubeTex_Delete(MakeCube());
-    EXPECT_EQ(References(Texture(kept)), keptRefs);
+    EXPECT_EQ(ReferenceCount(Texture(kept)), keptRefs);
     fx->Release();
 }
 
@@ -178,7 +178,7 @@ TEST_F(CubeLifetimeTest, DeviceLossReleasesEveryCubeAndClearsItsEntries)
     EXPECT_EQ(Entry(1, 0, 1).texture, nullptr);
     EXPECT_EQ(CubeTex_GetDrawCalls(), 6) << "the counters are not the list's";
     EXPECT_EQ(CubeTex_GetFar(a), 0);
-    EXPECT_EQ(messages_.Take().size(), 1u);
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1));
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "effect_library.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 
@@ -59,20 +60,6 @@ Texel Lookup(Vec d)
 Vec MarkerCentre(int face) { return Add(Add(Add({0, 0, 0}, kAxes[face], 8), Across(face, 0), 4), Across(face, 1), 4); }
 Vec MarkerFront(int face) { return Add(MarkerCentre(face), kAxes[face], -1); }
 
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour));
-    return text;
-}
-::testing::AssertionResult Near(D3DCOLOR expected, D3DCOLOR actual, int tolerance = 8)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(int((expected >> shift) & 0xFF) - int((actual >> shift) & 0xFF)) > tolerance)
-            return ::testing::AssertionFailure() << "expected " << Hex(expected) << ", saw " << Hex(actual);
-    return ::testing::AssertionSuccess();
-}
-
 class CubePixelsTest : public RyxoDllTest {
 protected:
     void SetUp() override
@@ -101,14 +88,14 @@ protected:
     void TearDown() override
     {
         for (int cube : cubes_)
-            Call("CubeTex_Delete", cube);
+            CALL(CubeTex_Delete, cube);
         refhost::ResetScene();
         RyxoDllTest::TearDown();
     }
 
     int MakeCube(int mipmapGeneration = 0)
     {
-        const int cube = Call("CubeTex_MakeNew", kEdge, mipmapGeneration);
+        const int cube = CALL(CubeTex_MakeNew, kEdge, mipmapGeneration);
         EXPECT_NE(cube, 0);
         cubes_.push_back(cube);
         return cube;
@@ -117,11 +104,14 @@ protected:
     // A face read back: made render target 0 by CubeTex_DrawToFace, copied to system memory.
     refhost::SurfacePixels ReadFace(int cube, int face)
     {
-        Call("CubeTex_DrawToFace", cube, face);
+        CALL(CubeTex_DrawToFace, cube, face);
         IDirect3DDevice9* device = refhost::RealDevice();
         IDirect3DSurface9* surface = nullptr;
-        device->GetRenderTarget(0, &surface);
         refhost::SurfacePixels pixels;
+        if (device->GetRenderTarget(0, &surface) != D3D_OK || !surface) {
+            ADD_FAILURE() << "CubeTex_DrawToFace left no render target 0";
+            return pixels;
+        }
         EXPECT_TRUE(refhost::ReadSurfacePixels(surface, pixels));
         surface->Release();
         device->SetRenderTarget(0, refhost::CoreData()->referenceSurface);
@@ -135,12 +125,12 @@ protected:
         for (int face = 0; face < 6; ++face) {
             const refhost::SurfacePixels pixels = ReadFace(cube, face);
             ASSERT_EQ(pixels.width, kEdge);
-            EXPECT_TRUE(Near(walls[face], pixels.At(kEdge / 2, kEdge / 2))) << what << ": face " << face;
+            EXPECT_TRUE(ColourNear(walls[face], pixels.At(kEdge / 2, kEdge / 2))) << what << ": face " << face;
             const Texel marker = Lookup(MarkerFront(face));
             ASSERT_EQ(marker.face, face);
-            EXPECT_TRUE(Near(kMarker, pixels.At(marker.x, marker.y))) << what << ": marker on face " << face;
-            EXPECT_TRUE(Near(walls[face], pixels.At(kEdge - 1 - marker.x, marker.y))) << what << ": mirrored, face " << face;
-            EXPECT_TRUE(Near(walls[face], pixels.At(marker.x, kEdge - 1 - marker.y))) << what << ": upside down, face " << face;
+            EXPECT_TRUE(ColourNear(kMarker, pixels.At(marker.x, marker.y))) << what << ": marker on face " << face;
+            EXPECT_TRUE(ColourNear(walls[face], pixels.At(kEdge - 1 - marker.x, marker.y))) << what << ": mirrored, face " << face;
+            EXPECT_TRUE(ColourNear(walls[face], pixels.At(marker.x, kEdge - 1 - marker.y))) << what << ": upside down, face " << face;
         }
     }
 
@@ -150,10 +140,10 @@ protected:
 TEST_F(CubePixelsTest, EachFaceShowsItsWallTheWayTheCubeMapConventionPutsIt)
 {
     const int cube = MakeCube();
-    Call("CubeTex_Sync", cube, 0);
+    CALL(CubeTex_Sync, cube, 0);
     ExpectRoom(cube, kWalls, "CubeTex_Sync");
-    EXPECT_EQ(Call("CubeTex_GetDrawCalls"), 6 * 12) << "every wall and marker, once per face";
-    EXPECT_EQ(Call("CubeTex_GetDrawPrimitives"), 6 * (6 * 2 + 6 * 12));
+    EXPECT_EQ(CALL(CubeTex_GetDrawCalls), 6 * 12) << "every wall and marker, once per face";
+    EXPECT_EQ(CALL(CubeTex_GetDrawPrimitives), 6 * (6 * 2 + 6 * 12));
 
     // Walls repainted; faces 0 and 2 only are rendered again.
     D3DCOLOR repainted[6];
@@ -161,9 +151,9 @@ TEST_F(CubePixelsTest, EachFaceShowsItsWallTheWayTheCubeMapConventionPutsIt)
         refhost::SetObjectColour(kWallObject + face, 0xFF808080);
         repainted[face] = face == 0 || face == 2 ? 0xFF808080 : kWalls[face];
     }
-    Call("CubeTex_SyncFaces", cube, 0, 5);
+    CALL(CubeTex_SyncFaces, cube, 0, 5);
     ExpectRoom(cube, repainted, "CubeTex_SyncFaces mask 5");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubePixelsTest, InstanceSetsAreDrawnIntoTheFaces)
@@ -178,20 +168,20 @@ TEST_F(CubePixelsTest, InstanceSetsAreDrawnIntoTheFaces)
     ASSERT_TRUE(refhost::MakeObject(1, block));
     refhost::SetObjectEffect(1, 1);
     refhost::HideObject(1);
-    const int set = Call("GeoInst_MakeNew");
-    Call("GeoInst_SetMesh", set, 1, 0);
-    Call("GeoInst_SetMaxInstanceCount", set, 1);
-    Call("GeoInst_SetInstanceCount", set, 1);
-    Call("GeoInst_SetPosition", set, 1, 0.0f, 0.0f, 5.0f); // straight ahead on +Z
-    Call("GeoInst_SetScaleUniform", set, 1, 100.0f);
-    Call("GeoInst_UpdateInstance", set, 1);
-    Call("GeoInst_Update", set);
+    const int set = CALL(GeoInst_MakeNew);
+    CALL(GeoInst_SetMesh, set, 1, 0);
+    CALL(GeoInst_SetMaxInstanceCount, set, 1);
+    CALL(GeoInst_SetInstanceCount, set, 1);
+    CALL(GeoInst_SetPosition, set, 1, 0.0f, 0.0f, 5.0f); // straight ahead on +Z
+    CALL(GeoInst_SetScaleUniform, set, 1, 100.0f);
+    CALL(GeoInst_UpdateInstance, set, 1);
+    CALL(GeoInst_Update, set);
 
     const int cube = MakeCube();
-    Call("CubeTex_Sync", cube, 0);
-    EXPECT_TRUE(Near(0xFFFFFFFF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "the instance, white, on +Z";
-    EXPECT_TRUE(Near(kWalls[5], ReadFace(cube, 5).At(kEdge / 2, kEdge / 2))) << "nothing on -Z";
-    Call("GeoInst_Delete", set);
+    CALL(CubeTex_Sync, cube, 0);
+    EXPECT_TRUE(ColourNear(0xFFFFFFFF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "the instance, white, on +Z";
+    EXPECT_TRUE(ColourNear(kWalls[5], ReadFace(cube, 5).At(kEdge / 2, kEdge / 2))) << "nothing on -Z";
+    CALL(GeoInst_Delete, set);
 }
 
 TEST_F(CubePixelsTest, SyncMrtFillsTheSameFaceOfEveryCube)
@@ -212,11 +202,11 @@ TEST_F(CubePixelsTest, SyncMrtFillsTheSameFaceOfEveryCube)
     refhost::SetObjectEffect(kWallObject + 4, 1);
 
     const int cube = MakeCube(), second = MakeCube();
-    Call("CubeTex_SyncMRT", cube, second, 0, 0, 0);
-    EXPECT_TRUE(Near(0xFFFF00FF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "first output";
-    EXPECT_TRUE(Near(0xFF00FF00, ReadFace(second, 4).At(kEdge / 2, kEdge / 2))) << "second output";
-    EXPECT_TRUE(Near(kWalls[0], ReadFace(cube, 0).At(kEdge / 2, kEdge / 2))) << "the other faces as with CubeTex_Sync";
-    EXPECT_EQ(Call("CubeTex_GetDrawCalls"), 6 * 12);
+    CALL(CubeTex_SyncMRT, cube, second, 0, 0, 0);
+    EXPECT_TRUE(ColourNear(0xFFFF00FF, ReadFace(cube, 4).At(kEdge / 2, kEdge / 2))) << "first output";
+    EXPECT_TRUE(ColourNear(0xFF00FF00, ReadFace(second, 4).At(kEdge / 2, kEdge / 2))) << "second output";
+    EXPECT_TRUE(ColourNear(kWalls[0], ReadFace(cube, 0).At(kEdge / 2, kEdge / 2))) << "the other faces as with CubeTex_Sync";
+    EXPECT_EQ(CALL(CubeTex_GetDrawCalls), 6 * 12);
     IDirect3DSurface9* further = nullptr;
     refhost::RealDevice()->GetRenderTarget(1, &further);
     EXPECT_EQ(further, nullptr) << "render target 1 is unbound afterwards";
@@ -227,7 +217,7 @@ TEST_F(CubePixelsTest, SyncMrtFillsTheSameFaceOfEveryCube)
 TEST_F(CubePixelsTest, AnObjectWithTheCubeAppliedReflectsTheWalls)
 {
     const int cube = MakeCube();
-    Call("CubeTex_Sync", cube, 0);
+    CALL(CubeTex_Sync, cube, 0);
     refhost::MeshDescription ball;
     ball.shape = refhost::Shape::Sphere;
     ball.size = 4.0f;
@@ -235,7 +225,7 @@ TEST_F(CubePixelsTest, AnObjectWithTheCubeAppliedReflectsTheWalls)
     ball.sphereSegments = 48;
     ball.textureStages = 1;
     ASSERT_TRUE(refhost::MakeObject(1, ball));
-    Call("CubeTex_ApplyObject", cube, 1, 0);
+    CALL(CubeTex_ApplyObject, cube, 1, 0);
     refhost::SetCameraPosition(0, 0.0f, 0.0f, -8.0f);
     refhost::FastSync();
 
@@ -243,11 +233,12 @@ TEST_F(CubePixelsTest, AnObjectWithTheCubeAppliedReflectsTheWalls)
     // left and right rims the normal is turned 45 degrees, so they mirror the side walls.
     const float scale = 128.0f / std::tan(30.0f * 3.14159265f / 180.0f);
     const int rim = static_cast<int>(std::lround(128 + 1.414f / 6.586f * scale));
-    EXPECT_TRUE(Near(kWalls[5], refhost::ReadCameraPixel(0, 128, 128))) << "centre";
-    EXPECT_TRUE(Near(kWalls[0], refhost::ReadCameraPixel(0, rim, 128))) << "right";
-    EXPECT_TRUE(Near(kWalls[1], refhost::ReadCameraPixel(0, 256 - rim, 128))) << "left";
-    EXPECT_TRUE(Near(kWalls[2], refhost::ReadCameraPixel(0, 128, 256 - rim))) << "top";
-    EXPECT_TRUE(Near(kWalls[3], refhost::ReadCameraPixel(0, 128, rim))) << "bottom";
+    const CameraFrame frame(0);
+    EXPECT_TRUE(ColourNear(kWalls[5], frame.At(128, 128))) << "centre";
+    EXPECT_TRUE(ColourNear(kWalls[0], frame.At(rim, 128))) << "right";
+    EXPECT_TRUE(ColourNear(kWalls[1], frame.At(256 - rim, 128))) << "left";
+    EXPECT_TRUE(ColourNear(kWalls[2], frame.At(128, 256 - rim))) << "top";
+    EXPECT_TRUE(ColourNear(kWalls[3], frame.At(128, rim))) << "bottom";
 }
 
 // The DDS file as bytes.
@@ -264,12 +255,12 @@ uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
 TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
 {
     const int cube = MakeCube(), chained = MakeCube(1);
-    Call("CubeTex_Sync", cube, 0);
-    Call("CubeTex_Sync", chained, 0);
+    CALL(CubeTex_Sync, cube, 0);
+    CALL(CubeTex_Sync, chained, 0);
     std::remove("cube_saved.dds");
     std::remove("cube_saved.png");
-    Call("CubeTex_Save", cube, "cube_saved.dds");
-    Call("CubeTex_Save", chained, "cube_saved.png"); // another extension: still DDS data
+    CALL(CubeTex_Save, cube, "cube_saved.dds");
+    CALL(CubeTex_Save, chained, "cube_saved.png"); // another extension: still DDS data
 
     struct Saved {
         const char* name;
@@ -295,9 +286,9 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
             const size_t faceStart = 128 + face * levelTexels * 4;
             auto texel = [&](int x, int y) { return Word(file, faceStart + (y * kEdge + x) * 4) | 0xFF000000; };
             const Texel marker = Lookup(MarkerFront(face));
-            EXPECT_TRUE(Near(kWalls[face], texel(kEdge / 2, kEdge / 2))) << saved.name << " face " << face;
-            EXPECT_TRUE(Near(kMarker, texel(marker.x, marker.y))) << saved.name << " marker " << face;
-            EXPECT_TRUE(Near(kWalls[face], texel(kEdge - 1 - marker.x, marker.y)));
+            EXPECT_TRUE(ColourNear(kWalls[face], texel(kEdge / 2, kEdge / 2))) << saved.name << " face " << face;
+            EXPECT_TRUE(ColourNear(kMarker, texel(marker.x, marker.y))) << saved.name << " marker " << face;
+            EXPECT_TRUE(ColourNear(kWalls[face], texel(kEdge - 1 - marker.x, marker.y)));
             if (saved.levels > 1) {
                 // The last level of the chain: one texel, mostly the wall's colour.
                 const uint32_t last = Word(file, faceStart + (levelTexels - 1) * 4) | 0xFF000000;
@@ -308,42 +299,42 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
     }
 
     // A path that cannot be written: nothing is written and nothing breaks.
-    Call("CubeTex_Save", cube, "no_such_folder\\cube.dds");
+    CALL(CubeTex_Save, cube, "no_such_folder\\cube.dds");
     EXPECT_TRUE(ReadFile("no_such_folder\\cube.dds").empty());
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubePixelsTest, CommandsAnswerThroughTheDllAsScriptsSeeThem)
 {
-    EXPECT_EQ(Call("CubeTex_GetDrawCalls") | Call("CubeTex_GetDrawPrimitives"), 0) << "nothing rendered yet";
+    EXPECT_EQ(CALL(CubeTex_GetDrawCalls) | CALL(CubeTex_GetDrawPrimitives), 0) << "nothing rendered yet";
     const int cube = MakeCube(), other = MakeCube();
-    Call("CubeTex_SetPosition", cube, 1.5f, -2.0f, 3.25f);
-    Call("CubeTex_SetRange", cube, 0.5f, 200.0f);
-    Call("CubeTex_Delete", other); // the first cube outlives the second
-    EXPECT_EQ(Call("CubeTex_GetPositionX", cube), 1069547520) << "1.5 as its bit pattern";
-    const char* getters[] = {"CubeTex_GetPositionY", "CubeTex_GetPositionZ", "CubeTex_GetNear", "CubeTex_GetFar"};
-    const float expected[] = {-2.0f, 3.25f, 0.5f, 200.0f};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(CallF(getters[i], cube), expected[i]) << getters[i];
-    EXPECT_EQ(Call("CubeTex_GetResolution", cube), kEdge);
-    EXPECT_EQ(Call("CubeTex_GetMipmapGeneration", cube), 0);
-    EXPECT_EQ(Call("CubeTex_CheckFormatSupport", static_cast<int>(D3DFMT_X8R8G8B8)), 2);
-    Call("CubeTex_SetMipFilter", cube, static_cast<int>(D3DTEXF_POINT));
-    Call("CubeTex_GenerateMipSubLevels", cube);
+    CALL(CubeTex_SetPosition, cube, 1.5f, -2.0f, 3.25f);
+    CALL(CubeTex_SetRange, cube, 0.5f, 200.0f);
+    CALL(CubeTex_Delete, other); // the first cube outlives the second
+    EXPECT_EQ(CALL(CubeTex_GetPositionX, cube), 1069547520) << "1.5 as its bit pattern";
+    EXPECT_EQ(CALL_F(CubeTex_GetPositionY, cube), -2.0f);
+    EXPECT_EQ(CALL_F(CubeTex_GetPositionZ, cube), 3.25f);
+    EXPECT_EQ(CALL_F(CubeTex_GetNear, cube), 0.5f);
+    EXPECT_EQ(CALL_F(CubeTex_GetFar, cube), 200.0f);
+    EXPECT_EQ(CALL(CubeTex_GetResolution, cube), kEdge);
+    EXPECT_EQ(CALL(CubeTex_GetMipmapGeneration, cube), 0);
+    EXPECT_EQ(CALL(CubeTex_CheckFormatSupport, static_cast<int>(D3DFMT_X8R8G8B8)), 2);
+    CALL(CubeTex_SetMipFilter, cube, static_cast<int>(D3DTEXF_POINT));
+    CALL(CubeTex_GenerateMipSubLevels, cube);
     refhost::MeshDescription limbs;
     limbs.limbs = 2;
     limbs.textureStages = 1;
     ASSERT_TRUE(refhost::MakeObject(1, limbs));
-    Call("CubeTex_ApplyLimb", cube, 1, 1, 0);
+    CALL(CubeTex_ApplyLimb, cube, 1, 1, 0);
     EXPECT_EQ(refhost::GetLimbMesh(1, 1)->textureStages[0].textureMode, 2);
-    Call("CubeTex_SyncFacesMRT", cube, 0, 0, 0, 0, 1);
-    EXPECT_EQ(Call("CubeTex_GetDrawCalls"), 14);
-    EXPECT_TRUE(messages_.Take().empty());
+    CALL(CubeTex_SyncFacesMRT, cube, 0, 0, 0, 0, 1);
+    EXPECT_EQ(CALL(CubeTex_GetDrawCalls), 14);
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
-    Call("CubeTex_Delete", cube);
+    CALL(CubeTex_Delete, cube);
     cubes_ = {};
     EXPECT_EQ(refhost::GetLimbMesh(1, 1)->textureStages[0].texture, nullptr);
-    EXPECT_EQ(Call("CubeTex_GetFormat", cube), 0);
+    EXPECT_EQ(CALL(CubeTex_GetFormat, cube), 0);
     EXPECT_EQ(messages_.Take(),
               (std::vector<ShownMessage>{{"CubeTex_GetFormat Error", "The Specified CubeTex Does Not Exist"}}));
 }
@@ -356,18 +347,18 @@ TEST_F(CubePixelsTest, SavingCubesLargerThanTheDriverCanHoldNeverCrashes)
     // the second made; reading that one back in one piece once brought the process down.
     constexpr uint64_t kEdgeOfHuge = 4096;
     for (int i = 0; i < 2; ++i)
-        if (const int cube = Call("CubeTex_MakeNew", static_cast<int>(kEdgeOfHuge), 1))
+        if (const int cube = CALL(CubeTex_MakeNew, static_cast<int>(kEdgeOfHuge), 1))
             cubes_.push_back(cube);
     uint64_t chainTexels = 0;
     for (uint64_t edge = kEdgeOfHuge; edge >= 1; edge /= 2)
         chainTexels += edge * edge;
     for (int cube : cubes_) {
         std::remove("huge_cube.dds");
-        Call("CubeTex_Save", cube, "huge_cube.dds");
+        CALL(CubeTex_Save, cube, "huge_cube.dds");
         std::error_code error;
         const uintmax_t size = std::filesystem::file_size("huge_cube.dds", error);
         EXPECT_TRUE(error || size == 128 + 6 * chainTexels * 4) << "a whole DDS file or none, not " << size << " bytes";
     }
     std::remove("huge_cube.dds");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }

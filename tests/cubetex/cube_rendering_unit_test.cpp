@@ -161,7 +161,7 @@ TEST_F(CubeRenderingTest, FurtherTargetsFollowTheChainAndAreUnboundAfterwards)
             EXPECT_EQ(sets[expected.size() + 1 + k].args, (std::vector<uint32_t>{static_cast<uint32_t>(k + 1), 0u}));
         EXPECT_EQ(CubeTex_GetDrawCalls(), __builtin_popcount(c.mask)) << "each face counts once";
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(CubeRenderingTest, RenderingCommandsRefuseBadCamerasAndFurtherCubesBeforeRendering)

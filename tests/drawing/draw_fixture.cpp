@@ -2,31 +2,7 @@
 
 #include <string>
 
-#include "instancing/render_queue.h"
 #include "instancing_commands.h"
-#include "plugin_lifetime.h"
-
-extern "C" void __cdecl ReceiveCoreDataPtr(void*);
-
-void DrawTest::SetUpTestSuite() { ASSERT_TRUE(refhost::Start()) << "the reference host could not create its device"; }
-
-void DrawTest::SetUp()
-{
-    refhost::ResetScene();
-    StartUp(nullptr);
-    ReceiveCoreDataPtr(refhost::CoreData());
-    ASSERT_TRUE(messages_.Take().empty()) << "binding to the reference host failed";
-    recorder_ = std::make_unique<ScopedRecordingDevice>();
-    ASSERT_NE(recorder_->Get(), nullptr);
-}
-
-void DrawTest::TearDown()
-{
-    ReleaseAllInstanceSets();
-    recorder_.reset();
-    ::TearDown(false);
-    refhost::ResetScene();
-}
 
 HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& description)
 {

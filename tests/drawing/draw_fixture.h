@@ -1,26 +1,14 @@
-// Fixture for white-box drawing tests: the plugin's code bound to the reference host through its
-// five libraries, a recording device handed out as the host's device, and host objects, effects and
-// cameras from the host's scene engine.
+// Fixture for white-box drawing tests: the plugin's code bound to the reference host, a recording
+// device between them, and host objects, effects and cameras from the host's scene engine.
 #pragma once
 
-#include <memory>
-
-#include <gtest/gtest.h>
-
+#include "bound_plugin_test.h"
 #include "effect_library.h"
 #include "instancing/geo_inst_record.h"
-#include "recorded_messages.h"
 #include "ref_host.h"
-#include "scoped_recording_device.h"
 
-class DrawTest : public ::testing::Test {
+class DrawTest : public BoundPluginTest {
 protected:
-    static void SetUpTestSuite();
-    void SetUp() override;
-    void TearDown() override;
-
-    RecordingDevice& Device() { return **recorder_; }
-
     // Makes host effect `number` from `description` and returns its record.
     HostEffect* MakeEffect(int number, const refhost::EffectDescription& description);
 
@@ -38,7 +26,4 @@ protected:
 
     // Runs the render callback for `camera` inside a scene, with the log cleared first.
     void SyncCamera(int camera);
-
-    std::unique_ptr<ScopedRecordingDevice> recorder_;
-    RecordedMessages messages_;
 };

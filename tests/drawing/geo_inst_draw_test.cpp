@@ -105,7 +105,7 @@ TEST_F(GeoInstDrawTest, OneSetIsOneInstancedDrawBetweenItsStreamsAndTheReset)
         EXPECT_EQ(calls[i].args, want[i].args) << "call " << i << ": " << Describe(calls[i]);
         EXPECT_EQ(calls[i].result, D3D_OK) << Describe(calls[i]);
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     // The mesh's render states and the clip-plane switch come after the streams, before the draw.
     const std::vector<DeviceMethod> methods = Device().Methods();
@@ -198,7 +198,7 @@ TEST_F(GeoInstDrawTest, HiddenEmptyAndMeshlessSetsAreSkippedButTheStreamsAreStil
     GeoInst_MakeNew(); // no mesh
     SyncCamera(0);
     ExpectOnlyTheStreamReset("a set without a mesh");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(GeoInstDrawTest, EmptyQueueOnlyResetsTheStreams)
@@ -242,7 +242,7 @@ TEST_F(GeoInstDrawTest, MeshWithoutEffectOrWithAnEffectThatCannotBeginIsSkippedW
     refhost::SetObjectEffect(kObject, 0); // the host takes the effect away after binding
     SyncCamera(0);
     ExpectOnlyTheStreamReset("no effect");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(GeoInstDrawTest, SetWithoutInstanceBufferOrDeclarationIsSkippedWithoutMessage)
@@ -258,7 +258,7 @@ TEST_F(GeoInstDrawTest, SetWithoutInstanceBufferOrDeclarationIsSkippedWithoutMes
     messages_.Take();
     SyncCamera(0);
     ExpectOnlyTheStreamReset("no instance buffer");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     // The declaration could not be made.
     GeoInst_SetMaxInstanceCount(handle, 2);
@@ -270,7 +270,7 @@ TEST_F(GeoInstDrawTest, SetWithoutInstanceBufferOrDeclarationIsSkippedWithoutMes
     messages_.Take();
     SyncCamera(0);
     ExpectOnlyTheStreamReset("no vertex declaration");
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(GeoInstDrawTest, FailingDeviceCallsShowTheirMessageAndTheDrawGoesOn)
@@ -309,7 +309,7 @@ TEST_F(GeoInstDrawTest, FailingDeviceCallsShowTheirMessageAndTheDrawGoesOn)
     Device().FailCall(DeviceMethod::DrawIndexedPrimitive, 0);
     SyncCamera(0);
     SyncCamera(0);
-    EXPECT_EQ(messages_.Take().size(), 4u);
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(4));
     Device().ClearFailures();
 }
 

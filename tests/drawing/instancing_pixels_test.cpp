@@ -53,7 +53,7 @@ protected:
     void TearDown() override
     {
         for (int set : sets_)
-            Call("GeoInst_Delete", set);
+            CALL(GeoInst_Delete, set);
         refhost::ResetScene();
         RyxoDllTest::TearDown();
     }
@@ -79,24 +79,24 @@ protected:
     // when `coloured`; nothing uploaded yet.
     int MakeSet(int object, int count, bool coloured)
     {
-        const int set = Call("GeoInst_MakeNew");
+        const int set = CALL(GeoInst_MakeNew);
         sets_.push_back(set);
         if (coloured) {
-            Call("GeoInst_DeclareCustomElements", set, 1);
-            Call("GeoInst_AddCustomElement", set, 4);
-            Call("GeoInst_FinishCustomElements", set);
+            CALL(GeoInst_DeclareCustomElements, set, 1);
+            CALL(GeoInst_AddCustomElement, set, 4);
+            CALL(GeoInst_FinishCustomElements, set);
         }
-        Call("GeoInst_SetMesh", set, object, 0);
-        Call("GeoInst_SetMaxInstanceCount", set, count);
-        Call("GeoInst_SetInstanceCount", set, count);
+        CALL(GeoInst_SetMesh, set, object, 0);
+        CALL(GeoInst_SetMaxInstanceCount, set, count);
+        CALL(GeoInst_SetInstanceCount, set, count);
         return set;
     }
 
     void Place(int set, int n, float x, float y, float z, float scalePercent = 100.0f)
     {
-        Call("GeoInst_SetPosition", set, n, x, y, z);
-        Call("GeoInst_SetScaleUniform", set, n, scalePercent);
-        Call("GeoInst_UpdateInstance", set, n);
+        CALL(GeoInst_SetPosition, set, n, x, y, z);
+        CALL(GeoInst_SetScaleUniform, set, n, scalePercent);
+        CALL(GeoInst_UpdateInstance, set, n);
     }
 
     static D3DCOLOR At(const CameraFrame& frame, Pixel p) { return frame.At(p.x, p.y); }
@@ -124,16 +124,16 @@ TEST_F(InstancingPixelsTest, ManyInstancesLandAtTheirPlacesInTheirColours)
         const float x = (column - (kColumns - 1) / 2.0f) * kSpacing;
         const float y = ((kRows - 1) / 2.0f - row) * kSpacing;
         const float r = (column + 1) / float(kColumns), g = (row + 1) / float(kRows), b = (n % 3) / 2.0f;
-        Call("GeoInst_SetPosition", set, n, x, y, kDepth);
-        Call("GeoInst_SetRotation", set, n, 10.0f * (n % 4), 15.0f * (n % 3), 20.0f * (n % 5));
-        Call("GeoInst_SetScaleUniform", set, n, 60.0f + 5.0f * (n % 6));
-        Call("GeoInst_UpdateInstance", set, n);
-        Call("GeoInst_SetCustomData4", set, n, 1, r, g, b, 1.0f);
+        CALL(GeoInst_SetPosition, set, n, x, y, kDepth);
+        CALL(GeoInst_SetRotation, set, n, 10.0f * (n % 4), 15.0f * (n % 3), 20.0f * (n % 5));
+        CALL(GeoInst_SetScaleUniform, set, n, 60.0f + 5.0f * (n % 6));
+        CALL(GeoInst_UpdateInstance, set, n);
+        CALL(GeoInst_SetCustomData4, set, n, 1, r, g, b, 1.0f);
         instances.push_back({x, y, Colour(r, g, b)});
     }
-    Call("GeoInst_SetExcluded", set, 8, 1);
-    Call("GeoInst_Update", set);
-    ASSERT_EQ(Call("GeoInst_GetDrawCount", set), kCount - 1);
+    CALL(GeoInst_SetExcluded, set, 8, 1);
+    CALL(GeoInst_Update, set);
+    ASSERT_EQ(CALL(GeoInst_GetDrawCount, set), kCount - 1);
 
     refhost::FastSync();
     CameraFrame camera0(0);
@@ -150,8 +150,8 @@ TEST_F(InstancingPixelsTest, ManyInstancesLandAtTheirPlacesInTheirColours)
     EXPECT_EQ(refhost::GetStatistic(5), 0) << "the host drew none of its own objects";
 
     // Included again and uploaded, the instance shows.
-    Call("GeoInst_SetExcluded", set, 8, 0);
-    Call("GeoInst_Update", set);
+    CALL(GeoInst_SetExcluded, set, 8, 0);
+    CALL(GeoInst_Update, set);
     refhost::FastSync();
     camera0 = CameraFrame(0);
     const Pixel eighth = Project(instances[7].x, instances[7].y, kDepth - 0.6f);
@@ -167,18 +167,18 @@ TEST_F(InstancingPixelsTest, RotationAndScaleShapeEachInstance)
 
     // Instance 1: a bar 6 long and 1 high, turned 45 degrees about Z (counter-clockwise as seen
     // from the camera), at the centre; its front face is at depth 19.
-    Call("GeoInst_SetPosition", set, 1, 0.0f, 0.0f, 20.0f);
-    Call("GeoInst_SetRotation", set, 1, 0.0f, 0.0f, 45.0f);
-    Call("GeoInst_SetScale", set, 1, 300.0f, 50.0f, 100.0f);
-    Call("GeoInst_UpdateInstance", set, 1);
-    Call("GeoInst_SetCustomData4", set, 1, 1, 1.0f, 0.0f, 0.0f, 1.0f);
+    CALL(GeoInst_SetPosition, set, 1, 0.0f, 0.0f, 20.0f);
+    CALL(GeoInst_SetRotation, set, 1, 0.0f, 0.0f, 45.0f);
+    CALL(GeoInst_SetScale, set, 1, 300.0f, 50.0f, 100.0f);
+    CALL(GeoInst_UpdateInstance, set, 1);
+    CALL(GeoInst_SetCustomData4, set, 1, 1, 1.0f, 0.0f, 0.0f, 1.0f);
     // Instance 2: a cube of edge 1 (scale 50%) far to the left, turned about Y.
-    Call("GeoInst_SetPosition", set, 2, -6.0f, 0.0f, 20.0f);
-    Call("GeoInst_SetRotation", set, 2, 0.0f, 30.0f, 0.0f);
-    Call("GeoInst_SetScaleUniform", set, 2, 50.0f);
-    Call("GeoInst_UpdateInstance", set, 2);
-    Call("GeoInst_SetCustomData4", set, 2, 1, 0.0f, 1.0f, 0.0f, 1.0f);
-    Call("GeoInst_Update", set);
+    CALL(GeoInst_SetPosition, set, 2, -6.0f, 0.0f, 20.0f);
+    CALL(GeoInst_SetRotation, set, 2, 0.0f, 30.0f, 0.0f);
+    CALL(GeoInst_SetScaleUniform, set, 2, 50.0f);
+    CALL(GeoInst_UpdateInstance, set, 2);
+    CALL(GeoInst_SetCustomData4, set, 2, 1, 0.0f, 1.0f, 0.0f, 1.0f);
+    CALL(GeoInst_Update, set);
     refhost::FastSync();
     CameraFrame camera0(0);
 
@@ -204,15 +204,15 @@ TEST_F(InstancingPixelsTest, HiddenSetsAndCameraMasksDecideWhereSetsAppear)
 
     const int everywhere = MakeSet(kObject, 1, false);
     Place(everywhere, 1, -3.0f, 0.0f, 20.0f);
-    Call("GeoInst_Update", everywhere);
+    CALL(GeoInst_Update, everywhere);
     const int cameraZeroOnly = MakeSet(kObject, 1, false);
     Place(cameraZeroOnly, 1, 0.0f, 0.0f, 20.0f);
-    Call("GeoInst_Update", cameraZeroOnly);
-    Call("GeoInst_SetCameraMask", cameraZeroOnly, 1);
+    CALL(GeoInst_Update, cameraZeroOnly);
+    CALL(GeoInst_SetCameraMask, cameraZeroOnly, 1);
     const int hidden = MakeSet(kObject, 1, false);
     Place(hidden, 1, 3.0f, 0.0f, 20.0f);
-    Call("GeoInst_Update", hidden);
-    Call("GeoInst_SetHidden", hidden, 1);
+    CALL(GeoInst_Update, hidden);
+    CALL(GeoInst_SetHidden, hidden, 1);
 
     refhost::SetSyncMask(0x3);
     refhost::FastSync();
@@ -226,8 +226,8 @@ TEST_F(InstancingPixelsTest, HiddenSetsAndCameraMasksDecideWhereSetsAppear)
     EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, right))) << "hidden";
     EXPECT_TRUE(ColourNear(kBackdrop, At(camera1, right))) << "hidden";
 
-    Call("GeoInst_SetHidden", hidden, 0);
-    Call("GeoInst_SetCameraMask", cameraZeroOnly, 2);
+    CALL(GeoInst_SetHidden, hidden, 0);
+    CALL(GeoInst_SetCameraMask, cameraZeroOnly, 2);
     refhost::FastSync();
     camera0 = CameraFrame(0);
     camera1 = CameraFrame(1);
@@ -249,7 +249,7 @@ TEST_F(InstancingPixelsTest, MeshWithoutIndicesDrawsThroughTheSequentialIndexBuf
     const int set = MakeSet(kObject, 3, false);
     for (int n = 1; n <= 3; ++n)
         Place(set, n, -4.0f + 4.0f * (n - 1), 2.0f, 20.0f);
-    Call("GeoInst_Update", set);
+    CALL(GeoInst_Update, set);
     refhost::FastSync();
     CameraFrame camera0(0);
     for (int n = 1; n <= 3; ++n)
@@ -269,7 +269,7 @@ TEST_F(InstancingPixelsTest, TwoPassEffectDrawsEveryInstanceTwice)
     const int set = MakeSet(kObject, 2, false);
     Place(set, 1, -2.0f, 0.0f, 20.0f);
     Place(set, 2, 2.0f, 0.0f, 20.0f);
-    Call("GeoInst_Update", set);
+    CALL(GeoInst_Update, set);
     refhost::FastSync();
     CameraFrame camera0(0);
     // The second pass adds blue onto the first pass's red.
@@ -287,7 +287,7 @@ TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjec
     const int set = MakeSet(kObject, 2, false);
     Place(set, 1, -3.0f, 0.0f, 20.0f);
     Place(set, 2, 3.0f, 0.0f, 20.0f);
-    Call("GeoInst_Update", set);
+    CALL(GeoInst_Update, set);
     const Pixel left = Project(-3.0f, 0.0f, 19.0f), right = Project(3.0f, 0.0f, 19.0f);
     refhost::FastSync();
     ASSERT_TRUE(ColourNear(0xFFFFFF00, At(CameraFrame(0), left)));
@@ -301,21 +301,21 @@ TEST_F(InstancingPixelsTest, SetWhoseObjectTheHostDeletedIsSkippedUntilANewObjec
         EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, left))) << "frame " << frame;
         EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, right))) << "frame " << frame;
     }
-    EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 0) << "no mesh, no primitives";
-    EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 2) << "the uploaded instances are kept";
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_EQ(CALL(GeoInst_GetDrawPrimitives, set), 0) << "no mesh, no primitives";
+    EXPECT_EQ(CALL(GeoInst_GetDrawCount, set), 2) << "the uploaded instances are kept";
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     // Linked to another object with the same effect, the same instances draw again.
     ASSERT_TRUE(refhost::MakeObject(kObject + 1, refhost::MeshDescription{.size = 2.0f}));
     refhost::SetObjectEffect(kObject + 1, kEffect);
     refhost::HideObject(kObject + 1);
-    Call("GeoInst_SetMesh", set, kObject + 1, 0);
+    CALL(GeoInst_SetMesh, set, kObject + 1, 0);
     refhost::FastSync();
     const CameraFrame camera0(0);
     EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, left)));
     EXPECT_TRUE(ColourNear(0xFFFFFF00, At(camera0, right)));
-    EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 2 * 12);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_EQ(CALL(GeoInst_GetDrawPrimitives, set), 2 * 12);
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstancingPixelsTest, AMillionInstancesInOneSetDrawWithOneCallAndEveryQuarterShows)
@@ -331,7 +331,7 @@ TEST_F(InstancingPixelsTest, AMillionInstancesInOneSetDrawWithOneCallAndEveryQua
     constexpr int kSide = 1000, kCount = kSide * kSide;
     constexpr float kDepth = 100.0f, kWidth = 80.0f, kSpacing = kWidth / kSide;
     const int set = MakeSet(kObject, kCount, true);
-    ASSERT_EQ(Call("GeoInst_GetMaxInstanceCount", set), kCount);
+    ASSERT_EQ(CALL(GeoInst_GetMaxInstanceCount, set), kCount);
 
     using PositionFn = int(__cdecl*)(int, int, float, float, float);
     auto setPosition = reinterpret_cast<PositionFn>(reinterpret_cast<void*>(Export("GeoInst_SetPosition")));
@@ -349,12 +349,12 @@ TEST_F(InstancingPixelsTest, AMillionInstancesInOneSetDrawWithOneCallAndEveryQua
         const float* c = quarterColours[(row >= kSide / 2) * 2 + (column >= kSide / 2)];
         setColour(set, n, 1, c[0], c[1], c[2], 1.0f);
     }
-    Call("GeoInst_Update", set);
-    ASSERT_EQ(Call("GeoInst_GetDrawCount", set), kCount);
-    EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 2 * kCount);
+    CALL(GeoInst_Update, set);
+    ASSERT_EQ(CALL(GeoInst_GetDrawCount, set), kCount);
+    EXPECT_EQ(CALL(GeoInst_GetDrawPrimitives, set), 2 * kCount);
     // The instance data is one block at the layout's stride: the rows and one colour, 80 bytes.
-    EXPECT_EQ(static_cast<uint32_t>(Call("GeoInst_GetWorldMatrixPtr", set, kCount)) -
-                  static_cast<uint32_t>(Call("GeoInst_GetWorldMatrixPtr", set, 1)),
+    EXPECT_EQ(static_cast<uint32_t>(CALL(GeoInst_GetWorldMatrixPtr, set, kCount)) -
+                  static_cast<uint32_t>(CALL(GeoInst_GetWorldMatrixPtr, set, 1)),
               (kCount - 1) * 80u);
 
     ScopedRecordingDevice recorder;
@@ -382,7 +382,7 @@ TEST_F(InstancingPixelsTest, AMillionInstancesInOneSetDrawWithOneCallAndEveryQua
     EXPECT_TRUE(ColourNear(0xFFFFFFFF, At(camera0, Project(quarter, -quarter, kDepth)))) << "bottom right, up to the millionth";
     EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(kWidth / 2 + 3, 0, kDepth)))) << "beside the field";
     EXPECT_TRUE(ColourNear(kBackdrop, At(camera0, Project(0, kWidth / 2 + 3, kDepth)))) << "above the field";
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstancingPixelsTest, RenderCallbackDrawsFromAStackAlignedToFourBytesOnly)
@@ -392,13 +392,13 @@ TEST_F(InstancingPixelsTest, RenderCallbackDrawsFromAStackAlignedToFourBytesOnly
     MakeEffectObject(kObject, kEffect, options);
     const int set = MakeSet(kObject, 2, true);
     for (int n = 1; n <= 2; ++n) {
-        Call("GeoInst_SetPosition", set, n, n == 1 ? -2.0f : 2.0f, 0.0f, 20.0f);
-        Call("GeoInst_SetRotation", set, n, 5.0f, 10.0f, 15.0f);
-        Call("GeoInst_SetScaleUniform", set, n, 100.0f);
-        Call("GeoInst_UpdateInstance", set, n);
-        Call("GeoInst_SetCustomData4", set, n, 1, 0.0f, n == 1 ? 1.0f : 0.5f, 1.0f, 1.0f);
+        CALL(GeoInst_SetPosition, set, n, n == 1 ? -2.0f : 2.0f, 0.0f, 20.0f);
+        CALL(GeoInst_SetRotation, set, n, 5.0f, 10.0f, 15.0f);
+        CALL(GeoInst_SetScaleUniform, set, n, 100.0f);
+        CALL(GeoInst_UpdateInstance, set, n);
+        CALL(GeoInst_SetCustomData4, set, n, 1, 0.0f, n == 1 ? 1.0f : 0.5f, 1.0f, 1.0f);
     }
-    Call("GeoInst_Update", set);
+    CALL(GeoInst_Update, set);
 
     // The host calls the callback itself: put a caller with a misaligned stack in its place.
     g_syncExport = reinterpret_cast<const void*>(Export("GeoInst_Sync"));

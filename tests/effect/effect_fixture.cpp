@@ -35,7 +35,7 @@ void EffectCommandTest::SetUp()
     meshDescription.limbs = 2;
     ASSERT_TRUE(refhost::MakeObject(kObject, meshDescription));
     refhost::SetObjectEffect(kObject, kEffectNumber);
-    effect_ = Call("Object_GetShaderPtr", kObject, 0);
+    effect_ = CALL(Object_GetShaderPtr, kObject, 0);
     ASSERT_EQ(effect_, Address(fx_)) << "Object_GetShaderPtr must give the effect of the object's limb";
 }
 

@@ -19,8 +19,8 @@ protected:
     void TearDown() override;
 
     // Handles as the scripts get them.
-    int Parameter(const char* name) { return Call("Shader_GetParameterByName", effect_, 0, name); }
-    int Technique(const char* name) { return Call("Shader_GetTechniqueByName", effect_, name); }
+    int Parameter(const char* name) { return CALL(Shader_GetParameterByName, effect_, 0, name); }
+    int Technique(const char* name) { return CALL(Shader_GetTechniqueByName, effect_, name); }
 
     ID3DXEffect* fx_ = nullptr; // the effect itself (the host's record holds it), to check the commands against
     int effect_ = 0;            // the effect as scripts hold it

@@ -11,26 +11,26 @@ TEST_F(EffectLifetimeTest, ALostDeviceKeepsTheEffectItsHandlesAndValues)
 {
     const int colour = Parameter("VectorValue");
     const int second = Technique("Second");
-    Call("Shader_SetVectorVal", effect_, colour, 0.25f, 0.5f, 0.75f, 1.0f);
-    Call("Shader_SetFloatVal", effect_, Parameter("FloatValue"), 2.5f);
-    Call("Shader_SetTechnique", effect_, second);
+    CALL(Shader_SetVectorVal, effect_, colour, 0.25f, 0.5f, 0.75f, 1.0f);
+    CALL(Shader_SetFloatVal, effect_, Parameter("FloatValue"), 2.5f);
+    CALL(Shader_SetTechnique, effect_, second);
 
     ASSERT_EQ(refhost::ResetDevice(), D3D_OK);
 
-    EXPECT_EQ(Call("Object_GetShaderPtr", kObject, 0), effect_) << "the same effect";
+    EXPECT_EQ(CALL(Object_GetShaderPtr, kObject, 0), effect_) << "the same effect";
     EXPECT_EQ(Parameter("VectorValue"), colour) << "the same parameter handle";
     EXPECT_EQ(Technique("Second"), second) << "the same technique handle";
-    Call("Shader_GetVectorVal", effect_, colour);
-    EXPECT_EQ(CallF("Shader_Return", 2), 0.75f);
-    EXPECT_EQ(CallF("Shader_GetFloatVal", effect_, Parameter("FloatValue")), 2.5f);
-    EXPECT_EQ(Call("Shader_GetCurrentTechnique", effect_), second);
+    CALL(Shader_GetVectorVal, effect_, colour);
+    EXPECT_EQ(CALL_F(Shader_Return, 2), 0.75f);
+    EXPECT_EQ(CALL_F(Shader_GetFloatVal, effect_, Parameter("FloatValue")), 2.5f);
+    EXPECT_EQ(CALL(Shader_GetCurrentTechnique, effect_), second);
 }
 
 TEST_F(EffectLifetimeTest, ADeletedObjectGivesZero)
 {
     refhost::DeleteObject(kObject);
-    EXPECT_EQ(Call("Object_GetShaderPtr", kObject, 0), 0);
-    EXPECT_EQ(Call("Object_GetShaderPtr", kObject, 1), 0);
+    EXPECT_EQ(CALL(Object_GetShaderPtr, kObject, 0), 0);
+    EXPECT_EQ(CALL(Object_GetShaderPtr, kObject, 1), 0);
 }
 
 } // namespace

@@ -24,7 +24,7 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
     // The return buffer holds the matrix; no command with effect 0 may change it.
     D3DXMATRIX m = CountingMatrix(1);
     fx_->SetMatrix("MatrixValue", &m);
-    Call("Shader_GetMatrixVal", effect_, Parameter("MatrixValue"));
+    CALL(Shader_GetMatrixVal, effect_, Parameter("MatrixValue"));
 
     struct Command {
         const char* exportName;
@@ -72,7 +72,7 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
         EXPECT_EQ(CallWithMisalignedStack(fn, args.data(), int(args.size())), 0u) << command.exportName;
         EXPECT_EQ(guard, untouched) << command.exportName << " wrote memory";
         for (int i = 0; i < 16; ++i)
-            ASSERT_EQ(CallF("Shader_Return", i), float(i + 1)) << command.exportName << " changed float " << i;
+            ASSERT_EQ(CALL_F(Shader_Return, i), float(i + 1)) << command.exportName << " changed float " << i;
     }
 
     // Nothing reached the real effect either.

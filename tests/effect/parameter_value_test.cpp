@@ -10,52 +10,52 @@ namespace {
 
 class ParameterValueTest : public EffectCommandTest {
 protected:
-    float Returned(int index) { return CallF("Shader_Return", index); }
+    float Returned(int index) { return CALL_F(Shader_Return, index); }
 };
 
 TEST_F(ParameterValueTest, BoolsTravelAsZeroAndOne)
 {
-    EXPECT_EQ(Call("Shader_SetBoolVal", effect_, Parameter("BoolValue"), 1), 0);
+    EXPECT_EQ(CALL(Shader_SetBoolVal, effect_, Parameter("BoolValue"), 1), 0);
     BOOL flag = FALSE;
     fx_->GetBool("BoolValue", &flag);
     EXPECT_EQ(flag, TRUE);
-    EXPECT_EQ(Call("Shader_GetBoolVal", effect_, Parameter("BoolValue")), 1);
+    EXPECT_EQ(CALL(Shader_GetBoolVal, effect_, Parameter("BoolValue")), 1);
 
-    Call("Shader_SetBoolVal", effect_, Parameter("BoolValue"), 0);
+    CALL(Shader_SetBoolVal, effect_, Parameter("BoolValue"), 0);
     fx_->GetBool("BoolValue", &flag);
     EXPECT_EQ(flag, FALSE);
-    EXPECT_EQ(Call("Shader_GetBoolVal", effect_, Parameter("BoolValue")), 0);
+    EXPECT_EQ(CALL(Shader_GetBoolVal, effect_, Parameter("BoolValue")), 0);
 }
 
 TEST_F(ParameterValueTest, IntsAndFloatsRoundTrip)
 {
-    EXPECT_EQ(Call("Shader_GetIntVal", effect_, Parameter("IntValue")), 3);
-    Call("Shader_SetIntVal", effect_, Parameter("IntValue"), -90210);
+    EXPECT_EQ(CALL(Shader_GetIntVal, effect_, Parameter("IntValue")), 3);
+    CALL(Shader_SetIntVal, effect_, Parameter("IntValue"), -90210);
     INT count = 0;
     fx_->GetInt("IntValue", &count);
     EXPECT_EQ(count, -90210);
-    EXPECT_EQ(Call("Shader_GetIntVal", effect_, Parameter("IntValue")), -90210);
+    EXPECT_EQ(CALL(Shader_GetIntVal, effect_, Parameter("IntValue")), -90210);
 
-    EXPECT_EQ(CallF("Shader_GetFloatVal", effect_, Parameter("FloatValue")), 0.5f);
-    EXPECT_EQ(Call("Shader_SetFloatVal", effect_, Parameter("FloatValue"), 0.25f), 0);
+    EXPECT_EQ(CALL_F(Shader_GetFloatVal, effect_, Parameter("FloatValue")), 0.5f);
+    EXPECT_EQ(CALL(Shader_SetFloatVal, effect_, Parameter("FloatValue"), 0.25f), 0);
     float scale = 0.0f;
     fx_->GetFloat("FloatValue", &scale);
     EXPECT_EQ(scale, 0.25f);
-    EXPECT_EQ(CallF("Shader_GetFloatVal", effect_, Parameter("FloatValue")), 0.25f);
+    EXPECT_EQ(CALL_F(Shader_GetFloatVal, effect_, Parameter("FloatValue")), 0.25f);
 }
 
 TEST_F(ParameterValueTest, ScalarGettersShareOneScratchThatAFailedGetterLeavesAsItWas)
 {
     // The effect writes nothing for a parameter it lacks, so the getter returns what the scratch
     // held: the bool getter its first byte, sign and all.
-    Call("Shader_SetIntVal", effect_, Parameter("IntValue"), -1);
-    EXPECT_EQ(Call("Shader_GetIntVal", effect_, Parameter("IntValue")), -1);
-    EXPECT_EQ(Call("Shader_GetBoolVal", effect_, Parameter("Missing")), -1);
+    CALL(Shader_SetIntVal, effect_, Parameter("IntValue"), -1);
+    EXPECT_EQ(CALL(Shader_GetIntVal, effect_, Parameter("IntValue")), -1);
+    EXPECT_EQ(CALL(Shader_GetBoolVal, effect_, Parameter("Missing")), -1);
 
-    Call("Shader_SetIntVal", effect_, Parameter("IntValue"), 0x1234567F);
-    Call("Shader_GetIntVal", effect_, Parameter("IntValue"));
-    EXPECT_EQ(Call("Shader_GetBoolVal", effect_, Parameter("Missing")), 0x7F);
-    EXPECT_EQ(Call("Shader_GetFloatVal", effect_, Parameter("Missing")), 0x1234567F);
+    CALL(Shader_SetIntVal, effect_, Parameter("IntValue"), 0x1234567F);
+    CALL(Shader_GetIntVal, effect_, Parameter("IntValue"));
+    EXPECT_EQ(CALL(Shader_GetBoolVal, effect_, Parameter("Missing")), 0x7F);
+    EXPECT_EQ(CALL(Shader_GetFloatVal, effect_, Parameter("Missing")), 0x1234567F);
 }
 
 TEST_F(ParameterValueTest, SettersWithAHandleOfZeroChangeNothing)
@@ -80,65 +80,67 @@ TEST_F(ParameterValueTest, SettersWithAHandleOfZeroChangeNothing)
 
     std::vector<float> nines(64, 9.0f);
     const int memory = Address(nines.data());
-    Call("Shader_SetBoolVal", effect_, 0, 0);
-    Call("Shader_SetIntVal", effect_, 0, 99);
-    Call("Shader_SetFloatVal", effect_, 0, 9.0f);
-    Call("Shader_SetVectorVal", effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f);
-    Call("Shader_SetMatrixVal", effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f,
+    CALL(Shader_SetBoolVal, effect_, 0, 0);
+    CALL(Shader_SetIntVal, effect_, 0, 99);
+    CALL(Shader_SetFloatVal, effect_, 0, 9.0f);
+    CALL(Shader_SetVectorVal, effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f);
+    CALL(Shader_SetMatrixVal, effect_, 0, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f, 9.0f,
          9.0f, 9.0f, 9.0f, 9.0f);
-    Call("Shader_SetBool", effect_, 0, 0);
-    Call("Shader_SetInt", effect_, 0, 99);
-    Call("Shader_SetFloat", effect_, 0, 9);
-    for (const char* setter : {"Shader_SetVector", "Shader_SetMatrix", "Shader_SetMatrixTranspose"})
-        Call(setter, effect_, 0, memory);
-    Call("Shader_SetValue", effect_, 0, memory, 16);
-    for (const char* setter : {"Shader_SetFloatArray", "Shader_SetVectorArray", "Shader_SetMatrixArray"})
-        Call(setter, effect_, 0, memory, 2);
+    CALL(Shader_SetBool, effect_, 0, 0);
+    CALL(Shader_SetInt, effect_, 0, 99);
+    CALL(Shader_SetFloat, effect_, 0, 9);
+    CALL(Shader_SetVector, effect_, 0, memory);
+    CALL(Shader_SetMatrix, effect_, 0, memory);
+    CALL(Shader_SetMatrixTranspose, effect_, 0, memory);
+    CALL(Shader_SetValue, effect_, 0, memory, 16);
+    CALL(Shader_SetFloatArray, effect_, 0, memory, 2);
+    CALL(Shader_SetVectorArray, effect_, 0, memory, 2);
+    CALL(Shader_SetMatrixArray, effect_, 0, memory, 2);
 
     EXPECT_EQ(values(), before);
 }
 
 TEST_F(ParameterValueTest, FloatResultsArriveAsBitPatterns)
 {
-    Call("Shader_SetFloatVal", effect_, Parameter("FloatValue"), 1.0f);
-    EXPECT_EQ(Call("Shader_GetFloatVal", effect_, Parameter("FloatValue")), 1065353216);
+    CALL(Shader_SetFloatVal, effect_, Parameter("FloatValue"), 1.0f);
+    EXPECT_EQ(CALL(Shader_GetFloatVal, effect_, Parameter("FloatValue")), 1065353216);
 
-    Call("Shader_SetVectorVal", effect_, Parameter("VectorValue"), 1.0f, -2.0f, 0.0f, 0.0f);
-    Call("Shader_GetVectorVal", effect_, Parameter("VectorValue"));
-    EXPECT_EQ(Call("Shader_Return", 0), 1065353216);
-    EXPECT_EQ(static_cast<uint32_t>(Call("Shader_Return", 1)), 0xC0000000u) << "-2.0";
+    CALL(Shader_SetVectorVal, effect_, Parameter("VectorValue"), 1.0f, -2.0f, 0.0f, 0.0f);
+    CALL(Shader_GetVectorVal, effect_, Parameter("VectorValue"));
+    EXPECT_EQ(CALL(Shader_Return, 0), 1065353216);
+    EXPECT_EQ(static_cast<uint32_t>(CALL(Shader_Return, 1)), 0xC0000000u) << "-2.0";
 }
 
 TEST_F(ParameterValueTest, ReturnIsZeroBeforeAnyGetterAndOutsideItsSixteenFloats)
 {
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(Call("Shader_Return", i), 0) << "float " << i;
+        EXPECT_EQ(CALL(Shader_Return, i), 0) << "float " << i;
 
     D3DXMATRIX m = CountingMatrix(1);
     fx_->SetMatrix("MatrixValue", &m);
-    Call("Shader_GetMatrixVal", effect_, Parameter("MatrixValue"));
+    CALL(Shader_GetMatrixVal, effect_, Parameter("MatrixValue"));
     EXPECT_EQ(Returned(15), 16.0f);
-    EXPECT_EQ(Call("Shader_Return", -1), 0);
-    EXPECT_EQ(Call("Shader_Return", 16), 0);
-    EXPECT_EQ(Call("Shader_Return", 0x7fffffff), 0);
+    EXPECT_EQ(CALL(Shader_Return, -1), 0);
+    EXPECT_EQ(CALL(Shader_Return, 16), 0);
+    EXPECT_EQ(CALL(Shader_Return, 0x7fffffff), 0);
 }
 
 TEST_F(ParameterValueTest, MatrixGettersFillAllSixteenRowsFirstAndVectorGettersOnlyFour)
 {
     D3DXMATRIX m = CountingMatrix(1);
     fx_->SetMatrix("MatrixValue", &m);
-    Call("Shader_GetMatrixVal", effect_, Parameter("MatrixValue"));
+    CALL(Shader_GetMatrixVal, effect_, Parameter("MatrixValue"));
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(Returned(i), float(i + 1)) << "float " << i << " must be _" << i / 4 + 1 << i % 4 + 1;
 
-    Call("Shader_SetVectorVal", effect_, Parameter("VectorValue"), -1.0f, -2.0f, -3.0f, -4.0f);
-    Call("Shader_GetVectorVal", effect_, Parameter("VectorValue"));
+    CALL(Shader_SetVectorVal, effect_, Parameter("VectorValue"), -1.0f, -2.0f, -3.0f, -4.0f);
+    CALL(Shader_GetVectorVal, effect_, Parameter("VectorValue"));
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Returned(i), -float(i + 1)) << "float " << i;
     for (int i = 4; i < 16; ++i)
         EXPECT_EQ(Returned(i), float(i + 1)) << "float " << i << " must keep the matrix's value";
 
-    Call("Shader_GetMatrixTransposeVal", effect_, Parameter("MatrixValue"));
+    CALL(Shader_GetMatrixTransposeVal, effect_, Parameter("MatrixValue"));
     D3DXMATRIX expected = Transposed(CountingMatrix(1));
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(Returned(i), expected.m[i / 4][i % 4]) << "float " << i;
@@ -146,18 +148,18 @@ TEST_F(ParameterValueTest, MatrixGettersFillAllSixteenRowsFirstAndVectorGettersO
 
 TEST_F(ParameterValueTest, VectorAndMatrixSettersTakeTheirFloatsInArgumentOrder)
 {
-    Call("Shader_SetVectorVal", effect_, Parameter("VectorValue"), 0.5f, -1.0f, 2.0f, 1024.0f);
+    CALL(Shader_SetVectorVal, effect_, Parameter("VectorValue"), 0.5f, -1.0f, 2.0f, 1024.0f);
     D3DXVECTOR4 tint;
     fx_->GetVector("VectorValue", &tint);
     EXPECT_TRUE(SameVector(D3DXVECTOR4(0.5f, -1.0f, 2.0f, 1024.0f), tint));
 
-    Call("Shader_SetMatrixVal", effect_, Parameter("MatrixValue"), 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f, 9.0f,
+    CALL(Shader_SetMatrixVal, effect_, Parameter("MatrixValue"), 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f, 9.0f,
          10.0f, 11.0f, 12.0f, 13.0f, 14.0f, 15.0f, 16.0f);
     D3DXMATRIX stored;
     fx_->GetMatrix("MatrixValue", &stored);
     EXPECT_TRUE(SameMatrix(CountingMatrix(1), stored));
 
-    Call("Shader_SetMatrixTransposeVal", effect_, Parameter("MatrixValue"), 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f,
+    CALL(Shader_SetMatrixTransposeVal, effect_, Parameter("MatrixValue"), 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f,
          9.0f, 10.0f, 11.0f, 12.0f, 13.0f, 14.0f, 15.0f, 16.0f);
     fx_->GetMatrix("MatrixValue", &stored);
     EXPECT_TRUE(SameMatrix(Transposed(CountingMatrix(1)), stored));

@@ -28,25 +28,25 @@ protected:
 
 TEST_F(PokeTest, VectorsWriteTheirFloatsInArgumentOrder)
 {
-    EXPECT_EQ(Call("PokeVector2", Target(), 1.0f, 2.0f), 0);
+    EXPECT_EQ(CALL(PokeVector2, Target(), 1.0f, 2.0f), 0);
     EXPECT_EQ(block_[1], 1.0f);
     EXPECT_EQ(block_[2], 2.0f);
     ExpectGuardsFrom(3);
 
     std::fill(std::begin(block_), std::end(block_), kGuard);
-    Call("PokeVector3", Target(), 1.0f, 2.0f, 3.0f);
+    CALL(PokeVector3, Target(), 1.0f, 2.0f, 3.0f);
     EXPECT_EQ(block_[3], 3.0f);
     ExpectGuardsFrom(4);
 
     std::fill(std::begin(block_), std::end(block_), kGuard);
-    Call("PokeVector4", Target(), 1.0f, 2.0f, 3.0f, -4.25f);
+    CALL(PokeVector4, Target(), 1.0f, 2.0f, 3.0f, -4.25f);
     EXPECT_EQ(block_[4], -4.25f);
     ExpectGuardsFrom(5);
 }
 
 TEST_F(PokeTest, MatrixIsLaidOutRowsFirst)
 {
-    Call("PokeMatrix4", Target(), 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 5.0f,
+    CALL(PokeMatrix4, Target(), 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 5.0f,
          6.0f, 7.0f, 1.0f);
     D3DMATRIX m;
     std::memcpy(&m, &block_[1], sizeof m);
@@ -63,10 +63,10 @@ TEST_F(PokeTest, MatrixIsLaidOutRowsFirst)
 
 TEST_F(PokeTest, AddressZeroIsIgnored)
 {
-    EXPECT_EQ(Call("PokeVector2", 0, 1.0f, 2.0f), 0);
-    EXPECT_EQ(Call("PokeVector3", 0, 1.0f, 2.0f, 3.0f), 0);
-    EXPECT_EQ(Call("PokeVector4", 0, 1.0f, 2.0f, 3.0f, 4.0f), 0);
-    EXPECT_EQ(Call("PokeMatrix4", 0, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f,
+    EXPECT_EQ(CALL(PokeVector2, 0, 1.0f, 2.0f), 0);
+    EXPECT_EQ(CALL(PokeVector3, 0, 1.0f, 2.0f, 3.0f), 0);
+    EXPECT_EQ(CALL(PokeVector4, 0, 1.0f, 2.0f, 3.0f, 4.0f), 0);
+    EXPECT_EQ(CALL(PokeMatrix4, 0, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f, 2.0f, 3.0f, 4.0f, 1.0f,
                    2.0f, 3.0f, 4.0f),
               0);
 }

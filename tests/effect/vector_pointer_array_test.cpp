@@ -28,7 +28,7 @@ TEST_F(VectorPointerArrayTest, SetGathersAndGetScattersSixteenByteVectors)
     *at(10) = D3DXVECTOR4(5, 6, 7, 8);
     *at(20) = D3DXVECTOR4(9, 10, 11, 12);
     int32_t addresses[3] = {Address(at(20)), Address(at(1)), Address(at(10))};
-    EXPECT_EQ(Call("Shader_SetVectorPointerArray", effect_, Parameter("VectorArray"), Address(addresses), 16, 3), 0);
+    EXPECT_EQ(CALL(Shader_SetVectorPointerArray, effect_, Parameter("VectorArray"), Address(addresses), 16, 3), 0);
     D3DXVECTOR4 colors[8];
     fx_->GetVectorArray("VectorArray", colors, 8);
     EXPECT_TRUE(SameVector(*at(20), colors[0]));
@@ -39,7 +39,7 @@ TEST_F(VectorPointerArrayTest, SetGathersAndGetScattersSixteenByteVectors)
     // Reading back to the same addresses writes the same vectors and nothing else.
     std::vector<float> before = memory;
     *at(1) = *at(10) = *at(20) = D3DXVECTOR4(0, 0, 0, 0);
-    EXPECT_EQ(Call("Shader_GetVectorPointerArray", effect_, Parameter("VectorArray"), Address(addresses), 16, 3), 0);
+    EXPECT_EQ(CALL(Shader_GetVectorPointerArray, effect_, Parameter("VectorArray"), Address(addresses), 16, 3), 0);
     EXPECT_EQ(memory, before);
 }
 
@@ -52,7 +52,7 @@ TEST_F(VectorPointerArrayTest, BytesPerVectorSpacesTheStagedCopies)
     for (auto& t : targets)
         t[0] = t[1] = t[2] = kGuard;
     int32_t addresses[3] = {Address(targets[0]), Address(targets[1]), Address(targets[2])};
-    Call("Shader_GetVectorPointerArray", effect_, Parameter("VectorArray"), Address(addresses), 8, 3);
+    CALL(Shader_GetVectorPointerArray, effect_, Parameter("VectorArray"), Address(addresses), 8, 3);
     float expected[3][3] = {{1, 2, kGuard}, {3, 4, kGuard}, {5, 6, kGuard}};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
@@ -61,7 +61,7 @@ TEST_F(VectorPointerArrayTest, BytesPerVectorSpacesTheStagedCopies)
     // Gather with 8 bytes per vector packs the pairs, which the effect then reads as whole vectors.
     float pairs[4][2] = {{1, 2}, {3, 4}, {5, 6}, {7, 8}};
     int32_t sources[4] = {Address(pairs[0]), Address(pairs[1]), Address(pairs[2]), Address(pairs[3])};
-    Call("Shader_SetVectorPointerArray", effect_, Parameter("VectorArray"), Address(sources), 8, 4);
+    CALL(Shader_SetVectorPointerArray, effect_, Parameter("VectorArray"), Address(sources), 8, 4);
     fx_->GetVectorArray("VectorArray", colors, 2);
     EXPECT_TRUE(SameVector(D3DXVECTOR4(1, 2, 3, 4), colors[0]));
     EXPECT_TRUE(SameVector(D3DXVECTOR4(5, 6, 7, 8), colors[1]));
@@ -75,14 +75,14 @@ TEST_F(VectorPointerArrayTest, AWholeStagingBlockOfVectorsIsAccepted)
         vectors[i] = D3DXVECTOR4(float(i), float(-i), 0.5f, 1.0f);
         addresses[i] = Address(&vectors[i]);
     }
-    Call("Shader_SetVectorPointerArray", effect_, Parameter("Lights"), Address(addresses.data()), 16, 240);
+    CALL(Shader_SetVectorPointerArray, effect_, Parameter("Lights"), Address(addresses.data()), 16, 240);
     std::vector<D3DXVECTOR4> lights = Lights();
     EXPECT_TRUE(SameVector(vectors[0], lights[0]));
     EXPECT_TRUE(SameVector(vectors[239], lights[239]));
 
     for (auto& v : vectors)
         v = D3DXVECTOR4(kGuard, kGuard, kGuard, kGuard);
-    Call("Shader_GetVectorPointerArray", effect_, Parameter("Lights"), Address(addresses.data()), 16, 240);
+    CALL(Shader_GetVectorPointerArray, effect_, Parameter("Lights"), Address(addresses.data()), 16, 240);
     EXPECT_TRUE(SameVector(lights[239], vectors[239]));
     EXPECT_TRUE(SameVector(lights[120], vectors[120]));
 }
@@ -104,17 +104,17 @@ TEST_F(VectorPointerArrayTest, RequestsBeyondTheStagingBlockAreRefused)
     for (Request r : {Request{16, 241, "241 vectors"}, Request{17, 240, "4080 bytes"}, Request{48, 100, "4800 bytes"},
                       Request{4, 241, "the effect would move 241 vectors"}, Request{16, -1, "a negative count"},
                       Request{-16, 3, "a negative size"}}) {
-        Call("Shader_SetVectorPointerArray", effect_, Parameter("Lights"), Address(sources.data()), r.bytesPerVector,
+        CALL(Shader_SetVectorPointerArray, effect_, Parameter("Lights"), Address(sources.data()), r.bytesPerVector,
              r.count);
         EXPECT_TRUE(SameVector(D3DXVECTOR4(9, 9, 9, 9), Lights()[0])) << r.why;
-        Call("Shader_GetVectorPointerArray", effect_, Parameter("Lights"), Address(targets.data()), r.bytesPerVector,
+        CALL(Shader_GetVectorPointerArray, effect_, Parameter("Lights"), Address(targets.data()), r.bytesPerVector,
              r.count);
         EXPECT_TRUE(SameVector(D3DXVECTOR4(kGuard, kGuard, kGuard, kGuard), target)) << r.why;
     }
 
     // No address list at all.
-    Call("Shader_SetVectorPointerArray", effect_, Parameter("Lights"), 0, 16, 3);
-    Call("Shader_GetVectorPointerArray", effect_, Parameter("Lights"), 0, 16, 3);
+    CALL(Shader_SetVectorPointerArray, effect_, Parameter("Lights"), 0, 16, 3);
+    CALL(Shader_GetVectorPointerArray, effect_, Parameter("Lights"), 0, 16, 3);
     EXPECT_TRUE(SameVector(D3DXVECTOR4(9, 9, 9, 9), Lights()[0]));
 }
 
@@ -123,7 +123,7 @@ TEST_F(VectorPointerArrayTest, ZeroAddressesInTheListAreSkipped)
     D3DXVECTOR4 a(1, 1, 1, 1), c(3, 3, 3, 3);
     int32_t addresses[3] = {Address(&a), 0, Address(&c)};
     fx_->SetVectorArray("VectorArray", std::vector<D3DXVECTOR4>(3, D3DXVECTOR4(8, 8, 8, 8)).data(), 3);
-    Call("Shader_SetVectorPointerArray", effect_, Parameter("VectorArray"), Address(addresses), 16, 3);
+    CALL(Shader_SetVectorPointerArray, effect_, Parameter("VectorArray"), Address(addresses), 16, 3);
     D3DXVECTOR4 colors[3];
     fx_->GetVectorArray("VectorArray", colors, 3);
     EXPECT_TRUE(SameVector(a, colors[0]));
@@ -131,7 +131,7 @@ TEST_F(VectorPointerArrayTest, ZeroAddressesInTheListAreSkipped)
     EXPECT_TRUE(SameVector(c, colors[2]));
 
     fx_->SetVectorArray("VectorArray", std::vector<D3DXVECTOR4>(3, D3DXVECTOR4(5, 5, 5, 5)).data(), 3);
-    Call("Shader_GetVectorPointerArray", effect_, Parameter("VectorArray"), Address(addresses), 16, 3);
+    CALL(Shader_GetVectorPointerArray, effect_, Parameter("VectorArray"), Address(addresses), 16, 3);
     EXPECT_TRUE(SameVector(D3DXVECTOR4(5, 5, 5, 5), a));
     EXPECT_TRUE(SameVector(D3DXVECTOR4(5, 5, 5, 5), c));
 }

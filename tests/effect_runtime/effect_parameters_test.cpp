@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "matrices.h"
+#include "reference_count.h"
 #include "zoo_fixture.h"
 
 namespace {
@@ -421,22 +422,18 @@ TEST_F(ZooEffectTest, TexturesHoldOneReferenceWhileSet)
 {
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(refhost::Device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-    auto references = [&] {
-        texture->AddRef();
-        return texture->Release();
-    };
-    const ULONG alone = references();
+    const ULONG alone = ReferenceCount(texture);
     D3DXHANDLE a = Param("TextureA");
 
     ASSERT_EQ(effect_->SetTexture(a, texture), D3D_OK);
-    EXPECT_EQ(references(), alone + 1);
+    EXPECT_EQ(ReferenceCount(texture), alone + 1);
     ASSERT_EQ(effect_->SetTexture(a, texture), D3D_OK);
-    EXPECT_EQ(references(), alone + 1) << "setting the same texture again takes no second reference";
+    EXPECT_EQ(ReferenceCount(texture), alone + 1) << "setting the same texture again takes no second reference";
 
     IDirect3DBaseTexture9* got = nullptr;
     ASSERT_EQ(effect_->GetTexture(a, &got), D3D_OK);
     EXPECT_EQ(got, texture);
-    EXPECT_EQ(references(), alone + 2) << "GetTexture hands out a reference";
+    EXPECT_EQ(ReferenceCount(texture), alone + 2) << "GetTexture hands out a reference";
     got->Release();
 
     IDirect3DBaseTexture9* other = nullptr;
@@ -444,13 +441,13 @@ TEST_F(ZooEffectTest, TexturesHoldOneReferenceWhileSet)
     EXPECT_EQ(other, nullptr);
 
     ASSERT_EQ(effect_->SetTexture(a, nullptr), D3D_OK);
-    EXPECT_EQ(references(), alone);
+    EXPECT_EQ(ReferenceCount(texture), alone);
 
     // The effect lets its textures go when it is released.
     ASSERT_EQ(effect_->SetTexture(Param("TextureB"), texture), D3D_OK);
     EXPECT_EQ(effect_->Release(), 0u);
     effect_ = nullptr;
-    EXPECT_EQ(references(), alone);
+    EXPECT_EQ(ReferenceCount(texture), alone);
     texture->Release();
 }
 

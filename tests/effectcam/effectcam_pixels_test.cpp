@@ -1,11 +1,11 @@
 // What effect cameras draw, through the built Ryxo.dll in the reference host: the images are read
 // back and the object must be where the camera's position, rotation and field of view put it, in the
 // colours its effect writes, with the backdrop around it.
-#include <cstdio>
 #include <string>
 
 #include "effect_library.h"
 #include "misaligned_call.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 
@@ -14,13 +14,6 @@ namespace {
 constexpr int kSize = 64;
 constexpr D3DCOLOR kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kYellow = 0xFFFFFF00;
 constexpr float kSixtyDegrees = 1.04719755f;
-
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour));
-    return text;
-}
 
 D3DXVECTOR4 Rgba(D3DCOLOR c)
 {
@@ -64,8 +57,8 @@ protected:
     void TearDown() override
     {
         for (int camera = 0; camera < 32; ++camera)
-            if (Call("EfxCam_GetExist", camera))
-                Call("EfxCam_Delete", camera);
+            if (CALL(EfxCam_GetExist, camera))
+                CALL(EfxCam_Delete, camera);
         refhost::ResetScene();
         RyxoDllTest::TearDown();
     }
@@ -96,13 +89,13 @@ protected:
     // Camera `camera` drawing `object` into `image` (kSize square) with a 60 degree lens.
     void MakeCamera(int camera, int image, int object, D3DCOLOR backdrop)
     {
-        Call("EfxCam_MakeNew", camera);
-        Call("EfxCam_SetToImage", camera, image, kSize, kSize);
-        Call("EfxCam_SetObject", camera, object);
-        Call("EfxCam_SetAspect", camera, 1.0f);
-        Call("EfxCam_SetFOV", camera, kSixtyDegrees);
-        Call("EfxCam_SetRange", camera, 1.0f, 100.0f);
-        Call("EfxCam_SetBackdropColor", camera, static_cast<int>(backdrop));
+        CALL(EfxCam_MakeNew, camera);
+        CALL(EfxCam_SetToImage, camera, image, kSize, kSize);
+        CALL(EfxCam_SetObject, camera, object);
+        CALL(EfxCam_SetAspect, camera, 1.0f);
+        CALL(EfxCam_SetFOV, camera, kSixtyDegrees);
+        CALL(EfxCam_SetRange, camera, 1.0f, 100.0f);
+        CALL(EfxCam_SetBackdropColor, camera, static_cast<int>(backdrop));
     }
 
     void ExpectPixels(int image, std::initializer_list<Probe> probes, const std::string& what)
@@ -137,33 +130,33 @@ TEST_F(EfxCamPixelsTest, TheObjectIsWhereThePositionRotationAndLensPutIt)
     MakeObject(1, kRed, 0, 0, 10);
     MakeCamera(0, 10, 1, kBlue);
     for (const Case& k : cases) {
-        Call("EfxCam_SetPosition", 0, k.position[0], k.position[1], k.position[2]);
-        Call("EfxCam_SetRotation", 0, k.rotation[0], k.rotation[1], k.rotation[2]);
-        Call("EfxCam_SetFOV", 0, k.fieldOfView);
+        CALL(EfxCam_SetPosition, 0, k.position[0], k.position[1], k.position[2]);
+        CALL(EfxCam_SetRotation, 0, k.rotation[0], k.rotation[1], k.rotation[2]);
+        CALL(EfxCam_SetFOV, 0, k.fieldOfView);
         refhost::SetObjectPosition(1, k.object[0], k.object[1], k.object[2]);
         // As the host calls it: the stack only 4-byte aligned (the matrices use SSE).
         CallWithMisalignedStack(reinterpret_cast<const void*>(Export("EfxCam_Sync")), nullptr, 0);
         ExpectPixels(10, k.probes, k.what);
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(EfxCamPixelsTest, BackdropOffKeepsEarlierContentsAndAViewPortLimitsClearAndDraw)
 {
     MakeObject(1, kRed, 3, 0, 10);
     MakeCamera(0, 10, 1, kBlue);
-    Call("EfxCam_Sync");
+    CALL(EfxCam_Sync);
     refhost::SetObjectPosition(1, -3, 0, 10);
-    Call("EfxCam_SetBackdropEnabled", 0, 0);
-    Call("EfxCam_Sync");
+    CALL(EfxCam_SetBackdropEnabled, 0, 0);
+    CALL(EfxCam_Sync);
     ExpectPixels(10, {{50, 32, kRed}, {14, 32, kRed}, {32, 32, kBlue}}, "backdrop off");
 
     // The left half only: cleared green there, the object drawn squeezed into it, the right half kept.
     refhost::SetObjectPosition(1, 0, 0, 10);
-    Call("EfxCam_SetBackdropEnabled", 0, 1);
-    Call("EfxCam_SetBackdropColor", 0, static_cast<int>(kGreen));
-    Call("EfxCam_SetView", 0, 0, 0, kSize / 2, kSize);
-    Call("EfxCam_Sync");
+    CALL(EfxCam_SetBackdropEnabled, 0, 1);
+    CALL(EfxCam_SetBackdropColor, 0, static_cast<int>(kGreen));
+    CALL(EfxCam_SetView, 0, 0, 0, kSize / 2, kSize);
+    CALL(EfxCam_Sync);
     ExpectPixels(10, {{16, 32, kRed}, {2, 2, kGreen}, {28, 32, kGreen}, {50, 32, kRed}, {40, 5, kBlue}, {33, 32, kBlue}},
                  "view port");
 }
@@ -174,17 +167,17 @@ TEST_F(EfxCamPixelsTest, ExtraTargetsReceiveTheEffectsFurtherOutputsAndTheBackdr
         g_hlslOutputs = hlsl;
         const std::string shader = hlsl ? "HLSL" : "assembly";
         MakeObject(1, kRed, 0, 0, 10, kYellow);
-        if (!Call("EfxCam_GetExist", 0))
+        if (!CALL(EfxCam_GetExist, 0))
             MakeCamera(0, 10, 1, kBlue);
-        Call("EfxCam_SetObject", 0, 1);
-        Call("EfxCam_SetMRTImage", 0, 1, 11);
-        Call("EfxCam_SetMRTImage", 0, 2, 12);
-        Call("EfxCam_Sync");
+        CALL(EfxCam_SetObject, 0, 1);
+        CALL(EfxCam_SetMRTImage, 0, 1, 11);
+        CALL(EfxCam_SetMRTImage, 0, 2, 12);
+        CALL(EfxCam_Sync);
         ExpectPixels(10, {{32, 32, kRed}, {2, 2, kBlue}}, shader + " render target 0");
         ExpectPixels(11, {{32, 32, kYellow}, {2, 2, kBlue}}, shader + " render target 1");
         ExpectPixels(12, {{2, 2, kBlue}}, shader + " render target 2 (the shader writes no third output)");
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(EfxCamPixelsTest, TwoCamerasSeeOnlyTheirOwnObjectsAndTheHostDrawsAsBefore)
@@ -204,15 +197,15 @@ TEST_F(EfxCamPixelsTest, TwoCamerasSeeOnlyTheirOwnObjectsAndTheHostDrawsAsBefore
     ASSERT_TRUE(refhost::ReadCameraPixels(0, before));
 
     // The plugin starts with camera 0 alone chosen: camera 31 does not draw yet.
-    Call("EfxCam_Sync");
+    CALL(EfxCam_Sync);
     ExpectPixels(10, {{32, 32, kRed}, {2, 2, kBlue}}, "camera 0 under the start mask");
     refhost::SurfacePixels untouched;
     ASSERT_TRUE(refhost::ReadTexturePixels(refhost::GetImagePointer(20), untouched));
     EXPECT_NE(Hex(untouched.At(2, 2) | 0xFF000000), Hex(kYellow)) << "camera 31 drew under the start mask";
 
     // Camera 31 draws under a mask with bit 31 set.
-    Call("EfxCam_SyncMask", static_cast<int>(0x80000001u));
-    Call("EfxCam_Sync");
+    CALL(EfxCam_SyncMask, static_cast<int>(0x80000001u));
+    CALL(EfxCam_Sync);
     ExpectPixels(10, {{32, 32, kRed}, {2, 2, kBlue}}, "camera 0");
     ExpectPixels(20, {{32, 32, kGreen}, {2, 2, kYellow}}, "camera 31");
 

@@ -43,11 +43,6 @@ protected:
     // The device goes before the process ends: Wine can kill a process that exits while its device
     // is still drawing the last camera images.
     static void TearDownTestSuite() { refhost::Stop(); }
-    void TearDown() override
-    {
-        ResetEffectCamerasAfterDeviceLoss(); // gives the targets' references back
-        DrawTest::TearDown();
-    }
 
     static EfxCamRecord& Camera(int n) { return *CameraSlot(n); }
 
@@ -150,7 +145,7 @@ TEST_F(EfxCamTest, MakeNewAndDeleteSetClearAndKeepTheirFields)
     EXPECT_EQ(c.viewDirty + c.projectionDirty, 2);
     EXPECT_EQ(c.position[1] + c.rotation[2], 32.0f);
     EXPECT_EQ(std::memcmp(&c.viewport, &expectedView, sizeof expectedView), 0);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(EfxCamTest, ViewRebuildLooksWhereTheRotationPointsAndOnlyRebuildsWhatIsDirty)
@@ -217,7 +212,7 @@ TEST_F(EfxCamTest, TargetsMakeReleaseAndRecountInTheirOrder)
         EXPECT_EQ(refhost::HostCallLog(), step.hostCalls);
         EXPECT_EQ(c.extraTargetCount, step.extraTargetCount);
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     EXPECT_EQ(c.main.image + c.width + c.main.format + c.extra[1].image, 0);
 
     // Without a main target no extra one; a texture the host does not make is not kept.
@@ -235,7 +230,7 @@ TEST_F(EfxCamTest, TargetsMakeReleaseAndRecountInTheirOrder)
     refhost::ClearHostCallLog();
     EfxCam_Delete(2);
     EXPECT_EQ(refhost::HostCallLog(), (std::vector<std::string>{"DeleteEx(7)", "DeleteEx(7)", "DeleteEx(12)"}));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(EfxCamTest, TargetsUnderNegativeImageNumbersAreGivenBackLikeAnyOther)
@@ -367,7 +362,7 @@ TEST_F(EfxCamTest, SyncSkipsDeletedObjectsAndEffectsThatCannotBeginAndDrawsCamer
     // Camera 6 binds its target before its effect fails; camera 31's comes next.
     EXPECT_EQ(Device().Filter(DeviceMethod::SetRenderTarget).at(1).Arg(1),
               static_cast<uint32_t>(reinterpret_cast<uintptr_t>(Camera(31).main.surface.ptr())));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(EfxCamTest, DeviceLossWithTheSetupLibraryUnboundEmptiesTheTableAndSelectsEveryCamera)

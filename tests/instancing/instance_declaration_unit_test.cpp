@@ -62,7 +62,7 @@ TEST_F(DeclarationTest, MatrixRowsGoJustAboveTheHighestTexcoord)
                                         Row(3, c.firstRow + 3), kEnd});
         EXPECT_EQ(array.Content(), expected) << "rows from TEXCOORD" << c.firstRow;
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(DeclarationTest, MatrixRowsNeedFourFreeTexcoords)
@@ -90,7 +90,7 @@ TEST_F(DeclarationTest, CustomElementsFollowTheLastTexcoordMetAndPackInStreamOne
                                                           Custom(12, D3DDECLTYPE_FLOAT2, 3),
                                                           Custom(20, D3DDECLTYPE_FLOAT1, 4),
                                                           Custom(24, D3DDECLTYPE_FLOAT4, 5), kEnd}));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(DeclarationTest, CustomElementsStopAtTexcoordSeven)
@@ -111,13 +111,13 @@ TEST_F(DeclarationTest, AFullArrayIsNeverWrittenPast)
     ElementArray array(many);
     AppendWorldMatrixElements(array.elements);
     EXPECT_EQ(array.Content(), Concat(many, {kEnd}));
-    EXPECT_EQ(messages_.Take().size(), 1u);
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1));
     many.push_back(Element(0, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_BLENDWEIGHT, 1));
     many.push_back(Element(0, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_BLENDWEIGHT, 2));
     ElementArray full(many); // the end marker in the last entry
     AppendCustomElement(full.elements, 1);
     EXPECT_EQ(full.Content(), Concat(many, {kEnd}));
-    EXPECT_EQ(messages_.Take().size(), 1u);
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1));
 }
 
 TEST_F(DeclarationTest, DefaultLayoutDeclaresTheMeshThenFourRows)
@@ -128,7 +128,7 @@ TEST_F(DeclarationTest, DefaultLayoutDeclaresTheMeshThenFourRows)
     EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()), expected);
     EXPECT_EQ(ElementsUpToEnd(record.vertexElements), expected);
     EXPECT_EQ(record.stride, 64);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(DeclarationTest, FvfMeshIsDescribedByTheDeclarator)
@@ -178,7 +178,7 @@ TEST_F(DeclarationTest, CustomElementsAfterTheRows)
     record.instanceBuffer->GetDesc(&desc);
     EXPECT_EQ(desc.Size, 10u * 84) << "the finish remade the storage for the new stride";
     EXPECT_EQ(record.instanceDataBytes, 11u * 84);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     EXPECT_EQ(GeoInst_DeleteCustomElements(set), 0);
     EXPECT_EQ(record.stride, 64);
@@ -270,7 +270,7 @@ TEST_F(DeclarationTest, FinishingOnABareSetOnlyUpdatesTheLayout)
     EXPECT_EQ(record.vertexDeclaration, nullptr);
     EXPECT_EQ(record.transforms, nullptr);
     EXPECT_EQ(record.instanceBuffer, nullptr);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     GeoInst_SetMaxInstanceCount(set, 2);
     EXPECT_EQ(record.instanceDataBytes, 3u * 72) << "storage made later follows the finished layout";
 }

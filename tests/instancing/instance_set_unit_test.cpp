@@ -48,7 +48,7 @@ TEST_F(InstanceSetTest, NewSetReportsItsDefaults)
     EXPECT_EQ(record.customElementsEnabled, 0);
     EXPECT_EQ(record.mesh, nullptr);
     EXPECT_EQ(record.transforms, nullptr);
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstanceSetTest, SettersAreReadBackByTheirGetters)
@@ -71,7 +71,7 @@ TEST_F(InstanceSetTest, SettersAreReadBackByTheirGetters)
         EXPECT_EQ(c.set(set, c.value), 0) << c.what;
         EXPECT_EQ(c.get(set), c.value) << c.what;
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstanceSetTest, HandlesThatAreNotLiveSetsAreRefusedWithAMessage)
@@ -145,7 +145,7 @@ TEST_F(InstanceSetTest, ExclusionOutsideOneToMaxIsRefused)
     EXPECT_EQ(GeoInst_GetExcluded(set, 6), 1);
     EXPECT_EQ(GeoInst_SetExcluded(set, 1, 5), 0);
     EXPECT_EQ(GeoInst_GetExcluded(set, 1), 5) << "the flag is kept as given";
-    EXPECT_TRUE(messages_.Take().empty()) << "range failures are quiet";
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty()) << "range failures are quiet";
 }
 
 TEST_F(InstanceSetTest, DrawCountFollowsExclusionsUntilTheInstanceCountChanges)

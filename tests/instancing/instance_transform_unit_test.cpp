@@ -77,7 +77,7 @@ TEST_F(TransformTest, InstanceNumbersOutsideOneToMaxFailEveryCheck)
         EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 1, 0), 0);
         EXPECT_EQ(GeoInst_SetCustomDataPtr(set, n, 1, ScriptAddress(source)), 1);
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(TransformTest, NoRotationGivesScaleThenTranslation)

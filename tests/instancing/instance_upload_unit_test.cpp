@@ -54,7 +54,7 @@ TEST_F(UploadTest, ExcludedInstancesAreLeftOutAndTheRestPacked)
     GeoInst_Update(set);
     EXPECT_EQ(GeoInst_GetDrawCount(set), 5);
     EXPECT_EQ(InstancesIn(InstanceBufferBytes(record, 5 * 64), 64, 5), (std::vector<int>{2, 3, 4, 5, 7}));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(UploadTest, IncludingEveryInstanceAgainUploadsThemAllInOrder)

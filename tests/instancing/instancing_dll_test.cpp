@@ -52,7 +52,7 @@ protected:
     void TearDown() override
     {
         for (int set : sets_)
-            Call("GeoInst_Delete", set);
+            CALL(GeoInst_Delete, set);
         device_.reset();
         RyxoDllTest::TearDown();
         refhost::ResetScene();
@@ -62,7 +62,7 @@ protected:
 
     int MakeSet()
     {
-        int set = Call("GeoInst_MakeNew");
+        int set = CALL(GeoInst_MakeNew);
         sets_.push_back(set);
         return set;
     }
@@ -150,7 +150,7 @@ TEST_F(InstancingDllTest, DeclarationHoldsTheMeshElementsThenTheMatrixRows)
     MakeEffectObject(1, {.useDeclaration = true, .texCoordSets = 1});
     MakeEffectObject(2, {.useDeclaration = false, .normals = true, .texCoordSets = 0});
     int set = MakeSet();
-    ASSERT_EQ(Call("GeoInst_SetMesh", set, 1, 0), 0);
+    ASSERT_EQ(CALL(GeoInst_SetMesh, set, 1, 0), 0);
     const HostMesh* mesh = refhost::GetLimbMesh(1, 0);
     std::vector<D3DVERTEXELEMENT9> expected;
     for (int i = 0; mesh->vertexElements[i].Stream != 0xFF; ++i)
@@ -161,26 +161,26 @@ TEST_F(InstancingDllTest, DeclarationHoldsTheMeshElementsThenTheMatrixRows)
     expected.push_back(kEnd);
     EXPECT_EQ(ElementsOf(LastCreated<IDirect3DVertexDeclaration9>(DeviceMethod::CreateVertexDeclaration)), expected);
 
-    ASSERT_EQ(Call("GeoInst_SetMesh", set, 2, 0), 0);
+    ASSERT_EQ(CALL(GeoInst_SetMesh, set, 2, 0), 0);
     EXPECT_EQ(ElementsOf(LastCreated<IDirect3DVertexDeclaration9>(DeviceMethod::CreateVertexDeclaration)),
               (std::vector<D3DVERTEXELEMENT9>{Element(0, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0),
                                               Element(12, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0), Row(0, 1),
                                               Row(1, 2), Row(2, 3), Row(3, 4), kEnd}))
         << "an FVF mesh is described by the declarator";
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(InstancingDllTest, CustomElementsAreDeclaredAfterTheRowsAndSizeTheBuffer)
 {
     MakeEffectObject(1, {.useDeclaration = true, .texCoordSets = 1});
     int set = MakeSet();
-    Call("GeoInst_SetMesh", set, 1, 0);
-    Call("GeoInst_SetMaxInstanceCount", set, 10);
-    Call("GeoInst_DeclareCustomElements", set, 1);
-    Call("GeoInst_AddCustomElement", set, 3);
-    Call("GeoInst_AddCustomElement", set, 2);
+    CALL(GeoInst_SetMesh, set, 1, 0);
+    CALL(GeoInst_SetMaxInstanceCount, set, 10);
+    CALL(GeoInst_DeclareCustomElements, set, 1);
+    CALL(GeoInst_AddCustomElement, set, 3);
+    CALL(GeoInst_AddCustomElement, set, 2);
     Device().ClearLog();
-    Call("GeoInst_FinishCustomElements", set);
+    CALL(GeoInst_FinishCustomElements, set);
 
     auto elements = ElementsOf(LastCreated<IDirect3DVertexDeclaration9>(DeviceMethod::CreateVertexDeclaration));
     ASSERT_GE(elements.size(), 3u);
@@ -199,7 +199,7 @@ TEST_F(InstancingDllTest, MeshesWithoutIndicesGetSequentialIndices)
 {
     MakeEffectObject(1, {.shape = refhost::Shape::Cube, .indexed = false});
     int set = MakeSet();
-    ASSERT_EQ(Call("GeoInst_SetMesh", set, 1, 0), 0);
+    ASSERT_EQ(CALL(GeoInst_SetMesh, set, 1, 0), 0);
     const int vertices = refhost::GetLimbMesh(1, 0)->drawBuffer->vertexCount;
     ASSERT_EQ(vertices, 36);
     DeviceCall created;
@@ -215,7 +215,7 @@ TEST_F(InstancingDllTest, MeshesWithoutIndicesGetSequentialIndices)
     MakeEffectObject(2, {.shape = refhost::Shape::Sphere, .indexed = false, .sphereRings = 128, .sphereSegments = 128});
     const int many = refhost::GetLimbMesh(2, 0)->drawBuffer->vertexCount;
     ASSERT_GT(many, 65535);
-    ASSERT_EQ(Call("GeoInst_SetMesh", set, 2, 0), 0);
+    ASSERT_EQ(CALL(GeoInst_SetMesh, set, 2, 0), 0);
     indices = LastCreated<IDirect3DIndexBuffer9>(DeviceMethod::CreateIndexBuffer, &created);
     EXPECT_EQ(created.Arg(0), static_cast<uint32_t>(many) * 4);
     EXPECT_EQ(created.Arg(2), static_cast<uint32_t>(D3DFMT_INDEX32));
@@ -225,7 +225,7 @@ TEST_F(InstancingDllTest, MeshesWithoutIndicesGetSequentialIndices)
 
     MakeEffectObject(3, {.indexed = true});
     size_t before = Device().Count(DeviceMethod::CreateIndexBuffer);
-    ASSERT_EQ(Call("GeoInst_SetMesh", set, 3, 0), 0);
+    ASSERT_EQ(CALL(GeoInst_SetMesh, set, 3, 0), 0);
     EXPECT_EQ(Device().Count(DeviceMethod::CreateIndexBuffer), before) << "an indexed mesh needs no sequential buffer";
 }
 
@@ -233,19 +233,19 @@ TEST_F(InstancingDllTest, UpdatePacksTheDrawnInstancesIntoTheInstanceBuffer)
 {
     MakeEffectObject(1, {});
     int set = MakeSet();
-    Call("GeoInst_SetMesh", set, 1, 0);
-    Call("GeoInst_SetMaxInstanceCount", set, 8);
+    CALL(GeoInst_SetMesh, set, 1, 0);
+    CALL(GeoInst_SetMaxInstanceCount, set, 8);
     auto* buffer = LastCreated<IDirect3DVertexBuffer9>(DeviceMethod::CreateVertexBuffer);
     for (int n = 1; n <= 8; ++n) {
-        Call("GeoInst_SetPosition", set, n, float(n), float(10 * n), 0.5f);
-        Call("GeoInst_SetScale", set, n, 100.0f, 100.0f, 100.0f);
-        Call("GeoInst_UpdateInstance", set, n);
+        CALL(GeoInst_SetPosition, set, n, float(n), float(10 * n), 0.5f);
+        CALL(GeoInst_SetScale, set, n, 100.0f, 100.0f, 100.0f);
+        CALL(GeoInst_UpdateInstance, set, n);
     }
-    Call("GeoInst_SetInstanceCount", set, 6);
-    Call("GeoInst_SetExcluded", set, 2, 1);
-    Call("GeoInst_SetExcluded", set, 5, 1);
-    Call("GeoInst_Update", set);
-    EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 4);
+    CALL(GeoInst_SetInstanceCount, set, 6);
+    CALL(GeoInst_SetExcluded, set, 2, 1);
+    CALL(GeoInst_SetExcluded, set, 5, 1);
+    CALL(GeoInst_Update, set);
+    EXPECT_EQ(CALL(GeoInst_GetDrawCount, set), 4);
 
     auto floats = ReadFloats(buffer, 4 * 16);
     const int drawn[] = {1, 3, 4, 6};
@@ -255,7 +255,7 @@ TEST_F(InstancingDllTest, UpdatePacksTheDrawnInstancesIntoTheInstanceBuffer)
         for (int k = 0; k < 16; ++k)
             EXPECT_EQ(m[k], expected[k]) << "packed vertex " << i << " (instance " << drawn[i] << "), float " << k;
     }
-    EXPECT_EQ(Call("GeoInst_GetDrawPrimitives", set), 4 * refhost::GetLimbMesh(1, 0)->primitiveCount);
+    EXPECT_EQ(CALL(GeoInst_GetDrawPrimitives, set), 4 * refhost::GetLimbMesh(1, 0)->primitiveCount);
 }
 
 TEST_F(InstancingDllTest, BindingCollectsTheHostEffectsPlainTextureParameters)
@@ -266,7 +266,7 @@ TEST_F(InstancingDllTest, BindingCollectsTheHostEffectsPlainTextureParameters)
     ID3DXEffect* effect = host->effect;
     refhost::SetObjectEffect(1, 1);
     int set = MakeSet();
-    ASSERT_EQ(Call("GeoInst_SetMesh", set, 1, 0), 0);
+    ASSERT_EQ(CALL(GeoInst_SetMesh, set, 1, 0), 0);
     // The handle is the record's address in this process.
     const auto& record = *reinterpret_cast<const GeoInstRecord*>(static_cast<uintptr_t>(set));
     EXPECT_EQ(record.textureParameterCount, 2);
@@ -282,29 +282,29 @@ TEST_F(InstancingDllTest, DeviceFailuresAreReportedAndLeaveNoHalfMadeObject)
     int set = MakeSet();
 
     Device().FailCall(DeviceMethod::CreateVertexBuffer, 1);
-    Call("GeoInst_SetMaxInstanceCount", set, 5);
+    CALL(GeoInst_SetMaxInstanceCount, set, 5);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"Failed To Create Instance Vertex Buffer!",
                                                             "Failed To create Instance Vertex buffer!"}}));
-    EXPECT_EQ(Call("GeoInst_GetMaxInstanceCount", set), 5) << "the storage is made, the buffer is not";
-    Call("GeoInst_Update", set);
-    EXPECT_EQ(messages_.Take().size(), 1u) << "no buffer to upload into";
+    EXPECT_EQ(CALL(GeoInst_GetMaxInstanceCount, set), 5) << "the storage is made, the buffer is not";
+    CALL(GeoInst_Update, set);
+    EXPECT_THAT(messages_.Take(), testing::SizeIs(1)) << "no buffer to upload into";
 
     Device().FailCall(DeviceMethod::CreateVertexDeclaration, 1);
-    Call("GeoInst_SetMesh", set, 1, 0);
+    CALL(GeoInst_SetMesh, set, 1, 0);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"ERROR", "Failed To Create Vertex Declarator"}}));
-    EXPECT_EQ(Call("GeoInst_GetMeshObject", set), 1);
+    EXPECT_EQ(CALL(GeoInst_GetMeshObject, set), 1);
 
     Device().FailCall(DeviceMethod::CreateIndexBuffer, 1);
-    Call("GeoInst_SetMesh", set, 2, 0);
+    CALL(GeoInst_SetMesh, set, 2, 0);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"ERROR", "Failed To Create Sequential Index Buffer"}}));
-    EXPECT_EQ(Call("GeoInst_GetMeshObject", set), 1) << "the set keeps its binding";
+    EXPECT_EQ(CALL(GeoInst_GetMeshObject, set), 1) << "the set keeps its binding";
 }
 
 TEST_F(InstancingDllTest, DeviceSupportNeedsTwoStreams)
 {
-    EXPECT_EQ(Call("GeoInst_CheckDeviceSupport"), 1);
+    EXPECT_EQ(CALL(GeoInst_CheckDeviceSupport), 1);
     Device().OverrideCaps({.maxStreams = 1});
-    EXPECT_EQ(Call("GeoInst_CheckDeviceSupport"), 0);
+    EXPECT_EQ(CALL(GeoInst_CheckDeviceSupport), 0);
 }
 
 TEST_F(InstancingDllTest, BindingNeedsAKnownLimbWithAnEffectAndAVertexBuffer)
@@ -312,15 +312,15 @@ TEST_F(InstancingDllTest, BindingNeedsAKnownLimbWithAnEffectAndAVertexBuffer)
     ASSERT_TRUE(refhost::MakeObject(1, {}));
     MakeEffectObject(2, {});
     int set = MakeSet();
-    EXPECT_EQ(Call("GeoInst_SetMesh", set, 1, 0), 1);
-    EXPECT_EQ(Call("GeoInst_SetMesh", set, 9, 0), 1);
-    EXPECT_EQ(Call("GeoInst_SetMesh", set, 2, 3), 1);
+    EXPECT_EQ(CALL(GeoInst_SetMesh, set, 1, 0), 1);
+    EXPECT_EQ(CALL(GeoInst_SetMesh, set, 9, 0), 1);
+    EXPECT_EQ(CALL(GeoInst_SetMesh, set, 2, 3), 1);
     EXPECT_EQ(messages_.Take(),
               (std::vector<ShownMessage>{
                   {"ERROR", "Object Must Have An Effect Applied Before Setting up Hardware Instancing"},
                   {"ERROR", "Object 9 does not exist"},
                   {"ERROR", "Object 2 has no limb 3"}}));
-    EXPECT_EQ(Call("GeoInst_GetMeshObject", set), 0);
+    EXPECT_EQ(CALL(GeoInst_GetMeshObject, set), 0);
     EXPECT_EQ(Device().Count(DeviceMethod::CreateVertexDeclaration), 0u);
 }
 
@@ -328,9 +328,9 @@ TEST_F(InstancingDllTest, UnknownHandlesAreRefusedByName)
 {
     int set = MakeSet();
     int unknown = set + 4;
-    EXPECT_EQ(Call("GeoInst_SetPosition", unknown, 1, 1.0f, 2.0f, 3.0f), 1);
-    EXPECT_EQ(Call("GeoInst_SetScaleUniform", unknown, 1, 1.0f), 1);
-    EXPECT_EQ(CallF("GeoInst_GetCustomDataW", unknown, 1, 1), 0.0f);
+    EXPECT_EQ(CALL(GeoInst_SetPosition, unknown, 1, 1.0f, 2.0f, 3.0f), 1);
+    EXPECT_EQ(CALL(GeoInst_SetScaleUniform, unknown, 1, 1.0f), 1);
+    EXPECT_EQ(CALL_F(GeoInst_GetCustomDataW, unknown, 1, 1), 0.0f);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{
                                     {"GeoInst_SetPosition Error", "The Specified GeoInst Does Not Exist"},
                                     {"GeoInst_SetScale Error", "The Specified GeoInst Does Not Exist"},
@@ -340,19 +340,19 @@ TEST_F(InstancingDllTest, UnknownHandlesAreRefusedByName)
 TEST_F(InstancingDllTest, FloatResultsAndMisalignedCallsGiveTheSameMatrix)
 {
     int set = MakeSet();
-    Call("GeoInst_SetMaxInstanceCount", set, 2);
-    Call("GeoInst_SetScale", set, 1, 100.0f, 50.0f, 200.0f);
-    EXPECT_EQ(Call("GeoInst_GetScaleY", set, 1), 1112014848) << "50.0 as its bit pattern";
+    CALL(GeoInst_SetMaxInstanceCount, set, 2);
+    CALL(GeoInst_SetScale, set, 1, 100.0f, 50.0f, 200.0f);
+    EXPECT_EQ(CALL(GeoInst_GetScaleY, set, 1), 1112014848) << "50.0 as its bit pattern";
     for (int n = 1; n <= 2; ++n) {
-        Call("GeoInst_SetRotation", set, n, 30.0f, 45.0f, 60.0f);
-        Call("GeoInst_SetScale", set, n, 100.0f, 50.0f, 200.0f);
-        Call("GeoInst_SetPosition", set, n, 1.0f, 2.0f, 3.0f);
+        CALL(GeoInst_SetRotation, set, n, 30.0f, 45.0f, 60.0f);
+        CALL(GeoInst_SetScale, set, n, 100.0f, 50.0f, 200.0f);
+        CALL(GeoInst_SetPosition, set, n, 1.0f, 2.0f, 3.0f);
     }
-    Call("GeoInst_UpdateInstance", set, 1);
+    CALL(GeoInst_UpdateInstance, set, 1);
     const uint32_t args[] = {static_cast<uint32_t>(set), 2};
     EXPECT_EQ(CallWithMisalignedStack(reinterpret_cast<const void*>(Export("GeoInst_UpdateInstance")), args, 2), 0u);
-    auto* first = reinterpret_cast<const float*>(static_cast<uintptr_t>(Call("GeoInst_GetWorldMatrixPtr", set, 1)));
-    auto* second = reinterpret_cast<const float*>(static_cast<uintptr_t>(Call("GeoInst_GetWorldMatrixPtr", set, 2)));
+    auto* first = reinterpret_cast<const float*>(static_cast<uintptr_t>(CALL(GeoInst_GetWorldMatrixPtr, set, 1)));
+    auto* second = reinterpret_cast<const float*>(static_cast<uintptr_t>(CALL(GeoInst_GetWorldMatrixPtr, set, 2)));
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(std::memcmp(first, second, 64), 0);

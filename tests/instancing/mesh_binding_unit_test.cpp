@@ -47,7 +47,7 @@ TEST_F(MeshBindingTest, BindingRecordsTheLimbAndTheEffectsTextureParameters)
     EXPECT_EQ(record.textureParameterCount, 2) << "plain textures only";
     EXPECT_EQ(record.textureParameters[0], ParameterHandle(effect, 0));
     EXPECT_EQ(record.textureParameters[1], ParameterHandle(effect, 3));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(MeshBindingTest, AtMostEightTextureParametersAreKept)
@@ -237,7 +237,7 @@ TEST_F(MeshBindingTest, NewStorageMovesTheAddressesTheScriptWasGiven)
         EXPECT_NE(GeoInst_GetWorldMatrixPtr(set, 2), matrix) << c.what;
         EXPECT_NE(GeoInst_GetCustomDataPtr(set, 2, 1, 0), custom) << c.what;
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
@@ -248,7 +248,7 @@ TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
     const GeoInstRecord before = record;
     GeoInst_SetMaxInstanceCount(set, 0x7FFFFFFF);
     auto shown = messages_.Take();
-    ASSERT_EQ(shown.size(), 1u);
+    ASSERT_THAT(shown, testing::SizeIs(1));
     EXPECT_EQ(shown[0].title, "GeoInst_SetMaxInstanceCount Error");
     EXPECT_EQ(shown[0].text,
               "A max instance count of 2147483647 with 64 bytes per instance needs more memory than can be addressed");
@@ -257,7 +257,7 @@ TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
     // Fits in 32 bits but not in this process: the allocation fails.
     GeoInst_SetMaxInstanceCount(set, 60000000);
     shown = messages_.Take();
-    ASSERT_EQ(shown.size(), 1u);
+    ASSERT_THAT(shown, testing::SizeIs(1));
     EXPECT_EQ(shown[0].text, "Not enough memory for 60000000 instances of 64 bytes");
     EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
 }

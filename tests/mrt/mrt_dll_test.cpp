@@ -7,6 +7,7 @@
 #include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
+#include "reference_count.h"
 #include "scoped_recording_device.h"
 
 namespace {
@@ -40,12 +41,6 @@ IDirect3DSurface9* LevelZero(int image)
         surface->Release(); // the image's texture keeps it alive
     }
     return surface;
-}
-
-ULONG References(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
 }
 
 class MrtDllTest : public RyxoDllTest {
@@ -104,10 +99,10 @@ TEST_F(MrtDllTest, CapabilityQueriesAnswerWhatTheDeviceReports)
         d3d.OverrideFormat(c.format, c.formatAnswer, D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING);
         const size_t checksBefore = d3d.FormatChecks().size();
 
-        EXPECT_EQ(Call("MRT_MaxSimultaneousRTs"), static_cast<int>(c.targets));
-        EXPECT_EQ(Call("MRT_IndependentBitDepths"), c.independent);
-        EXPECT_EQ(Call("MRT_PostPixelShaderBlending"), c.blending);
-        EXPECT_EQ(Call("MRT_PostPixelFormatSupport", static_cast<int>(c.format)), c.formatSupported);
+        EXPECT_EQ(CALL(MRT_MaxSimultaneousRTs), static_cast<int>(c.targets));
+        EXPECT_EQ(CALL(MRT_IndependentBitDepths), c.independent);
+        EXPECT_EQ(CALL(MRT_PostPixelShaderBlending), c.blending);
+        EXPECT_EQ(CALL(MRT_PostPixelFormatSupport, static_cast<int>(c.format)), c.formatSupported);
         ASSERT_EQ(d3d.FormatChecks().size(), checksBefore + 1);
         const RecordingDirect3D::FormatCheck expected{0, c.deviceType, display.Format,
                                                       D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING, D3DRTYPE_TEXTURE,
@@ -125,8 +120,8 @@ TEST_F(MrtDllTest, MakeRenderTargetTakesTheReferenceFormatUnlessGivenAndRefusesE
                std::to_string(height) + ", " + std::to_string(static_cast<int>(format)) + ")";
     };
     refhost::ClearHostCallLog();
-    Call("MRT_MakeRenderTarget", 5, 64, 32);
-    Call("MRT_MakeRenderTargetFormat", 6, 32, 32, static_cast<int>(D3DFMT_A16B16G16R16F));
+    CALL(MRT_MakeRenderTarget, 5, 64, 32);
+    CALL(MRT_MakeRenderTargetFormat, 6, 32, 32, static_cast<int>(D3DFMT_A16B16G16R16F));
     EXPECT_EQ(refhost::HostCallLog(), (std::vector<std::string>{made(5, 64, 32, reference.Format),
                                                                 made(6, 32, 32, D3DFMT_A16B16G16R16F)}));
     D3DSURFACE_DESC image{};
@@ -134,11 +129,11 @@ TEST_F(MrtDllTest, MakeRenderTargetTakesTheReferenceFormatUnlessGivenAndRefusesE
     LevelZero(5)->GetDesc(&image);
     EXPECT_EQ(image.Format, reference.Format);
     EXPECT_EQ(image.Usage & D3DUSAGE_RENDERTARGET, static_cast<DWORD>(D3DUSAGE_RENDERTARGET));
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     refhost::ClearHostCallLog();
-    Call("MRT_MakeRenderTarget", 7, 0, 32);
-    Call("MRT_MakeRenderTargetFormat", 7, 32, -4, static_cast<int>(D3DFMT_A8R8G8B8));
+    CALL(MRT_MakeRenderTarget, 7, 0, 32);
+    CALL(MRT_MakeRenderTargetFormat, 7, 32, -4, static_cast<int>(D3DFMT_A8R8G8B8));
     EXPECT_TRUE(refhost::HostCallLog().empty()) << "nothing is made";
     EXPECT_EQ(messages_.Take(),
               (std::vector<ShownMessage>{
@@ -154,11 +149,11 @@ TEST_F(MrtDllTest, MakeRenderTargetTakesTheReferenceFormatUnlessGivenAndRefusesE
 TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
 {
     for (int image : {10, 11, 12})
-        Call("MRT_MakeRenderTarget", image, 256, 256);
+        CALL(MRT_MakeRenderTarget, image, 256, 256);
     ASSERT_TRUE(refhost::MakeCamera(2));
     refhost::AddToRenderList(reinterpret_cast<void*>(NoteBoundTargets), 100);
     IDirect3DSurface9* surfaces[] = {nullptr, LevelZero(10), LevelZero(11), LevelZero(12)};
-    const ULONG referencesBefore = References(surfaces[1]);
+    const ULONG referencesBefore = ReferenceCount(surfaces[1]);
 
     struct Case {
         int camera, image1, image2, image3;
@@ -177,7 +172,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
         g_renders = 0;
         for (IDirect3DSurface9*& seen : g_boundWhileRendering)
             seen = reinterpret_cast<IDirect3DSurface9*>(1);
-        Call("MRT_Sync", c.camera, c.image1, c.image2, c.image3);
+        CALL(MRT_Sync, c.camera, c.image1, c.image2, c.image3);
 
         std::vector<std::pair<uint32_t, uint32_t>> expectedTargets, seenTargets;
         for (int i = 1; i <= c.bound; ++i)
@@ -192,7 +187,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
             EXPECT_TRUE(refhost::HostCallLog().empty());
             EXPECT_EQ(g_renders, 0);
             const std::vector<ShownMessage> shown = messages_.Take();
-            ASSERT_EQ(shown.size(), 1u);
+            ASSERT_THAT(shown, testing::SizeIs(1));
             EXPECT_EQ(shown[0].title, "MRT_Sync Error");
             EXPECT_EQ(shown[0].text, "Camera " + std::to_string(c.camera) + " is not a camera number from 0 to 31");
             continue;
@@ -206,9 +201,9 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
             for (int i = 1; i <= 3; ++i)
                 EXPECT_EQ(g_boundWhileRendering[i], i <= c.bound ? surfaces[i] : nullptr) << "target " << i;
         }
-        EXPECT_TRUE(messages_.Take().empty());
+        EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     }
-    EXPECT_EQ(References(surfaces[1]), referencesBefore) << "every surface taken is given back";
+    EXPECT_EQ(ReferenceCount(surfaces[1]), referencesBefore) << "every surface taken is given back";
     IDirect3DSurface9* stillBound = nullptr;
     refhost::RealDevice()->GetRenderTarget(1, &stillBound);
     EXPECT_EQ(stillBound, nullptr);
@@ -228,10 +223,10 @@ TEST_F(MrtDllTest, SyncFillsTheImagesWithTheShaderOutputs)
     refhost::SetObjectPosition(1, 0.0f, 0.0f, 10.0f);
     ASSERT_TRUE(refhost::MakeCamera(1, 256, 256));
     refhost::SetCameraBackdrop(1, kBackdrop);
-    Call("MRT_MakeRenderTarget", 10, 256, 256);
-    Call("MRT_MakeRenderTarget", 11, 256, 256);
+    CALL(MRT_MakeRenderTarget, 10, 256, 256);
+    CALL(MRT_MakeRenderTarget, 11, 256, 256);
 
-    Call("MRT_Sync", 1, 10, 11, 0);
+    CALL(MRT_Sync, 1, 10, 11, 0);
 
     refhost::SurfacePixels camera, green, blue;
     ASSERT_TRUE(refhost::ReadCameraPixels(1, camera));
@@ -247,7 +242,7 @@ TEST_F(MrtDllTest, SyncFillsTheImagesWithTheShaderOutputs)
         EXPECT_EQ(Hex(e.pixels.At(128, 128) | 0xFF000000), Hex(e.object)) << e.target << " at the centre";
         EXPECT_EQ(Hex(e.pixels.At(4, 4) | 0xFF000000), Hex(kBackdrop)) << e.target << " in the corner";
     }
-    EXPECT_TRUE(messages_.Take().empty());
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 } // namespace

@@ -65,7 +65,7 @@ TEST_F(SpineTest, BindsAllTwentyTwoHostFunctionsFromTheFiveLibraries)
     ASSERT_TRUE(refhost::Start());
     RecordedMessages recorded;
     ReceiveCoreDataPtr(refhost::CoreData());
-    EXPECT_TRUE(recorded.Take().empty()) << "no fatal message with the reference host's core data";
+    EXPECT_THAT(recorded.Take(), testing::IsEmpty()) << "no fatal message with the reference host's core data";
 
     const HostFunctionTable& t = Plugin().host;
     HMODULE basic3D = GetModuleHandleA("DBProBasic3DDebug.dll");
@@ -176,7 +176,7 @@ TEST_F(SpineTest, MessagesGoThroughTheReplaceableSink)
     RecordedMessages recorded;
     ReceiveCoreDataPtr(nullptr);
     auto shown = recorded.Take();
-    ASSERT_GE(shown.size(), 3u);
+    ASSERT_THAT(shown, testing::SizeIs(testing::Ge(3)));
     EXPECT_EQ(shown[0], (ShownMessage{"Ryxo Plugin", "Fatal Error: Could not initialise DBProBasic3DDebug.dll"}));
     EXPECT_TRUE(Plugin().binders.empty()) << "the binder list is discarded";
     EXPECT_TRUE(Plugin().dependencyNames.empty()) << "the dependency list is discarded";

@@ -1,6 +1,7 @@
 // Images: render targets in the right format and pool, and the references of MakeRenderTarget's
 // texture balanced whether the caller keeps the handed-out reference or not.
 #include "effect_library.h"
+#include "reference_count.h"
 #include "runtime_effect.h"
 #include "scene_fixture.h"
 
@@ -23,12 +24,6 @@ void Watch(IDirect3DTexture9* texture, DestructionWatch& watch)
     // With D3DSPD_IUNKNOWN the data is the interface itself; its size is that of a pointer.
     ASSERT_EQ(texture->SetPrivateData(kWatchGuid, static_cast<IUnknown*>(&watch), sizeof(IUnknown*),
                                       D3DSPD_IUNKNOWN), D3D_OK);
-}
-
-ULONG Count(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
 }
 
 using ImagesTest = SceneTest;
@@ -68,7 +63,7 @@ TEST_F(ImagesTest, CallerThatKeepsTheTextureReleasesItBeforeDeleteEx)
     IDirect3DTexture9* kept = refhost::MakeRenderTarget(5, 32, 32, D3DFMT_UNKNOWN);
     ASSERT_NE(kept, nullptr);
     Watch(kept, watch);
-    EXPECT_EQ(Count(kept), 2u) << "the engine's reference and the caller's";
+    EXPECT_EQ(ReferenceCount(kept), 2u) << "the engine's reference and the caller's";
     kept->Release();
     EXPECT_EQ(watch.releases, 0);
     refhost::DeleteImage(5);
@@ -156,7 +151,7 @@ TEST_F(ImagesTest, PlainImageHoldsItsColour)
     EXPECT_EQ(pixels.width, 8);
     EXPECT_EQ(pixels.height, 4);
     EXPECT_EQ(pixels.At(7, 3), 0x80123456u);
-    EXPECT_EQ(Count(texture), 1u) << "a plain image hands out no reference";
+    EXPECT_EQ(ReferenceCount(texture), 1u) << "a plain image hands out no reference";
 }
 
 } // namespace

@@ -65,7 +65,7 @@ TEST(ReleaseDll, ImportsOnlySystemLibrariesAndLoadsInTheHostWithEveryRow)
     auto maxTargets = refhost::ExportAs<int(__cdecl*)()>(plugin, "MRT_MaxSimultaneousRTs");
     ASSERT_NE(maxTargets, nullptr);
     EXPECT_GE(maxTargets(), 1);
-    EXPECT_TRUE(messages.Take().empty());
+    EXPECT_THAT(messages.Take(), testing::IsEmpty());
     refhost::UnloadPlugin(plugin);
 }
 

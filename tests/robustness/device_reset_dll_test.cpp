@@ -5,10 +5,10 @@
 // the same objects keep drawing, also once the host deleted an image MRT_Sync used and it was made
 // again.
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "effect_library.h"
+#include "pixel_checks.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
 #include "setup_library_unbound.h"
@@ -25,13 +25,6 @@ constexpr float kInstanceLeft = -8.0f;
 // Where the instance at (kInstanceLeft, 0, 20), clear of the red cube, shows in a 256 x 256 camera at the origin with a 60 degree lens.
 const int kInstanceX = static_cast<int>(std::lround(128 + kInstanceLeft * 128 / (19 * std::tan(30.0 * 3.14159265 / 180)))),
           kInstanceY = 128;
-
-std::string Hex(D3DCOLOR colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(colour | 0xFF000000));
-    return text;
-}
 
 void AddEffect(int number, const refhost::EffectDescription& description)
 {
@@ -74,15 +67,15 @@ protected:
     // the host keeps them through a Reset.
     void MakeScriptObjects()
     {
-        set_ = Call("GeoInst_MakeNew");
-        Call("GeoInst_SetMesh", set_, kInstancedObject, 0);
-        Call("GeoInst_SetMaxInstanceCount", set_, 1);
-        Call("GeoInst_SetInstanceCount", set_, 1);
-        Call("GeoInst_SetPosition", set_, 1, kInstanceLeft, 0.0f, 20.0f);
-        Call("GeoInst_SetScaleUniform", set_, 1, 100.0f);
-        Call("GeoInst_UpdateInstance", set_, 1);
-        Call("GeoInst_Update", set_);
-        cube_ = Call("CubeTex_MakeNew", kCubeEdge, 0);
+        set_ = CALL(GeoInst_MakeNew);
+        CALL(GeoInst_SetMesh, set_, kInstancedObject, 0);
+        CALL(GeoInst_SetMaxInstanceCount, set_, 1);
+        CALL(GeoInst_SetInstanceCount, set_, 1);
+        CALL(GeoInst_SetPosition, set_, 1, kInstanceLeft, 0.0f, 20.0f);
+        CALL(GeoInst_SetScaleUniform, set_, 1, 100.0f);
+        CALL(GeoInst_UpdateInstance, set_, 1);
+        CALL(GeoInst_Update, set_);
+        cube_ = CALL(CubeTex_MakeNew, kCubeEdge, 0);
         ASSERT_NE(cube_, 0);
     }
 
@@ -100,21 +93,22 @@ protected:
         SCOPED_TRACE(when);
         refhost::SetSyncMask(0xFFFFFFFF);
         refhost::FastSync();
-        Call("MRT_Sync", kMrtCamera, kGreenImage, kBlueImage, 0);
-        Call("CubeTex_Sync", cube_, 0);
+        CALL(MRT_Sync, kMrtCamera, kGreenImage, kBlueImage, 0);
+        CALL(CubeTex_Sync, cube_, 0);
 
-        EXPECT_EQ(Hex(refhost::ReadCameraPixel(0, kInstanceX, kInstanceY)), Hex(kYellow)) << "instance";
-        EXPECT_EQ(Hex(refhost::ReadCameraPixel(0, 128, 128)), Hex(kRed)) << "camera 0";
-        EXPECT_EQ(Hex(refhost::ReadCameraPixel(0, 250, 6)), Hex(kBackdrop)) << "camera 0";
+        const CameraFrame camera(0);
+        EXPECT_EQ(Hex(camera.At(kInstanceX, kInstanceY) | 0xFF000000), Hex(kYellow)) << "instance";
+        EXPECT_EQ(Hex(camera.At(128, 128) | 0xFF000000), Hex(kRed)) << "camera 0";
+        EXPECT_EQ(Hex(camera.At(250, 6) | 0xFF000000), Hex(kBackdrop)) << "camera 0";
         refhost::SurfacePixels green, blue;
         ASSERT_TRUE(refhost::ReadTexturePixels(refhost::GetImagePointer(kGreenImage), green));
         ASSERT_TRUE(refhost::ReadTexturePixels(refhost::GetImagePointer(kBlueImage), blue));
-        EXPECT_EQ(Hex(green.At(128, 128)), Hex(kGreen)) << "image 10";
-        EXPECT_EQ(Hex(blue.At(128, 128)), Hex(kBlue)) << "image 11";
-        EXPECT_EQ(Hex(blue.At(4, 4)), Hex(kBackdrop)) << "image 11";
+        EXPECT_EQ(Hex(green.At(128, 128) | 0xFF000000), Hex(kGreen)) << "image 10";
+        EXPECT_EQ(Hex(blue.At(128, 128) | 0xFF000000), Hex(kBlue)) << "image 11";
+        EXPECT_EQ(Hex(blue.At(4, 4) | 0xFF000000), Hex(kBackdrop)) << "image 11";
 
         // The front face, made render target 0 by CubeTex_DrawToFace and read back.
-        Call("CubeTex_DrawToFace", cube_, kFrontFace);
+        CALL(CubeTex_DrawToFace, cube_, kFrontFace);
         IDirect3DDevice9* device = refhost::RealDevice();
         IDirect3DSurface9* face = nullptr;
         ASSERT_EQ(device->GetRenderTarget(0, &face), D3D_OK);
@@ -123,8 +117,8 @@ protected:
         face->Release();
         device->SetRenderTarget(0, refhost::CoreData()->referenceSurface);
         ASSERT_EQ(pixels.width, kCubeEdge);
-        EXPECT_EQ(Hex(pixels.At(kCubeEdge / 2, kCubeEdge / 2)), Hex(kRed)) << "cube front face";
-        EXPECT_TRUE(messages_.Take().empty());
+        EXPECT_EQ(Hex(pixels.At(kCubeEdge / 2, kCubeEdge / 2) | 0xFF000000), Hex(kRed)) << "cube front face";
+        EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     }
 
     int set_ = 0;
@@ -138,8 +132,8 @@ TEST_F(DeviceResetDllTest, UnboundSetupLibraryGivesEverythingBackSoResetSucceeds
     ASSERT_TRUE(refhost::LoadPlugin("Ryxo.dll", plugin_, error, UnbindDisplayMode)) << error;
     MakeHostScene();
     MakeScriptObjects();
-    Call("MRT_MakeRenderTarget", kGreenImage, 256, 256);
-    Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kGreenImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kBlueImage, 256, 256);
     DrawFrameAndExpectPixels("before the loss");
 
     // While the plugin's default-pool objects live, the device cannot be reset.
@@ -155,26 +149,26 @@ TEST_F(DeviceResetDllTest, BoundSetupLibraryKeepsEverythingAndItKeepsDrawing)
 {
     MakeHostScene();
     MakeScriptObjects();
-    Call("MRT_MakeRenderTarget", kGreenImage, 256, 256);
-    Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kGreenImage, 256, 256);
+    CALL(MRT_MakeRenderTarget, kBlueImage, 256, 256);
     const int set = set_, cube = cube_;
     DrawFrameAndExpectPixels("before the loss");
 
     DeviceLost();
     EXPECT_EQ(set_, set);
-    EXPECT_EQ(Call("CubeTex_GetResolution", cube), kCubeEdge);
-    EXPECT_EQ(Call("GeoInst_GetDrawCount", set), 1);
+    EXPECT_EQ(CALL(CubeTex_GetResolution, cube), kCubeEdge);
+    EXPECT_EQ(CALL(GeoInst_GetDrawCount, set), 1);
     DrawFrameAndExpectPixels("after the loss, same objects");
 
     // The host deletes an image MRT_Sync renders into: the chain stops before it, silently, and
     // the image made again is filled again.
     refhost::DeleteImage(kBlueImage);
-    Call("MRT_Sync", kMrtCamera, kGreenImage, kBlueImage, 0);
-    EXPECT_TRUE(messages_.Take().empty());
-    Call("MRT_MakeRenderTarget", kBlueImage, 256, 256);
+    CALL(MRT_Sync, kMrtCamera, kGreenImage, kBlueImage, 0);
+    EXPECT_THAT(messages_.Take(), testing::IsEmpty());
+    CALL(MRT_MakeRenderTarget, kBlueImage, 256, 256);
     DrawFrameAndExpectPixels("after the host deleted image 11 and it was made again");
-    Call("GeoInst_Delete", set);
-    Call("CubeTex_Delete", cube);
+    CALL(GeoInst_Delete, set);
+    CALL(CubeTex_Delete, cube);
 }
 
 } // namespace

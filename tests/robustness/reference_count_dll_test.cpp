@@ -8,16 +8,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
+#include "command_call.h"
 #include "effect_library.h"
 #include "import_redirect.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
+#include "reference_count.h"
 #include "resource_census.h"
 #include "scoped_recording_device.h"
 #include "setup_library_unbound.h"
@@ -45,27 +46,21 @@ void PrepareModule(HMODULE module)
     UnbindDisplayMode(module);
 }
 
-ULONG ReferenceCount(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
-}
-
-// The script side of one cycle: commands by export name, a frame of the host, a device loss. The
-// texture of every row image that exists after a call is put in `images`, to see it die.
+// The script side of one cycle: commands typed by their prototypes, a frame of the host, a device
+// loss. The texture of every row image that exists after a call is put in `images`, to see it die.
 struct Script {
     const refhost::LoadedPlugin& plugin;
     RecordingDevice& device;
     ResourceCensus& images;
 
-    template <typename... Args>
-    int operator()(const char* exportName, Args... args)
+    // Through CALL: s.CALL(EfxCam_MakeNew, kCamera).
+    template <typename Function, typename... Args>
+    int CallExport(const char* exportName, Args... args)
     {
-        std::optional<int> result = refhost::CallCommand(plugin, exportName, args...);
-        EXPECT_TRUE(result) << "Ryxo.dll has no export " << exportName;
+        const int result = CallCommandExport<Function>(plugin, exportName, args...);
         for (int image = kFirstRowImage; image <= kLastRowImage; ++image)
             images.Track(refhost::GetImagePointer(image));
-        return result.value_or(0);
+        return result;
     }
     void Frame() { refhost::FastSync(); }
     void DeviceLost() { refhost::ExportAs<void(__cdecl*)()>(plugin, "?D3DDeviceLost@@YAXXZ")(); }
@@ -81,164 +76,164 @@ const std::string kSavePath = (std::filesystem::temp_directory_path() / "ryxo_re
 
 void CameraTargetsAndObject(Script& s)
 {
-    s("EfxCam_MakeNew", kCamera);
-    s("EfxCam_SetToImage", kCamera, 20, 64, 64);
-    s("EfxCam_SetToImageFormat", kCamera, 21, 64, 64, static_cast<int>(D3DFMT_A8R8G8B8)); // replaces 20
-    s("EfxCam_SetToImage", kCamera, 20, 64, 64);                                          // replaces 21
+    s.CALL(EfxCam_MakeNew, kCamera);
+    s.CALL(EfxCam_SetToImage, kCamera, 20, 64, 64);
+    s.CALL(EfxCam_SetToImageFormat, kCamera, 21, 64, 64, static_cast<int>(D3DFMT_A8R8G8B8)); // replaces 20
+    s.CALL(EfxCam_SetToImage, kCamera, 20, 64, 64);                                          // replaces 21
     for (int slot = 1; slot <= 3; ++slot)
-        s("EfxCam_SetMRTImage", kCamera, slot, 21 + slot);
-    s("EfxCam_SetMRTImageFormat", kCamera, 1, 25, static_cast<int>(D3DFMT_A8R8G8B8)); // replaces 22
-    s("EfxCam_SetMRTImage", kCamera, 1, 22);                                           // replaces 25
-    s("EfxCam_SetObject", kCamera, kThreeOutputObject);
-    s("EfxCam_SyncMask", 1 << kCamera);
-    s("EfxCam_Sync");
+        s.CALL(EfxCam_SetMRTImage, kCamera, slot, 21 + slot);
+    s.CALL(EfxCam_SetMRTImageFormat, kCamera, 1, 25, static_cast<int>(D3DFMT_A8R8G8B8)); // replaces 22
+    s.CALL(EfxCam_SetMRTImage, kCamera, 1, 22);                                           // replaces 25
+    s.CALL(EfxCam_SetObject, kCamera, kThreeOutputObject);
+    s.CALL(EfxCam_SyncMask, 1 << kCamera);
+    s.CALL(EfxCam_Sync);
 }
 
 int MakeCubes(Script& s, int (&cubes)[3])
 {
-    cubes[0] = s("CubeTex_MakeNew", 32, 1);
-    cubes[1] = s("CubeTex_MakeNewFormat", 32, 0, static_cast<int>(D3DFMT_A8R8G8B8));
-    cubes[2] = s("CubeTex_MakeNew", 32, 0);
-    s("CubeTex_Sync", cubes[0], kHostCamera);
-    s("CubeTex_SyncMRT", cubes[0], cubes[1], 0, 0, kHostCamera);
-    s("CubeTex_SyncMRT", cubes[1], cubes[0], cubes[2], 0, kHostCamera);
-    s("CubeTex_DrawToFace", cubes[2], 4);
+    cubes[0] = s.CALL(CubeTex_MakeNew, 32, 1);
+    cubes[1] = s.CALL(CubeTex_MakeNewFormat, 32, 0, static_cast<int>(D3DFMT_A8R8G8B8));
+    cubes[2] = s.CALL(CubeTex_MakeNew, 32, 0);
+    s.CALL(CubeTex_Sync, cubes[0], kHostCamera);
+    s.CALL(CubeTex_SyncMRT, cubes[0], cubes[1], 0, 0, kHostCamera);
+    s.CALL(CubeTex_SyncMRT, cubes[1], cubes[0], cubes[2], 0, kHostCamera);
+    s.CALL(CubeTex_DrawToFace, cubes[2], 4);
     s.Frame();
-    s("CubeTex_ApplyObject", cubes[0], kTwoLimbObject, 0);
+    s.CALL(CubeTex_ApplyObject, cubes[0], kTwoLimbObject, 0);
     s.Frame();
-    s("CubeTex_ApplyLimb", cubes[1], kTwoLimbObject, 1, 0);
+    s.CALL(CubeTex_ApplyLimb, cubes[1], kTwoLimbObject, 1, 0);
     s.Frame();
     return cubes[0];
 }
 
 int MakeInstanceSet(Script& s, int object)
 {
-    const int set = s("GeoInst_MakeNew");
-    s("GeoInst_SetMesh", set, object, 0);
-    s("GeoInst_SetMaxInstanceCount", set, 4);
-    s("GeoInst_SetMaxInstanceCount", set, 40); // the instance buffer is made again
-    s("GeoInst_SetInstanceCount", set, 40);
-    s("GeoInst_Update", set);
+    const int set = s.CALL(GeoInst_MakeNew);
+    s.CALL(GeoInst_SetMesh, set, object, 0);
+    s.CALL(GeoInst_SetMaxInstanceCount, set, 4);
+    s.CALL(GeoInst_SetMaxInstanceCount, set, 40); // the instance buffer is made again
+    s.CALL(GeoInst_SetInstanceCount, set, 40);
+    s.CALL(GeoInst_Update, set);
     s.Frame();
-    s("GeoInst_DeclareCustomElements", set, 1); // a new declaration, then another
-    s("GeoInst_AddCustomElement", set, 4);
-    s("GeoInst_FinishCustomElements", set);
-    s("GeoInst_DeclareCustomElements", set, 0);
-    s("GeoInst_AddCustomElement", set, 2);
-    s("GeoInst_AddCustomElement", set, 3);
-    s("GeoInst_FinishCustomElements", set);
-    s("GeoInst_Update", set);
+    s.CALL(GeoInst_DeclareCustomElements, set, 1); // a new declaration, then another
+    s.CALL(GeoInst_AddCustomElement, set, 4);
+    s.CALL(GeoInst_FinishCustomElements, set);
+    s.CALL(GeoInst_DeclareCustomElements, set, 0);
+    s.CALL(GeoInst_AddCustomElement, set, 2);
+    s.CALL(GeoInst_AddCustomElement, set, 3);
+    s.CALL(GeoInst_FinishCustomElements, set);
+    s.CALL(GeoInst_Update, set);
     s.Frame();
     return set;
 }
 
 void MrtImagesSynced(Script& s)
 {
-    s("MRT_MakeRenderTarget", 30, 64, 64);
-    s("MRT_MakeRenderTargetFormat", 31, 64, 64, static_cast<int>(D3DFMT_A8R8G8B8));
-    s("MRT_MakeRenderTarget", 32, 64, 64);
-    s("MRT_Sync", kHostCamera, 30, 0, 0);
-    s("MRT_Sync", kHostCamera, 30, 31, 0);
-    s("MRT_Sync", kHostCamera, 30, 31, 32);
-    s("MRT_MakeRenderTarget", 30, 32, 32); // the host replaces image 30
-    s("MRT_Sync", kHostCamera, kHostTargetImage, 30, 0);
-    s("MRT_Sync", kHostCamera, kPlainImage, 0, 0); // not a render target: bound in vain, given back
+    s.CALL(MRT_MakeRenderTarget, 30, 64, 64);
+    s.CALL(MRT_MakeRenderTargetFormat, 31, 64, 64, static_cast<int>(D3DFMT_A8R8G8B8));
+    s.CALL(MRT_MakeRenderTarget, 32, 64, 64);
+    s.CALL(MRT_Sync, kHostCamera, 30, 0, 0);
+    s.CALL(MRT_Sync, kHostCamera, 30, 31, 0);
+    s.CALL(MRT_Sync, kHostCamera, 30, 31, 32);
+    s.CALL(MRT_MakeRenderTarget, 30, 32, 32); // the host replaces image 30
+    s.CALL(MRT_Sync, kHostCamera, kHostTargetImage, 30, 0);
+    s.CALL(MRT_Sync, kHostCamera, kPlainImage, 0, 0); // not a render target: bound in vain, given back
 }
 
 const Row kRows[] = {
     {"effect camera: targets set, replaced twice, detached, drawn, deleted",
      [](Script& s) {
          CameraTargetsAndObject(s);
-         s("EfxCam_SetMRTImage", kCamera, 3, 0);
-         s("EfxCam_Sync");
-         s("EfxCam_SetToImage", kCamera, 0, 0, 0); // every target detached
-         s("EfxCam_SetToImage", kCamera, 26, 32, 32);
-         s("EfxCam_SetMRTImage", kCamera, 1, 27);
-         s("EfxCam_Sync");
-         s("EfxCam_Delete", kCamera);
+         s.CALL(EfxCam_SetMRTImage, kCamera, 3, 0);
+         s.CALL(EfxCam_Sync);
+         s.CALL(EfxCam_SetToImage, kCamera, 0, 0, 0); // every target detached
+         s.CALL(EfxCam_SetToImage, kCamera, 26, 32, 32);
+         s.CALL(EfxCam_SetMRTImage, kCamera, 1, 27);
+         s.CALL(EfxCam_Sync);
+         s.CALL(EfxCam_Delete, kCamera);
      }},
     {"cube textures: made, rendered alone and with two and three cubes, drawn to, applied, saved, deleted",
      [](Script& s) {
          int cubes[3];
          MakeCubes(s, cubes);
-         s("CubeTex_Save", cubes[0], kSavePath.c_str());
+         s.CALL(CubeTex_Save, cubes[0], kSavePath.c_str());
          EXPECT_TRUE(std::filesystem::exists(kSavePath));
-         s("CubeTex_ApplyObject", cubes[2], kTwoLimbObject, 0); // replaces both applied cubes
+         s.CALL(CubeTex_ApplyObject, cubes[2], kTwoLimbObject, 0); // replaces both applied cubes
          s.Frame();
          for (int cube : cubes)
-             s("CubeTex_Delete", cube);
+             s.CALL(CubeTex_Delete, cube);
      }},
     {"cube texture applied to a hidden object an effect camera draws, deleted before the camera",
      [](Script& s) {
          refhost::HideObject(kTwoLimbObject); // only the camera hands the cube to the object's effect
-         const int cube = s("CubeTex_MakeNew", 16, 1);
-         s("CubeTex_ApplyObject", cube, kTwoLimbObject, 0);
-         s("EfxCam_MakeNew", kCamera);
-         s("EfxCam_SetToImage", kCamera, 20, 32, 32);
-         s("EfxCam_SetObject", kCamera, kTwoLimbObject);
-         s("EfxCam_SyncMask", 1 << kCamera);
-         s("EfxCam_Sync");
+         const int cube = s.CALL(CubeTex_MakeNew, 16, 1);
+         s.CALL(CubeTex_ApplyObject, cube, kTwoLimbObject, 0);
+         s.CALL(EfxCam_MakeNew, kCamera);
+         s.CALL(EfxCam_SetToImage, kCamera, 20, 32, 32);
+         s.CALL(EfxCam_SetObject, kCamera, kTwoLimbObject);
+         s.CALL(EfxCam_SyncMask, 1 << kCamera);
+         s.CALL(EfxCam_Sync);
          s.Frame();
-         s("CubeTex_Delete", cube);
-         s("EfxCam_Delete", kCamera);
+         s.CALL(CubeTex_Delete, cube);
+         s.CALL(EfxCam_Delete, kCamera);
      }},
     {"instance set on an indexed mesh: buffer replaced, two custom layouts and the default again, drawn, deleted",
      [](Script& s) {
          const int set = MakeInstanceSet(s, kIndexedObject);
-         s("GeoInst_DeleteCustomElements", set);
-         s("GeoInst_Update", set);
+         s.CALL(GeoInst_DeleteCustomElements, set);
+         s.CALL(GeoInst_Update, set);
          s.Frame();
-         s("GeoInst_Delete", set);
+         s.CALL(GeoInst_Delete, set);
      }},
     {"instance set on a mesh without indices, moved to an indexed mesh and back, deleted",
      [](Script& s) {
          const int set = MakeInstanceSet(s, kUnindexedObject);
-         s("GeoInst_SetMesh", set, kIndexedObject, 0);
-         s("GeoInst_Update", set);
+         s.CALL(GeoInst_SetMesh, set, kIndexedObject, 0);
+         s.CALL(GeoInst_Update, set);
          s.Frame();
-         s("GeoInst_SetMesh", set, kUnindexedObject, 0);
-         s("GeoInst_SetMaxInstanceCount", set, 8);
-         s("GeoInst_Update", set);
+         s.CALL(GeoInst_SetMesh, set, kUnindexedObject, 0);
+         s.CALL(GeoInst_SetMaxInstanceCount, set, 8);
+         s.CALL(GeoInst_Update, set);
          s.Frame();
-         s("GeoInst_Delete", set);
+         s.CALL(GeoInst_Delete, set);
      }},
     {"cube texture applied to a hidden mesh an instance set draws, deleted before the set",
      [](Script& s) {
-         const int cube = s("CubeTex_MakeNew", 16, 0);
-         s("CubeTex_ApplyObject", cube, kIndexedObject, 0);
+         const int cube = s.CALL(CubeTex_MakeNew, 16, 0);
+         s.CALL(CubeTex_ApplyObject, cube, kIndexedObject, 0);
          const int set = MakeInstanceSet(s, kIndexedObject);
-         s("CubeTex_Delete", cube);
-         s("GeoInst_Delete", set);
+         s.CALL(CubeTex_Delete, cube);
+         s.CALL(GeoInst_Delete, set);
      }},
     {"MRT images made, made again, rendered into with one to three images",
      [](Script& s) { MrtImagesSynced(s); }},
     {"refused half-way: a target the host cannot make, buffers, an index buffer, a declaration and a cube "
      "texture the device refuses",
      [](Script& s) {
-         s("EfxCam_MakeNew", kCamera);
-         s("EfxCam_SetToImage", kCamera, 20, 64, 64);
-         s("EfxCam_SetMRTImage", kCamera, 1, 21);
-         s("EfxCam_SetToImage", kCamera, 22, 0, 0); // refused: image 20 released, slot 1 kept
-         s("EfxCam_Delete", kCamera);
-         s("MRT_MakeRenderTarget", 23, 0, 64);      // refused
-         const int set = s("GeoInst_MakeNew");
-         s("GeoInst_SetMesh", set, kUnindexedObject, 0);
-         s("GeoInst_SetMaxInstanceCount", set, 8);
+         s.CALL(EfxCam_MakeNew, kCamera);
+         s.CALL(EfxCam_SetToImage, kCamera, 20, 64, 64);
+         s.CALL(EfxCam_SetMRTImage, kCamera, 1, 21);
+         s.CALL(EfxCam_SetToImage, kCamera, 22, 0, 0); // refused: image 20 released, slot 1 kept
+         s.CALL(EfxCam_Delete, kCamera);
+         s.CALL(MRT_MakeRenderTarget, 23, 0, 64);      // refused
+         const int set = s.CALL(GeoInst_MakeNew);
+         s.CALL(GeoInst_SetMesh, set, kUnindexedObject, 0);
+         s.CALL(GeoInst_SetMaxInstanceCount, set, 8);
          s.device.FailCall(DeviceMethod::CreateVertexBuffer, 1);
-         s("GeoInst_SetMaxInstanceCount", set, 16); // refused: no instance buffer
-         s("GeoInst_SetMaxInstanceCount", set, 12);
+         s.CALL(GeoInst_SetMaxInstanceCount, set, 16); // refused: no instance buffer
+         s.CALL(GeoInst_SetMaxInstanceCount, set, 12);
          s.device.FailCall(DeviceMethod::CreateIndexBuffer, 1);
-         s("GeoInst_SetMesh", set, kUnindexedObject, 0); // refused: the old binding stays
+         s.CALL(GeoInst_SetMesh, set, kUnindexedObject, 0); // refused: the old binding stays
          s.device.FailCall(DeviceMethod::CreateVertexDeclaration, 1);
-         s("GeoInst_DeclareCustomElements", set, 1);
-         s("GeoInst_AddCustomElement", set, 4);
-         s("GeoInst_FinishCustomElements", set); // refused: no declaration
-         s("GeoInst_DeleteCustomElements", set);
-         s("GeoInst_Update", set);
+         s.CALL(GeoInst_DeclareCustomElements, set, 1);
+         s.CALL(GeoInst_AddCustomElement, set, 4);
+         s.CALL(GeoInst_FinishCustomElements, set); // refused: no declaration
+         s.CALL(GeoInst_DeleteCustomElements, set);
+         s.CALL(GeoInst_Update, set);
          s.Frame();
-         s("GeoInst_Delete", set);
+         s.CALL(GeoInst_Delete, set);
          s.device.FailCall(DeviceMethod::CreateCubeTexture, 1);
-         EXPECT_EQ(s("CubeTex_MakeNew", 16, 1), 0); // refused
+         EXPECT_EQ(s.CALL(CubeTex_MakeNew, 16, 1), 0); // refused
          s.device.ClearFailures();
      },
      6},
@@ -247,18 +242,18 @@ const Row kRows[] = {
          CameraTargetsAndObject(s);
          s.DeviceLost();
          s.Frame();
-         s("EfxCam_MakeNew", kCamera);
-         s("EfxCam_SetToImage", kCamera, 20, 32, 32); // the host's image 20 is replaced
-         s("EfxCam_Delete", kCamera);
+         s.CALL(EfxCam_MakeNew, kCamera);
+         s.CALL(EfxCam_SetToImage, kCamera, 20, 32, 32); // the host's image 20 is replaced
+         s.CALL(EfxCam_Delete, kCamera);
      }},
     {"cube textures: device lost after they were rendered and applied",
      [](Script& s) {
          int cubes[3];
          MakeCubes(s, cubes);
-         s("CubeTex_DrawToFace", cubes[1], 0);
+         s.CALL(CubeTex_DrawToFace, cubes[1], 0);
          s.DeviceLost();
          s.Frame();
-         s("CubeTex_Delete", s("CubeTex_MakeNew", 16, 0));
+         s.CALL(CubeTex_Delete, s.CALL(CubeTex_MakeNew, 16, 0));
      }},
     {"instance sets: device lost after drawing, on both kinds of mesh",
      [](Script& s) {
@@ -266,13 +261,13 @@ const Row kRows[] = {
          MakeInstanceSet(s, kUnindexedObject);
          s.DeviceLost();
          s.Frame();
-         s("GeoInst_Delete", MakeInstanceSet(s, kUnindexedObject));
+         s.CALL(GeoInst_Delete, MakeInstanceSet(s, kUnindexedObject));
      }},
     {"MRT images: device lost between two renderings",
      [](Script& s) {
          MrtImagesSynced(s);
          s.DeviceLost();
-         s("MRT_Sync", kHostCamera, 30, 31, 32);
+         s.CALL(MRT_Sync, kHostCamera, 30, 31, 32);
      }},
 };
 
@@ -392,7 +387,7 @@ TEST(ReferenceCounts, EveryCycleGivesBackWhatItTookAndTheUnloadLeavesNothing)
         refhost::FastSync();
         for (const Borrowed& object : borrowed)
             EXPECT_EQ(ReferenceCount(object.object), object.count) << object.name;
-        EXPECT_EQ(g_messages.size(), row.messages) << (g_messages.empty() ? "" : g_messages.front());
+        EXPECT_THAT(g_messages, testing::SizeIs(row.messages));
 
         // The row's images: alive while the host has them, held at most by the host and the one
         // reference it handed out, and gone with the host's deletion.

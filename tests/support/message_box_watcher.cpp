@@ -1,5 +1,6 @@
 #include "message_box_watcher.h"
 
+#include <iomanip>
 #include <set>
 
 #include <windows.h>
@@ -79,4 +80,9 @@ void MessageBoxWatcher::Watch()
             it = IsWindow(*it) ? std::next(it) : answered.erase(it);
         Sleep(2);
     }
+}
+
+void PrintTo(const ShownMessage& message, std::ostream* out)
+{
+    *out << std::quoted(message.title) << ": " << std::quoted(message.text);
 }

@@ -3,16 +3,22 @@
 #pragma once
 
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <atomic>
 #include <vector>
+
+#include <gmock/gmock.h> // the matchers that message checks use: IsEmpty, SizeIs
 
 struct ShownMessage {
     std::string title;
     std::string text;
     bool operator==(const ShownMessage&) const = default;
 };
+
+// `"title": "text"`, so that a failed message check shows the messages it saw.
+void PrintTo(const ShownMessage& message, std::ostream* out);
 
 class MessageBoxWatcher {
 public:

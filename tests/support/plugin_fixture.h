@@ -3,10 +3,9 @@
 // that answers the message boxes it shows.
 #pragma once
 
-#include <optional>
-
 #include <gtest/gtest.h>
 
+#include "command_call.h"
 #include "message_box_watcher.h"
 #include "plugin_loader.h"
 #include "export_values.h"
@@ -18,21 +17,11 @@ protected:
 
     FARPROC Export(const char* name) const;
 
-    // Calls a command export with its 32-bit arguments (floats as floats); the integer result.
-    template <typename... Args>
-    int Call(const char* exportName, Args... args)
+    // The command calls of CALL.
+    template <typename Function, typename... Args>
+    int CallExport(const char* exportName, Args... args)
     {
-        std::optional<int> result = refhost::CallCommand(plugin_, exportName, args...);
-        if (!result)
-            ADD_FAILURE() << "Ryxo.dll has no export " << exportName;
-        return result.value_or(0);
-    }
-
-    // The same for an F result, which arrives as the float's bit pattern.
-    template <typename... Args>
-    float CallF(const char* exportName, Args... args)
-    {
-        return AsFloat(Call(exportName, args...));
+        return CallCommandExport<Function>(plugin_, exportName, args...);
     }
 
     // Script-style address of a block of memory.

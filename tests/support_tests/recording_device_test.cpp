@@ -8,16 +8,10 @@
 #include "plugin_loader.h"
 #include "recording_device.h"
 #include "ref_host.h"
+#include "reference_count.h"
 #include "scoped_recording_device.h"
 
 namespace {
-
-// Current reference count of a COM object, leaving it unchanged.
-ULONG RefsOf(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
-}
 
 class RecordingDeviceTest : public ::testing::Test {
 protected:
@@ -407,9 +401,9 @@ TEST_F(RecordingDeviceTest, ReadableVertexBufferStillDrawsAndReadsBackAfterTheDr
 
 TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
 {
-    const ULONG realBefore = RefsOf(real_);
+    const ULONG realBefore = ReferenceCount(real_);
     RecordingDevice* second = new RecordingDevice(real_);
-    EXPECT_EQ(RefsOf(real_), realBefore + 1) << "the wrapper holds one reference on the real device";
+    EXPECT_EQ(ReferenceCount(real_), realBefore + 1) << "the wrapper holds one reference on the real device";
     EXPECT_EQ(second->References(), 1u);
 
     IDirect3DDevice9* queried = nullptr;
@@ -438,7 +432,7 @@ TEST_F(RecordingDeviceTest, ReferenceCountsStayBalanced)
     target->Release();
 
     EXPECT_EQ(second->Release(), 0u);
-    EXPECT_EQ(RefsOf(real_), realBefore);
+    EXPECT_EQ(ReferenceCount(real_), realBefore);
 }
 
 TEST(ScopedRecordingDeviceTest, HostLibraryHandsOutTheRecordingDeviceWhileInstalled)
@@ -453,7 +447,7 @@ TEST(ScopedRecordingDeviceTest, HostLibraryHandsOutTheRecordingDeviceWhileInstal
 
     IDirect3DDevice9* real = refhost::RealDevice();
     IDirect3D9* realD3D = refhost::RealDirect3D();
-    const ULONG realBefore = RefsOf(real);
+    const ULONG realBefore = ReferenceCount(real);
     {
         ScopedRecordingDevice recording;
         ASSERT_NE(recording.Get(), nullptr);
@@ -472,7 +466,7 @@ TEST(ScopedRecordingDeviceTest, HostLibraryHandsOutTheRecordingDeviceWhileInstal
     }
     EXPECT_EQ(hostDevice(), real);
     EXPECT_EQ(hostDirect3D(), realD3D);
-    EXPECT_EQ(RefsOf(real), realBefore);
+    EXPECT_EQ(ReferenceCount(real), realBefore);
     FreeLibrary(setup);
 }
 
