@@ -66,8 +66,15 @@ GeoInstRecord& AppendInstanceSet()
     fresh.cameraMask = 0xFFFFFFFFu;
     fresh.customElementsEnabled = 0;
     fresh.worldMatrixEnabled = 1;
+    // The record is linked and indexed together or not at all: a failed index entry (out of
+    // memory) takes the record out again before the failure goes on to the caller.
     auto place = queue.sets.insert(queue.sets.end(), std::move(fresh));
-    queue.byAddress.emplace(AddressOf(*place), place);
+    try {
+        queue.byAddress.emplace(AddressOf(*place), place);
+    } catch (...) {
+        queue.sets.erase(place);
+        throw;
+    }
     return *place;
 }
 

@@ -14,10 +14,7 @@ void StartUp(HINSTANCE instance)
     PluginState& plugin = Plugin();
     plugin = PluginState{};
     plugin.instance = instance;
-    for (const HostLibrary& library : HostLibraries()) {
-        plugin.dependencyNames.push_back(library.name);
-        plugin.binders.push_back(library.bind);
-    }
+    plugin.dependencies = HostLibraries();
     for (const FamilyLifetime& family : Families()) {
         if (family.startUp)
             family.startUp();
@@ -30,8 +27,8 @@ void TearDown(bool processTerminating)
     // When the whole process is ending the loader may already have unloaded these libraries; the
     // system reclaims them anyway, so they are closed only on an ordinary unload.
     if (!processTerminating) {
-        for (HMODULE library : plugin.librariesOpenedByName)
-            FreeLibrary(library);
+        for (size_t i = 0; i < plugin.librariesOpened; ++i)
+            FreeLibrary(plugin.librariesOpenedByName[i]);
     }
     // Records still holding Direct3D objects are dropped without releasing them: the host's device
     // may already be gone at this point.
