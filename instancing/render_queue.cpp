@@ -39,6 +39,14 @@ void ForgetLastFound(RenderQueue& queue)
     queue.lastSet = nullptr;
 }
 
+// An empty queue holds no memory: clear() would keep the index's bucket array.
+void EmptyQueue(RenderQueue& queue)
+{
+    queue.sets.clear();
+    queue.byAddress = decltype(queue.byAddress){};
+    ForgetLastFound(queue);
+}
+
 } // namespace
 
 const InstanceSetList& LiveInstanceSets() { return Queue().sets; }
@@ -89,6 +97,8 @@ void RemoveInstanceSet(GeoInstRecord& set)
     InstanceSetList::iterator place = found->second;
     queue.byAddress.erase(found);
     queue.sets.erase(place);
+    if (queue.sets.empty())
+        EmptyQueue(queue);
 }
 
 int RenderIndexOf(const GeoInstRecord& set)
@@ -125,9 +135,7 @@ void ReleaseAllInstanceSets()
     RenderQueue& queue = Queue();
     for (GeoInstRecord& set : queue.sets)
         ReleaseInstanceSetResources(set);
-    queue.sets.clear();
-    queue.byAddress.clear();
-    ForgetLastFound(queue);
+    EmptyQueue(queue);
 }
 
 void ForgetAllInstanceSets()
@@ -139,9 +147,7 @@ void ForgetAllInstanceSets()
         set.vertexDeclaration.abandon();
         set.instanceBuffer.abandon();
     }
-    queue.sets.clear();
-    queue.byAddress.clear();
-    ForgetLastFound(queue);
+    EmptyQueue(queue);
     queue.renderListRegistered = false;
 }
 

@@ -1,6 +1,7 @@
 #include "plugin_state.h"
 
 #include "binders.h"
+#include "exception_records.h"
 #include "family_lifetime.h"
 
 PluginState& Plugin()
@@ -15,6 +16,7 @@ void StartUp(HINSTANCE instance)
     plugin = PluginState{};
     plugin.instance = instance;
     plugin.dependencies = HostLibraries();
+    PrepareExceptionRecords();
     for (const FamilyLifetime& family : Families()) {
         if (family.startUp)
             family.startUp();
