@@ -1,7 +1,9 @@
 #include "plugin_heap.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <random>
 #include <unordered_map>
@@ -28,6 +30,7 @@ struct Seam {
     size_t liveBytes = 0;
     uint64_t allocations = 0;
     uint64_t failed = 0;
+    std::deque<PluginHeapBlock> lastRefused;
 
     FailureMode mode = FailureMode::None;
     double failureProbability = 0.0;
@@ -43,7 +46,7 @@ Seam& TheSeam()
 }
 
 // Counts one allocation the plugin asks for and says whether it is refused.
-bool RefuseNext(Seam& seam)
+bool RefuseNext(Seam& seam, size_t bytes, void* caller)
 {
     ++seam.allocations;
     bool refuse = false;
@@ -57,15 +60,20 @@ bool RefuseNext(Seam& seam)
         refuse = seam.allocations - seam.armedAt == seam.failNumber;
         break;
     }
-    seam.failed += refuse;
+    if (refuse) {
+        ++seam.failed;
+        seam.lastRefused.push_back({bytes, seam.allocations, reinterpret_cast<uintptr_t>(caller)});
+        if (seam.lastRefused.size() > 8)
+            seam.lastRefused.pop_front();
+    }
     return refuse;
 }
 
-void Remember(Seam& seam, void* block, size_t bytes)
+void Remember(Seam& seam, void* block, size_t bytes, void* caller)
 {
     if (!block)
         return;
-    seam.blocks[block] = {bytes, seam.allocations};
+    seam.blocks[block] = {bytes, seam.allocations, reinterpret_cast<uintptr_t>(caller)};
     seam.liveBytes += bytes;
 }
 
@@ -82,10 +90,10 @@ void* __cdecl CountedMalloc(size_t bytes)
 {
     Seam& seam = TheSeam();
     std::lock_guard<std::recursive_mutex> hold(seam.lock);
-    if (RefuseNext(seam))
+    if (RefuseNext(seam, bytes, __builtin_return_address(0)))
         return nullptr;
     void* block = seam.realMalloc(bytes);
-    Remember(seam, block, bytes);
+    Remember(seam, block, bytes, __builtin_return_address(0));
     return block;
 }
 
@@ -93,10 +101,10 @@ void* __cdecl CountedCalloc(size_t count, size_t size)
 {
     Seam& seam = TheSeam();
     std::lock_guard<std::recursive_mutex> hold(seam.lock);
-    if (RefuseNext(seam))
+    if (RefuseNext(seam, count * size, __builtin_return_address(0)))
         return nullptr;
     void* block = seam.realCalloc(count, size);
-    Remember(seam, block, count * size);
+    Remember(seam, block, count * size, __builtin_return_address(0));
     return block;
 }
 
@@ -109,12 +117,12 @@ void* __cdecl CountedRealloc(void* old, size_t bytes)
         return seam.realRealloc(old, 0);
     }
     // A refused realloc leaves the old block as it was, as the C runtime's does.
-    if (RefuseNext(seam))
+    if (RefuseNext(seam, bytes, __builtin_return_address(0)))
         return nullptr;
     void* block = seam.realRealloc(old, bytes);
     if (block) {
         Forget(seam, old);
-        Remember(seam, block, bytes);
+        Remember(seam, block, bytes, __builtin_return_address(0));
     }
     return block;
 }
@@ -177,6 +185,13 @@ PluginHeapFigures PluginHeap()
     return {seam.liveBytes, seam.blocks.size(), seam.allocations, seam.failed};
 }
 
+std::vector<PluginHeapBlock> LastRefusedPluginAllocations()
+{
+    Seam& seam = TheSeam();
+    std::lock_guard<std::recursive_mutex> hold(seam.lock);
+    return {seam.lastRefused.begin(), seam.lastRefused.end()};
+}
+
 std::vector<PluginHeapBlock> LivePluginHeapBlocks()
 {
     Seam& seam = TheSeam();
@@ -187,6 +202,26 @@ std::vector<PluginHeapBlock> LivePluginHeapBlocks()
     std::sort(blocks.begin(), blocks.end(),
               [](const PluginHeapBlock& a, const PluginHeapBlock& b) { return a.serial < b.serial; });
     return blocks;
+}
+
+std::string DescribePluginHeapBlocks(const std::vector<PluginHeapBlock>& blocks)
+{
+    std::string text;
+    for (const PluginHeapBlock& block : blocks) {
+        HMODULE module = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(block.caller), &module);
+        char name[MAX_PATH] = "?";
+        if (module)
+            GetModuleFileNameA(module, name, sizeof name);
+        const char* base = std::strrchr(name, '\\');
+        char caller[MAX_PATH + 16];
+        std::snprintf(caller, sizeof caller, "%s+0x%x", base ? base + 1 : name,
+                      static_cast<unsigned>(block.caller - reinterpret_cast<uintptr_t>(module)));
+        text += " " + std::to_string(block.bytes) + " B (allocation " + std::to_string(block.serial) + " from " +
+                caller + ")";
+    }
+    return text;
 }
 
 void FailNoPluginAllocation()

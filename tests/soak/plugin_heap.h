@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -17,6 +18,7 @@ void InstallPluginHeapSeam(HMODULE module);
 struct PluginHeapBlock {
     size_t bytes;
     uint64_t serial; // the block came from the serial-th allocation since the seam was installed
+    uintptr_t caller; // the code that asked for it (i686-w64-mingw32-addr2line names the line)
 };
 
 struct PluginHeapFigures {
@@ -28,8 +30,15 @@ struct PluginHeapFigures {
 
 PluginHeapFigures PluginHeap();
 
+// The allocations refused last (at most 8), oldest first; `bytes` is what was asked for.
+std::vector<PluginHeapBlock> LastRefusedPluginAllocations();
+
 // The blocks the plugin holds now, oldest first.
 std::vector<PluginHeapBlock> LivePluginHeapBlocks();
+
+// " 20 B (allocation 152 from Ryxo.dll+0x25315)" per block, the caller as an offset into its
+// module while that is loaded (add the image base for addr2line).
+std::string DescribePluginHeapBlocks(const std::vector<PluginHeapBlock>& blocks);
 
 // No allocation fails.
 void FailNoPluginAllocation();

@@ -411,6 +411,11 @@ void Soak::PrintLastCalls() const
                  static_cast<unsigned long long>(heap.failed), static_cast<unsigned long long>(heap.allocations));
     for (const std::string& call : lastCalls_)
         std::fprintf(stderr, "  %s\n", call.c_str());
+    for (const PluginHeapBlock& refused : LastRefusedPluginAllocations()) {
+        std::fprintf(stderr, "  refused allocation %llu of %zu bytes:\n", static_cast<unsigned long long>(refused.serial),
+                     refused.bytes);
+        PrintCodeAddress("asked for by", refused.caller);
+    }
 }
 
 LONG WINAPI Soak::ReportCrash(EXCEPTION_POINTERS* exception)
@@ -433,6 +438,9 @@ void Soak::ReportAbort(int)
         std::fprintf(stderr, "soak: abort (std::terminate: an exception left an export?) at call %d of seed %u.\n",
                      soak->callIndex_, soak->options_.seed);
         soak->PrintLastCalls();
+        CONTEXT context{};
+        RtlCaptureContext(&context);
+        PrintCodeOnStack(context);
         std::fflush(stderr);
     }
 }
