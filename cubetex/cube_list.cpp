@@ -65,6 +65,8 @@ CubeTexRecord* AppendCubeTexture(Com<IDirect3DCubeTexture9>& texture)
         } catch (const std::bad_alloc&) {
             list.byAddress.erase(AddressOf(*place));
             list.cubes.erase(place);
+            if (list.cubes.empty())
+                EmptyTables(list);
             throw;
         }
         place->texture = std::move(texture);

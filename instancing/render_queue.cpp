@@ -81,6 +81,8 @@ GeoInstRecord& AppendInstanceSet()
         queue.byAddress.emplace(AddressOf(*place), place);
     } catch (...) {
         queue.sets.erase(place);
+        if (queue.sets.empty())
+            EmptyQueue(queue);
         throw;
     }
     return *place;

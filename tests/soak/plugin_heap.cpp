@@ -17,7 +17,7 @@ using CallocFunction = void*(__cdecl*)(size_t, size_t);
 using ReallocFunction = void*(__cdecl*)(void*, size_t);
 using FreeFunction = void(__cdecl*)(void*);
 
-enum class FailureMode { None, Rate, Number };
+enum class FailureMode { None, Rate, Number, From };
 
 struct Seam {
     std::recursive_mutex lock;
@@ -58,6 +58,9 @@ bool RefuseNext(Seam& seam, size_t bytes, void* caller)
         break;
     case FailureMode::Number:
         refuse = seam.allocations - seam.armedAt == seam.failNumber;
+        break;
+    case FailureMode::From:
+        refuse = seam.allocations - seam.armedAt >= seam.failNumber;
         break;
     }
     if (refuse) {
@@ -246,6 +249,14 @@ void FailPluginAllocationNumber(uint64_t k)
     std::lock_guard<std::recursive_mutex> hold(seam.lock);
     seam.failNumber = k;
     Arm(seam, FailureMode::Number);
+}
+
+void FailPluginAllocationsFrom(uint64_t k)
+{
+    Seam& seam = TheSeam();
+    std::lock_guard<std::recursive_mutex> hold(seam.lock);
+    seam.failNumber = k;
+    Arm(seam, FailureMode::From);
 }
 
 uint64_t PluginAllocationsSinceArmed()

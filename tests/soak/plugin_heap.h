@@ -46,5 +46,7 @@ void FailNoPluginAllocation();
 void FailPluginAllocationsAtRate(double percent, uint32_t seed);
 // Only the k-th allocation from now on (k = 1 is the next one) fails.
 void FailPluginAllocationNumber(uint64_t k);
+// The k-th allocation from now on and every one after it fail, as when memory has run out.
+void FailPluginAllocationsFrom(uint64_t k);
 // Allocations made since the last FailNoPluginAllocation / FailPluginAllocation... call.
 uint64_t PluginAllocationsSinceArmed();
