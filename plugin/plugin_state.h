@@ -25,7 +25,8 @@ struct PluginState {
     std::array<char, 64> dependencyNameBuffer{};
 
     HostFunctionTable host{};
-    std::array<HMODULE, 5> librariesOpenedByName{}; // the first librariesOpened, closed at unload
+    std::array<HMODULE, 5> librariesOpenedByName{}; // room for all five host libraries; the first
+                                                    // librariesOpened are closed at unload
     size_t librariesOpened = 0;
 };
 

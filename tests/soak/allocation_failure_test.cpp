@@ -46,8 +46,8 @@ protected:
 // its owner and its text, and nothing is left disabled.
 TEST_F(AllocationFailure, MessageBoxWithoutMemoryForItsWindowListStillShows)
 {
-    HWND window = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    VisibleThreadWindow hostWindow;
+    const HWND window = hostWindow.Get();
     ASSERT_NE(window, nullptr);
     HWND foreground = GetForegroundWindow();
     DWORD foregroundProcess = 0;
@@ -67,7 +67,6 @@ TEST_F(AllocationFailure, MessageBoxWithoutMemoryForItsWindowListStillShows)
     EXPECT_EQ(boxes[0].owner, expectedOwner);
     EXPECT_TRUE(IsWindowEnabled(window));
     EXPECT_EQ(PluginHeap().liveBytes, heapAtStart_);
-    DestroyWindow(window);
 }
 
 // Creators asked for memory when there is none left at all: the first refusal throws, and the

@@ -183,21 +183,6 @@ bool Chosen(const char* family)
     return false;
 }
 
-// A visible top-level window of this thread, for the message box to disable.
-class ThreadWindow {
-public:
-    ThreadWindow()
-        : window_(CreateWindowExA(0, "STATIC", "sweep", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 64, 64, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr))
-    {
-    }
-    ~ThreadWindow() { DestroyWindow(window_); }
-    HWND Get() const { return window_; }
-
-private:
-    HWND window_;
-};
-
 struct SweepFigures {
     int runs = 0;
     uint64_t allocations = 0; // of the scenario without failures
@@ -254,7 +239,7 @@ TEST(AllocationSweep, EveryAllocationOfEachFamilysScenarioFailsCleanly)
     ASSERT_TRUE(refhost::Start());
     refhost::ResetScene();
     BuildSoakHostScene();
-    ThreadWindow window;
+    VisibleThreadWindow window;
     ASSERT_NE(window.Get(), nullptr);
     ScopedRecordingDevice recorder;
     ASSERT_NE(recorder.Get(), nullptr);

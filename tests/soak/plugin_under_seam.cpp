@@ -39,3 +39,15 @@ bool LoadPluginUnderSeam(refhost::LoadedPlugin& plugin, std::string& error)
     TakeRecordedBoxes();
     return refhost::LoadPlugin("Ryxo.dll", plugin, error, StandBetweenPluginAndSystem);
 }
+
+VisibleThreadWindow::VisibleThreadWindow()
+    : window_(CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr))
+{
+}
+
+VisibleThreadWindow::~VisibleThreadWindow()
+{
+    if (window_)
+        DestroyWindow(window_);
+}

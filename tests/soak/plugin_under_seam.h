@@ -21,3 +21,17 @@ std::vector<RecordedBox> TakeRecordedBoxes();
 
 // Loads Ryxo.dll so; false (with the reason in `error`) when it cannot be loaded.
 bool LoadPluginUnderSeam(refhost::LoadedPlugin& plugin, std::string& error);
+
+// A visible top-level window of the calling thread, as the host has: every message box the plugin
+// shows then lists the windows it disables, which takes memory.
+class VisibleThreadWindow {
+public:
+    VisibleThreadWindow();
+    ~VisibleThreadWindow();
+    VisibleThreadWindow(const VisibleThreadWindow&) = delete;
+    VisibleThreadWindow& operator=(const VisibleThreadWindow&) = delete;
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_;
+};

@@ -27,6 +27,7 @@
 #include "import_redirect.h"
 #include "plugin_heap.h"
 #include "plugin_loader.h"
+#include "plugin_under_seam.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
 #include "setup_library_unbound.h"
@@ -81,6 +82,8 @@ void SoakAndCheckEverythingComesBack(const SoakOptions& options)
 {
     ASSERT_TRUE(refhost::Start());
     refhost::ResetScene();
+    // As on the host, every message box lists the thread's windows it disables.
+    VisibleThreadWindow window;
     ScopedRecordingDevice recorder;
     ASSERT_NE(recorder.Get(), nullptr);
     refhost::LoadedPlugin plugin;
