@@ -3,8 +3,10 @@ cmake_minimum_required(VERSION 3.20)
 #   the string-table resource the host reads (RT_STRING, language 1033),
 #   the module-definition file with every export of Ryxo.dll,
 #   a C++ include listing (id, row) for the tests,
-#   the C++ prototype of every command export, which every command source includes, so that a
-#   function whose parameters disagree with its row's type letters does not compile.
+#   the C++ prototype of every command export and of the body behind it, which every command source
+#   includes, so that a body whose parameters disagree with its row's type letters does not compile,
+#   the command exports themselves: each calls its body inside the boundary (command_boundary.h),
+#   which turns anything the body throws into the command's failure result.
 # Run with: cmake -DROWS_DIR=... -DOUT_DIR=... -P generate_command_table.cmake
 
 file(GLOB row_files "${ROWS_DIR}/*.rows")
@@ -15,6 +17,8 @@ set(rc_body "")
 set(test_rows "")
 set(exports "")
 set(prototypes "")
+set(body_prototypes "")
+set(boundaries "")
 set(prototyped "")
 
 # L -> int, F -> float, S -> const char*; the result always travels as an int.
@@ -38,6 +42,32 @@ function(cpp_parameters letters out)
     set(${out} "${params}" PARENT_SCOPE)
 endfunction()
 
+# The export of one command: its parameters named a1, a2, ..., the body called inside the boundary.
+# `failure` is what the export answers when the body throws.
+function(boundary_definition export_name letters failure out)
+    set(params "")
+    set(args "")
+    if(NOT letters STREQUAL "0")
+        string(LENGTH "${letters}" count)
+        math(EXPR last "${count} - 1")
+        foreach(i RANGE ${last})
+            string(SUBSTRING "${letters}" ${i} 1 letter)
+            math(EXPR n "${i} + 1")
+            if(letter STREQUAL "L")
+                list(APPEND params "int a${n}")
+            elseif(letter STREQUAL "F")
+                list(APPEND params "float a${n}")
+            else()
+                list(APPEND params "const char* a${n}")
+            endif()
+            list(APPEND args "a${n}")
+        endforeach()
+    endif()
+    string(REPLACE ";" ", " params "${params}")
+    string(REPLACE ";" ", " args "${args}")
+    set(${out} "int __cdecl ${export_name}(${params})\n{\n    return InsideBoundary(${failure}, [&] { return command_bodies::${export_name}(${args}); });\n}\n" PARENT_SCOPE)
+endfunction()
+
 foreach(row_file IN LISTS row_files)
     file(STRINGS "${row_file}" lines)
     # CMake does not split a list at ';' inside an unmatched '[', and result rows carry one: the
@@ -59,7 +89,8 @@ foreach(row_file IN LISTS row_files)
         endif()
         set(export_name "${CMAKE_MATCH_4}")
         set(letters "${CMAKE_MATCH_3}")
-        if(CMAKE_MATCH_2 STREQUAL "[")
+        set(returns_value "${CMAKE_MATCH_2}")
+        if(returns_value STREQUAL "[")
             if(letters STREQUAL "0")
                 message(FATAL_ERROR "${row_file}: row ${id} returns a value but has no type letter for it")
             endif()
@@ -72,6 +103,15 @@ foreach(row_file IN LISTS row_files)
         if(NOT export_name IN_LIST prototyped)
             list(APPEND prototyped "${export_name}")
             string(APPEND prototypes "int __cdecl ${export_name}(${params});\n")
+            string(APPEND body_prototypes "int ${export_name}(${params});\n")
+            # Instance-set commands without a result answer 1 when refused (their range checks
+            # do), and so when they fail; every other command answers 0.
+            set(failure 0)
+            if(export_name MATCHES "^GeoInst_" AND NOT returns_value STREQUAL "[")
+                set(failure 1)
+            endif()
+            boundary_definition("${export_name}" "${letters}" ${failure} boundary)
+            string(APPEND boundaries "\n${boundary}")
         endif()
         if(id IN_LIST ids)
             message(FATAL_ERROR "${row_file}: command id ${id} is used twice")
@@ -95,6 +135,9 @@ foreach(callback_file IN LISTS callback_files)
         list(APPEND exports "${line}")
         # Render callbacks take nothing; the host ignores what they return.
         string(APPEND prototypes "int __cdecl ${line}();\n")
+        string(APPEND body_prototypes "int ${line}();\n")
+        boundary_definition("${line}" "0" 0 boundary)
+        string(APPEND boundaries "\n${boundary}")
     endforeach()
 endforeach()
 
@@ -128,4 +171,6 @@ write_if_changed("${OUT_DIR}/command_table.rc" "${rc}")
 write_if_changed("${OUT_DIR}/Ryxo.def" "${def}")
 write_if_changed("${OUT_DIR}/command_rows.inc" "${test_rows}")
 write_if_changed("${OUT_DIR}/command_prototypes.h"
-    "// Generated from plugin/commands: the prototype of every command export.\n#pragma once\n\nextern \"C\" {\n${prototypes}}\n")
+    "// Generated from plugin/commands: the prototype of every command export, and of the body behind\n// it that the command's source defines with RYXO_COMMAND.\n#pragma once\n\nextern \"C\" {\n${prototypes}}\n\nnamespace command_bodies {\n${body_prototypes}}\n")
+write_if_changed("${OUT_DIR}/command_exports.cpp"
+    "// Generated from plugin/commands: every command export, its body called inside the boundary.\n#include \"command_boundary.h\"\n#include \"command_prototypes.h\"\n${boundaries}")

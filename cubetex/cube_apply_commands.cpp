@@ -56,7 +56,7 @@ RYXO_COMMAND CubeTex_ApplyObject(int handle, int object, int stage)
 {
     CubeTexRecord* cube = CommandCube(handle, CUBETEX_ERROR_TITLE("CubeTex_ApplyObject"));
     sObject* record = cube ? HostObject(object) : nullptr;
-    if (!record || !Host().SetTextureStage)
+    if (!record || !Host().SetTextureStage || !MakeRoomForApplication(*cube))
         return 0;
     Host().SetTextureStage(object, stage, 0);
     for (int i = 0; record->meshList && i < record->meshCount; ++i) {
@@ -82,15 +82,17 @@ RYXO_COMMAND CubeTex_ApplyLimb(int handle, int object, int limb, int stage)
     if (limb < 0 || limb >= record->meshCount)
         return 0;
     const int meshCount = record->meshCount;
-    host.TextureLimbStage(object, limb, stage, 0);
-
     // SetTextureStage below resets the stage on every mesh: what each showed is put back after.
+    // The memory for that, and for remembering the place, is taken before anything changes.
     std::vector<LimbStage> shown;
     try {
         shown.assign(static_cast<size_t>(meshCount), LimbStage{});
     } catch (const std::bad_alloc&) {
         return 0;
     }
+    if (!MakeRoomForApplication(*cube))
+        return 0;
+    host.TextureLimbStage(object, limb, stage, 0);
     for (int i = 0; i < meshCount; ++i) {
         HostMesh* mesh = record->meshList[i];
         if (!HasEntry(mesh, stage))

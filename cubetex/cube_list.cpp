@@ -27,11 +27,17 @@ CubeList& List()
 
 uintptr_t AddressOf(const CubeTexRecord& cube) { return reinterpret_cast<uintptr_t>(&cube); }
 
-void Clear(CubeList& list)
+// An empty list holds no memory: clear() would keep the hash tables' bucket arrays.
+void EmptyTables(CubeList& list)
 {
     list.cubes.clear();
-    list.byAddress.clear();
-    list.textures.clear();
+    list.byAddress = decltype(list.byAddress){};
+    list.textures = decltype(list.textures){};
+}
+
+void Clear(CubeList& list)
+{
+    EmptyTables(list);
     list.counters = {};
 }
 
@@ -59,6 +65,8 @@ CubeTexRecord* AppendCubeTexture(Com<IDirect3DCubeTexture9>& texture)
         } catch (const std::bad_alloc&) {
             list.byAddress.erase(AddressOf(*place));
             list.cubes.erase(place);
+            if (list.cubes.empty())
+                EmptyTables(list);
             throw;
         }
         place->texture = std::move(texture);
@@ -80,6 +88,8 @@ void RemoveCubeTexture(CubeTexRecord& cube)
     CubeTextureList::iterator place = found->second;
     list.byAddress.erase(found);
     list.cubes.erase(place);
+    if (list.cubes.empty())
+        EmptyTables(list);
 }
 
 bool IsLiveCubeTexture(const void* texture) { return texture && List().textures.count(texture) != 0; }

@@ -98,16 +98,24 @@ void ClearHostEntries(const CubeTexRecord& cube)
 
 } // namespace
 
+bool MakeRoomForApplication(CubeTexRecord& cube)
+{
+    std::vector<CubeApplication>& places = cube.applications;
+    if (places.size() < places.capacity())
+        return true;
+    try {
+        places.reserve(std::max<size_t>(4, places.size() * 2));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 void RememberApplication(CubeTexRecord& cube, int object, int stage)
 {
     const CubeApplication place{object, stage};
     if (std::find(cube.applications.begin(), cube.applications.end(), place) == cube.applications.end())
-        try {
-            cube.applications.push_back(place);
-        } catch (const std::bad_alloc&) {
-            // Without room to remember the place, deletion cannot clear it later; the entry keeps
-            // the texture as it would have without this bookkeeping.
-        }
+        cube.applications.push_back(place); // within the room made before: allocates nothing
 }
 
 void DestroyCubeTexture(CubeTexRecord& cube)

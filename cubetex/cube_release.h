@@ -4,7 +4,13 @@
 
 #include "cube_tex_record.h"
 
-// Notes that the cube's texture was written into (object, stage) of a host object's meshes.
+// Makes sure RememberApplication can note one more place without allocating; false when there is
+// no memory for it. The apply commands call it before they change anything: a place written but
+// not remembered would keep the texture after its deletion.
+bool MakeRoomForApplication(CubeTexRecord& cube);
+
+// Notes that the cube's texture was written into (object, stage) of a host object's meshes. Room
+// for it was made with MakeRoomForApplication.
 void RememberApplication(CubeTexRecord& cube, int object, int stage);
 
 // Unbinds the texture from every device texture stage and render target (render target 0 gets the

@@ -1,12 +1,13 @@
 #include "geo_inst_sync.h"
 
 #include "bound_mesh.h"
+#include "exports.h"
 #include "geo_inst_draw.h"
 #include "host_access.h"
 #include "plugin_state.h"
 #include "render_queue.h"
 
-extern "C" int __cdecl GeoInst_Sync()
+RYXO_COMMAND GeoInst_Sync()
 {
     IDirect3DDevice9* device = HostDevice();
     if (!device)

@@ -4,4 +4,5 @@
 
 inline constexpr int kGeoInstSyncOrder = 7500;
 
+// The export (generated with the command exports): the body runs inside the boundary.
 extern "C" int __cdecl GeoInst_Sync();

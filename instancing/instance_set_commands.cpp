@@ -10,9 +10,9 @@
 RYXO_COMMAND GeoInst_MakeNew()
 {
     // The host calls GeoInst_Sync for every camera from the first set on; once registered it stays
-    // registered for the plugin's life.
+    // registered for the plugin's life. The host gets the export (::), not the body.
     if (!RenderListRegistered() && Host().AddToRenderList) {
-        Host().AddToRenderList(reinterpret_cast<void*>(&GeoInst_Sync), kGeoInstSyncOrder);
+        Host().AddToRenderList(reinterpret_cast<void*>(&::GeoInst_Sync), kGeoInstSyncOrder);
         MarkRenderListRegistered();
     }
     return HandleOf(AppendInstanceSet());

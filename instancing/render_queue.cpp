@@ -39,6 +39,14 @@ void ForgetLastFound(RenderQueue& queue)
     queue.lastSet = nullptr;
 }
 
+// An empty queue holds no memory: clear() would keep the index's bucket array.
+void EmptyQueue(RenderQueue& queue)
+{
+    queue.sets.clear();
+    queue.byAddress = decltype(queue.byAddress){};
+    ForgetLastFound(queue);
+}
+
 } // namespace
 
 const InstanceSetList& LiveInstanceSets() { return Queue().sets; }
@@ -66,8 +74,17 @@ GeoInstRecord& AppendInstanceSet()
     fresh.cameraMask = 0xFFFFFFFFu;
     fresh.customElementsEnabled = 0;
     fresh.worldMatrixEnabled = 1;
+    // The record is linked and indexed together or not at all: a failed index entry (out of
+    // memory) takes the record out again before the failure goes on to the caller.
     auto place = queue.sets.insert(queue.sets.end(), std::move(fresh));
-    queue.byAddress.emplace(AddressOf(*place), place);
+    try {
+        queue.byAddress.emplace(AddressOf(*place), place);
+    } catch (...) {
+        queue.sets.erase(place);
+        if (queue.sets.empty())
+            EmptyQueue(queue);
+        throw;
+    }
     return *place;
 }
 
@@ -82,6 +99,8 @@ void RemoveInstanceSet(GeoInstRecord& set)
     InstanceSetList::iterator place = found->second;
     queue.byAddress.erase(found);
     queue.sets.erase(place);
+    if (queue.sets.empty())
+        EmptyQueue(queue);
 }
 
 int RenderIndexOf(const GeoInstRecord& set)
@@ -118,9 +137,7 @@ void ReleaseAllInstanceSets()
     RenderQueue& queue = Queue();
     for (GeoInstRecord& set : queue.sets)
         ReleaseInstanceSetResources(set);
-    queue.sets.clear();
-    queue.byAddress.clear();
-    ForgetLastFound(queue);
+    EmptyQueue(queue);
 }
 
 void ForgetAllInstanceSets()
@@ -132,9 +149,7 @@ void ForgetAllInstanceSets()
         set.vertexDeclaration.abandon();
         set.instanceBuffer.abandon();
     }
-    queue.sets.clear();
-    queue.byAddress.clear();
-    ForgetLastFound(queue);
+    EmptyQueue(queue);
     queue.renderListRegistered = false;
 }
 

@@ -19,7 +19,8 @@ GeoInstRecord* FindInstanceSet(int handle);
 
 int HandleOf(const GeoInstRecord& set);
 
-// Appends a new set with the defaults of a fresh record and returns it.
+// Appends a new set with the defaults of a fresh record and returns it. Throws std::bad_alloc,
+// with the queue unchanged, when there is no memory for it.
 GeoInstRecord& AppendInstanceSet();
 
 // Unlinks the set and frees its record. The caller has already released what the record holds.

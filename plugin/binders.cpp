@@ -1,6 +1,6 @@
 #include "binders.h"
 
-#include <string>
+#include <cstdio>
 
 #include "message_box.h"
 #include "plugin_state.h"
@@ -18,9 +18,9 @@ void Lookup(HMODULE library, const char* decoratedName, Fn& slot)
 
 void ReportUnbound(const char* libraryName)
 {
-    std::string text = "Fatal Error: Could not initialise ";
-    text += libraryName;
-    ShowMessage(kFatalTitle, text.c_str());
+    char text[96];
+    std::snprintf(text, sizeof text, "Fatal Error: Could not initialise %s", libraryName);
+    ShowMessage(kFatalTitle, text);
 }
 
 // The basic 3D, camera and image libraries are already loaded by the host, which hands over their
@@ -43,7 +43,9 @@ HMODULE OpenByName(const char* libraryName)
         ReportUnbound(libraryName);
         return nullptr;
     }
-    Plugin().librariesOpenedByName.push_back(library);
+    PluginState& plugin = Plugin();
+    if (plugin.librariesOpened < plugin.librariesOpenedByName.size())
+        plugin.librariesOpenedByName[plugin.librariesOpened++] = library;
     return library;
 }
 

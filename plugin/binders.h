@@ -4,10 +4,7 @@
 
 #include <span>
 
-struct HostLibrary {
-    const char* name;
-    void (*bind)();
-};
+#include "host_library.h"
 
 // In dependency order, as GetDependencyID reports them.
 std::span<const HostLibrary> HostLibraries();

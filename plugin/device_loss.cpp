@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "command_boundary.h"
 #include "family_lifetime.h"
 #include "plugin_state.h"
 
@@ -15,9 +16,11 @@ void ResetCollectionsAfterDeviceLoss()
 
 extern "C" void __cdecl D3DDeviceLost()
 {
-    // While the setup library is bound (every successful start) the host keeps its device state
-    // and the plugin's records stay as they are.
-    if (reinterpret_cast<intptr_t>(Host().ChangeDisplayMode) > 0)
-        return;
-    ResetCollectionsAfterDeviceLoss();
+    InsideBoundary([] {
+        // While the setup library is bound (every successful start) the host keeps its device
+        // state and the plugin's records stay as they are.
+        if (reinterpret_cast<intptr_t>(Host().ChangeDisplayMode) > 0)
+            return;
+        ResetCollectionsAfterDeviceLoss();
+    });
 }

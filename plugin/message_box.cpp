@@ -15,12 +15,24 @@ struct SuspendedWindow {
     bool wasDisabled;
 };
 
+struct WindowList {
+    std::vector<SuspendedWindow> windows;
+    bool complete = true; // false when memory for the list ran out
+};
+
+// Nothing may be thrown through the system's enumeration: a list that cannot grow stops it.
 BOOL CALLBACK CollectThreadWindow(HWND window, LPARAM param)
 {
-    auto* windows = reinterpret_cast<std::vector<SuspendedWindow>*>(param);
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() && IsWindowVisible(window))
-        windows->push_back({window, false, false});
-    return TRUE;
+    auto* list = reinterpret_cast<WindowList*>(param);
+    if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId() || !IsWindowVisible(window))
+        return TRUE;
+    try {
+        list->windows.push_back({window, false, false});
+        return TRUE;
+    } catch (...) {
+        list->complete = false;
+        return FALSE;
+    }
 }
 
 } // namespace
@@ -43,8 +55,15 @@ void ShowModalMessageBox(const char* title, const char* text)
     HWND owner = foregroundProcess == GetCurrentProcessId() ? foreground : nullptr;
 
     // The host's own windows must neither cover the box (topmost) nor take input while it is up.
-    std::vector<SuspendedWindow> windows;
-    EnumWindows(CollectThreadWindow, reinterpret_cast<LPARAM>(&windows));
+    // Without memory for their list the box is still shown, modal to its owner alone (the box
+    // disables its owner itself), and nothing else is touched.
+    WindowList list;
+    EnumWindows(CollectThreadWindow, reinterpret_cast<LPARAM>(&list));
+    if (!list.complete) {
+        MessageBoxA(owner, text, title, MB_OK);
+        return;
+    }
+    std::vector<SuspendedWindow>& windows = list.windows;
     for (SuspendedWindow& w : windows) {
         if (GetWindowLongA(w.window, GWL_EXSTYLE) & WS_EX_TOPMOST) {
             SetWindowPos(w.window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -1,6 +1,7 @@
 #include "plugin_lifetime.h"
 
 #include "binders.h"
+#include "exception_records.h"
 #include "family_lifetime.h"
 #include "plugin_state.h"
 
@@ -9,10 +10,8 @@ void StartUp(HINSTANCE instance)
     PluginState& plugin = Plugin();
     plugin = PluginState{};
     plugin.instance = instance;
-    for (const HostLibrary& library : HostLibraries()) {
-        plugin.dependencyNames.push_back(library.name);
-        plugin.binders.push_back(library.bind);
-    }
+    plugin.dependencies = HostLibraries();
+    PrepareExceptionRecords();
     for (const FamilyLifetime& family : Families()) {
         if (family.startUp)
             family.startUp();
@@ -25,8 +24,8 @@ void TearDown(bool processTerminating)
     // When the whole process is ending the loader may already have unloaded these libraries; the
     // system reclaims them anyway, so they are closed only on an ordinary unload.
     if (!processTerminating) {
-        for (HMODULE library : plugin.librariesOpenedByName)
-            FreeLibrary(library);
+        for (size_t i = 0; i < plugin.librariesOpened; ++i)
+            FreeLibrary(plugin.librariesOpenedByName[i]);
     }
     // Records still holding Direct3D objects are dropped without releasing them: the host's device
     // may already be gone at this point.

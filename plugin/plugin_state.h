@@ -3,28 +3,32 @@
 // share.
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <string>
-#include <vector>
+#include <span>
 
 #include <windows.h>
 
 #include "host_functions.h"
+#include "host_library.h"
 #include "host_records.h"
 
+// The state holds no heap memory: the protocol and the binding allocate nothing, so they cannot
+// fail for want of memory.
 struct PluginState {
     HINSTANCE instance = nullptr;
     HostCoreData* coreData = nullptr;
 
-    // Which host libraries the plugin needs, and the routine that binds each one; parallel lists,
-    // both discarded once the core data has arrived.
-    std::vector<const char*> dependencyNames;
+    // Which host libraries the plugin needs, each with the routine that binds it (the dependency
+    // and binder lists, side by side); empty once the core data has arrived.
+    std::span<const HostLibrary> dependencies;
     size_t currentDependency = 0;
-    std::string dependencyNameBuffer;
-    std::vector<void (*)()> binders;
+    std::array<char, 64> dependencyNameBuffer{};
 
     HostFunctionTable host{};
-    std::vector<HMODULE> librariesOpenedByName; // closed at unload
+    std::array<HMODULE, 5> librariesOpenedByName{}; // room for all five host libraries; the first
+                                                    // librariesOpened are closed at unload
+    size_t librariesOpened = 0;
 };
 
 PluginState& Plugin();

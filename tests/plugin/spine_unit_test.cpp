@@ -35,9 +35,9 @@ protected:
 TEST_F(SpineTest, StartUpPreparesTheDependencyAndBinderListsAndDefaults)
 {
     const PluginState& p = Plugin();
-    ASSERT_EQ(p.dependencyNames.size(), 5u);
-    EXPECT_STREQ(p.dependencyNames[2], "DBProCore.dll");
-    EXPECT_EQ(p.binders.size(), 5u);
+    ASSERT_EQ(p.dependencies.size(), 5u);
+    EXPECT_STREQ(p.dependencies[2].name, "DBProCore.dll");
+    EXPECT_NE(p.dependencies[2].bind, nullptr);
     EXPECT_EQ(CameraSyncMask(), 1);
     EXPECT_EQ(p.coreData, nullptr);
     for (int i = 0; i < kVectorStagingBytes; ++i)
@@ -178,8 +178,7 @@ TEST_F(SpineTest, MessagesGoThroughTheReplaceableSink)
     auto shown = recorded.Take();
     ASSERT_THAT(shown, testing::SizeIs(testing::Ge(3)));
     EXPECT_EQ(shown[0], (ShownMessage{"Ryxo Plugin", "Fatal Error: Could not initialise DBProBasic3DDebug.dll"}));
-    EXPECT_TRUE(Plugin().binders.empty()) << "the binder list is discarded";
-    EXPECT_TRUE(Plugin().dependencyNames.empty()) << "the dependency list is discarded";
+    EXPECT_TRUE(Plugin().dependencies.empty()) << "the dependency and binder lists are discarded";
 }
 
 } // namespace

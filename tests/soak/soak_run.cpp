@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -18,6 +19,7 @@
 #include "argument_kinds.h"
 #include "effect_library.h"
 #include "export_values.h"
+#include "plugin_heap.h"
 #include "ref_host.h"
 
 namespace {
@@ -93,6 +95,8 @@ private:
     void RenderFrame();
     void DeleteEverything();
     static LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception);
+    static void ReportAbort(int signal);
+    void PrintLastCalls() const;
 
     const refhost::LoadedPlugin& plugin_;
     SoakOptions options_;
@@ -400,18 +404,45 @@ void Soak::DeleteEverything()
     pools_.liveCubes.clear();
 }
 
+void Soak::PrintLastCalls() const
+{
+    const PluginHeapFigures heap = PluginHeap();
+    std::fprintf(stderr, "  (%llu of the plugin's %llu allocations refused so far) Last calls:\n",
+                 static_cast<unsigned long long>(heap.failed), static_cast<unsigned long long>(heap.allocations));
+    for (const std::string& call : lastCalls_)
+        std::fprintf(stderr, "  %s\n", call.c_str());
+    for (const PluginHeapBlock& refused : LastRefusedPluginAllocations()) {
+        std::fprintf(stderr, "  refused allocation %llu of %zu bytes:\n", static_cast<unsigned long long>(refused.serial),
+                     refused.bytes);
+        PrintCodeAddress("asked for by", refused.caller);
+    }
+}
+
 LONG WINAPI Soak::ReportCrash(EXCEPTION_POINTERS* exception)
 {
     if (Soak* soak = running_) {
-        std::fprintf(stderr, "soak: exception 0x%08lx at call %d of seed %u; replay with RYXO_SOAK_SEED=%u. Last calls:\n",
+        std::fprintf(stderr, "soak: exception 0x%08lx at call %d of seed %u; replay with RYXO_SOAK_SEED=%u.\n",
                      exception->ExceptionRecord->ExceptionCode, soak->callIndex_, soak->options_.seed,
                      soak->options_.seed);
-        for (const std::string& call : soak->lastCalls_)
-            std::fprintf(stderr, "  %s\n", call.c_str());
+        soak->PrintLastCalls();
         PrintCodeOnStack(*exception->ContextRecord);
         std::fflush(stderr);
     }
     return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// std::terminate ends in abort: an exception left an export.
+void Soak::ReportAbort(int)
+{
+    if (Soak* soak = running_) {
+        std::fprintf(stderr, "soak: abort (std::terminate: an exception left an export?) at call %d of seed %u.\n",
+                     soak->callIndex_, soak->options_.seed);
+        soak->PrintLastCalls();
+        CONTEXT context{};
+        RtlCaptureContext(&context);
+        PrintCodeOnStack(context);
+        std::fflush(stderr);
+    }
 }
 
 SoakFigures Soak::Run(const std::function<void()>& afterFrame)
@@ -438,6 +469,11 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
         return figures_;
     running_ = this;
     LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(ReportCrash);
+    auto previousAbort = std::signal(SIGABRT, ReportAbort);
+    const uint64_t allocationsBefore = PluginHeap().allocations;
+    const uint64_t failedBefore = PluginHeap().failed;
+    if (options_.allocationFailurePercent > 0)
+        FailPluginAllocationsAtRate(options_.allocationFailurePercent, options_.seed);
 
     for (callIndex_ = 0; callIndex_ < options_.calls; ++callIndex_) {
         const refhost::CommandEntry& command = *commands[Uniform(commands.size())];
@@ -485,7 +521,11 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
             LoseDevice();
     }
     figures_.calls = options_.calls;
+    FailNoPluginAllocation();
+    figures_.allocations = PluginHeap().allocations - allocationsBefore;
+    figures_.failedAllocations = PluginHeap().failed - failedBefore;
     DeleteEverything();
+    std::signal(SIGABRT, previousAbort);
     SetUnhandledExceptionFilter(previous);
     running_ = nullptr;
     return figures_;

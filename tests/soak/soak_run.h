@@ -22,6 +22,9 @@ struct SoakOptions {
     std::vector<std::string> exports; // name prefixes that narrow a finding: with any given, only
                                       // the exports starting with one are called; "-X" leaves out
                                       // those starting with X
+    double allocationFailurePercent = 0; // the plugin's allocations fail at this rate while the
+                                         // commands run (not in the clean-up); needs the heap
+                                         // seam (plugin_heap.h) in the plugin
 };
 
 struct SoakFigures {
@@ -29,6 +32,8 @@ struct SoakFigures {
     int frames = 0;
     int deviceLosses = 0;
     int hostDeletions = 0;
+    uint64_t allocations = 0;       // the plugin's, while the commands ran
+    uint64_t failedAllocations = 0; // of them refused
 };
 
 // Runs the soak on a plugin already loaded into the started reference host, then deletes every

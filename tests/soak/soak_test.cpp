@@ -10,6 +10,13 @@
 //   RYXO_SOAK_VALIDATE_FROM=<call index> starts those checks late in a long run.
 //   RYXO_SOAK_EXPORTS=CubeTex_,MRT_ calls only the exports whose names start with one of those;
 //   RYXO_SOAK_EXPORTS=-MRT_Sync calls all but those starting with MRT_Sync.
+//
+// A second run makes the plugin's own allocations fail at random (RYXO_SOAK_OOM_CALLS calls,
+// default 3000, with RYXO_SOAK_OOM_PERCENT of the allocations failing, default 5): every failure
+// must be refused cleanly. Both runs count the plugin's heap through its imported allocation
+// functions and require it back at its start after the clean-up, and empty after unload. There are
+// no first-use allocations left in it: the collections give their memory back when they empty, and
+// the C++ runtime's first-use records for throwing are made at load, before the count starts.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +25,9 @@
 #include <gtest/gtest.h>
 
 #include "import_redirect.h"
+#include "plugin_heap.h"
 #include "plugin_loader.h"
+#include "plugin_under_seam.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
 #include "setup_library_unbound.h"
@@ -41,6 +50,7 @@ void StandBetweenPluginAndSystem(HMODULE module)
     // The setup library's display-mode function stays unbound, as on a host whose device-loss
     // handling the plugin must do itself: every D3DDeviceLost then empties the plugin's collections.
     UnbindDisplayMode(module);
+    InstallPluginHeapSeam(module);
 }
 
 int EnvironmentNumber(const char* name, int fallback)
@@ -49,18 +59,10 @@ int EnvironmentNumber(const char* name, int fallback)
     return value && *value ? std::atoi(value) : fallback;
 }
 
-TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
+SoakOptions OptionsFromEnvironment(const char* callsVariable, int calls)
 {
-    ASSERT_TRUE(refhost::Start());
-    refhost::ResetScene();
-    ScopedRecordingDevice recorder;
-    ASSERT_NE(recorder.Get(), nullptr);
-    refhost::LoadedPlugin plugin;
-    std::string error;
-    ASSERT_TRUE(refhost::LoadPlugin("Ryxo.dll", plugin, error, StandBetweenPluginAndSystem)) << error;
-
     SoakOptions options;
-    options.calls = EnvironmentNumber("RYXO_SOAK_CALLS", 20000);
+    options.calls = EnvironmentNumber(callsVariable, calls);
     options.seed = static_cast<uint32_t>(EnvironmentNumber("RYXO_SOAK_SEED", 1));
     if (EnvironmentNumber("RYXO_SOAK_VALIDATE", 0) != 0)
         options.validateHeapsFrom = EnvironmentNumber("RYXO_SOAK_VALIDATE_FROM", 0);
@@ -73,13 +75,35 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
             start = end + 1;
         }
     }
+    return options;
+}
+
+void SoakAndCheckEverythingComesBack(const SoakOptions& options)
+{
+    ASSERT_TRUE(refhost::Start());
+    refhost::ResetScene();
+    // As on the host, every message box lists the thread's windows it disables.
+    VisibleThreadWindow window;
+    ScopedRecordingDevice recorder;
+    ASSERT_NE(recorder.Get(), nullptr);
+    refhost::LoadedPlugin plugin;
+    std::string error;
+    g_messageBoxes = 0;
+    ASSERT_TRUE(refhost::LoadPlugin("Ryxo.dll", plugin, error, StandBetweenPluginAndSystem)) << error;
     const int baseline = recorder->Census().Live();
+    const size_t heapAtStart = PluginHeap().liveBytes;
 
     SoakFigures figures = RunSoak(plugin, options, [&] { recorder->ClearLog(); });
+    const PluginHeapFigures heap = PluginHeap();
     std::printf("soak: seed %u, %d calls, %d frames, %d device losses, %d host deletions, %d message boxes, "
-                "%d resources made\n",
+                "%d resources made, %llu plugin allocations (%llu refused)\n",
                 options.seed, figures.calls, figures.frames, figures.deviceLosses, figures.hostDeletions,
-                g_messageBoxes, recorder->Census().Created());
+                g_messageBoxes, recorder->Census().Created(), static_cast<unsigned long long>(figures.allocations),
+                static_cast<unsigned long long>(figures.failedAllocations));
+    std::printf("soak: plugin heap %zu B at the start, %zu B in %zu blocks after the clean-up:%s\n", heapAtStart,
+                heap.liveBytes, heap.liveBlocks, DescribePluginHeapBlocks(LivePluginHeapBlocks()).c_str());
+    EXPECT_EQ(heap.liveBytes, heapAtStart)
+        << "the plugin's heap did not come back after everything was deleted:" << DescribePluginHeapBlocks(LivePluginHeapBlocks());
 
     // The host lets go of what it holds itself: its effects keep references to the textures its
     // renderer gave them, a cube texture among them when the object it was applied to is gone.
@@ -96,6 +120,20 @@ TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
         << recorder->Census().LiveOfType(D3DRTYPE_INDEXBUFFER) << " index buffers";
     refhost::UnloadPlugin(plugin);
     EXPECT_EQ(recorder->Census().Live(), baseline) << "the plugin's unload left resources alive";
+    EXPECT_EQ(PluginHeap().liveBytes, 0u) << "the plugin's unload left heap blocks:" << DescribePluginHeapBlocks(LivePluginHeapBlocks());
+}
+
+TEST(Soak, RandomCommandsNeverCrashAndGiveEveryResourceBack)
+{
+    SoakAndCheckEverythingComesBack(OptionsFromEnvironment("RYXO_SOAK_CALLS", 20000));
+}
+
+TEST(Soak, FailedAllocationsAreRefusedCleanly)
+{
+    SoakOptions options = OptionsFromEnvironment("RYXO_SOAK_OOM_CALLS", 3000);
+    const char* percent = std::getenv("RYXO_SOAK_OOM_PERCENT");
+    options.allocationFailurePercent = percent && *percent ? std::atof(percent) : 5.0;
+    SoakAndCheckEverythingComesBack(options);
 }
 
 } // namespace
