@@ -1,7 +1,7 @@
 """The messages shown while the plugin loads: the fatal binding messages of plugin/binders.cpp.
 
 Each binder of a host library that cannot be bound shows "Ryxo Plugin" (kFatalTitle) with
-"Fatal Error: Could not initialise " followed by the library's name. The texts are built at run
+"Fatal Error: Could not initialise %s" formatted with the library's name. The texts are built at run
 time, so the message scanner cannot follow them; this module reads the title, the text's start and
 the library names from the two files, and reports any other message box call in plugin/*.cpp so a
 new loading message cannot go unlisted. Their remedies are in plugin/commands/loading.md (same
@@ -12,8 +12,10 @@ import os
 import re
 
 _TITLE = re.compile(r'kFatalTitle\s*=\s*"([^"]*)"')
-_REPORT = re.compile(r'std::string\s+(\w+)\s*=\s*"([^"]*)";\s*\1\s*\+=\s*\w+;\s*'
-                     r'ShowMessage\(kFatalTitle,\s*\1\.c_str\(\)\);')
+# The text is formatted into a fixed buffer (the binding allocates nothing): the format's part
+# before its one %s is the text's start, the library's name follows.
+_REPORT = re.compile(r'snprintf\(\s*(\w+)\s*,\s*sizeof\s*\(?\s*\1\s*\)?\s*,\s*"([^"%]*)%s"\s*,\s*\w+\s*\);\s*'
+                     r'ShowMessage\(kFatalTitle,\s*\1\s*\);')
 _LIBRARY = re.compile(r'\{\s*"([^"]+)"\s*,\s*Bind\w+\s*\}')
 
 

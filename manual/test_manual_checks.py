@@ -187,9 +187,9 @@ class LoadingMessagesTest(unittest.TestCase):
             binders = write(root, "plugin/binders.cpp", """\
                 void ReportUnbound(const char* libraryName)
                 {
-                    std::string text = "Could not bind ";
-                    text += libraryName;
-                    ShowMessage(kFatalTitle, text.c_str());
+                    char text[96];
+                    std::snprintf(text, sizeof text, "Could not bind %s", libraryName);
+                    ShowMessage(kFatalTitle, text);
                 }
                 constexpr HostLibrary kHostLibraries[] = {
                     {"One.dll", BindOne},
