@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-
 namespace {
 
 // One instance vertex of the default layout: a fixed-size copy the compiler makes four 16-byte
@@ -23,11 +22,10 @@ uint32_t IncludedIn(const GeoInstRecord& set, uint32_t word, uint32_t count)
     return included;
 }
 
-// Many short runs (every few instances excluded): each 32 instances of the default layout are
-// copied with no branch on their flags. Every vertex is written at the write position, which moves
-// on only past included ones; an excluded vertex written there is overwritten by the next included
-// one or lies past the draw count. A word with no excluded instance is copied as one block, one
-// with no included instance skipped. The write position never reaches `room` instances.
+// Many short runs (every few instances excluded), default layout: 32 instances at a time, the runs
+// of included instances found in their bitmap word and each copied vertex by vertex, with no copy
+// call. A word with no excluded instance is copied as one block, one with no included instance
+// skipped. Only where the room ends are instances copied one at a time, the room checked for each.
 int PackWordByWord(const GeoInstRecord& set, uint32_t count, std::byte* destination, uint32_t room)
 {
     uint32_t copied = 0;
@@ -35,20 +33,33 @@ int PackWordByWord(const GeoInstRecord& set, uint32_t count, std::byte* destinat
         const uint32_t included = IncludedIn(set, word, count);
         if (included == 0)
             continue;
-        const uint32_t first = word == 0 ? 1 : 32 * word;
-        const std::byte* source = InstanceVertex(set, static_cast<int>(first));
+        // Word 0's bit 0 is never set in `included`: the unused entry 0 is never copied.
+        const std::byte* source = InstanceVertex(set, static_cast<int>(32 * word));
         std::byte* to = destination + static_cast<size_t>(copied) * kDefaultStride;
-        if (included == ~0u && copied + 32 <= room) {
-            for (int i = 0; i < 32; ++i)
-                CopyVertex(to + i * kDefaultStride, source + i * kDefaultStride);
+        if (copied + 32 > room) {
+            for (uint32_t bit = 0; bit < 32 && copied < room; ++bit) {
+                if ((included >> bit) & 1)
+                    CopyVertex(destination + static_cast<size_t>(copied++) * kDefaultStride,
+                               source + bit * kDefaultStride);
+            }
+            continue;
+        }
+        if (included == ~0u) {
+            std::memcpy(to, source, 32 * kDefaultStride);
             copied += 32;
             continue;
         }
-        const uint32_t end = std::min(32 * word + 31, count);
-        uint32_t bits = included >> (first % 32);
-        for (uint32_t n = first; n <= end && copied < room; ++n, bits >>= 1, source += kDefaultStride) {
-            CopyVertex(destination + static_cast<size_t>(copied) * kDefaultStride, source);
-            copied += bits & 1;
+        uint32_t rest = included;
+        while (rest != 0) {
+            const uint32_t start = static_cast<uint32_t>(__builtin_ctz(rest));
+            const uint32_t ones = rest >> start;
+            const uint32_t run = ones == ~0u ? 32 : static_cast<uint32_t>(__builtin_ctz(~ones));
+            const std::byte* from = source + start * kDefaultStride;
+            for (uint32_t i = 0; i < run; ++i)
+                CopyVertex(to + i * kDefaultStride, from + i * kDefaultStride);
+            to += run * kDefaultStride;
+            copied += run;
+            rest &= run == 32 ? 0 : ~(((1u << run) - 1) << start);
         }
     }
     return static_cast<int>(copied);
@@ -108,7 +119,8 @@ int PackInstanceByInstance(const GeoInstRecord& set, uint32_t count, std::byte* 
 
 int PackExcluding(const GeoInstRecord& set, uint32_t count, std::byte* destination, uint32_t room)
 {
-    // Runs shorter than about 16 instances on average: word by word.
+    // Runs shorter than about 16 instances on average: word by word. Longer ones are found across
+    // words and copied with one copy call each.
     const uint64_t excluded = static_cast<uint32_t>(set.excludedInstances);
     if (set.stride == kDefaultStride)
         return excluded * 16 >= count ? PackWordByWord(set, count, destination, room)
