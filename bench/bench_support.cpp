@@ -50,6 +50,17 @@ refhost::MeshDescription SmallCube()
 
 void Finish() { refhost::ReadCameraPixel(0, 0, 0); }
 
+void WaitForDevice()
+{
+    IDirect3DQuery9* query = nullptr;
+    if (FAILED(refhost::Device()->CreateQuery(D3DQUERYTYPE_EVENT, &query)))
+        return;
+    query->Issue(D3DISSUE_END);
+    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE)
+        Sleep(0);
+    query->Release();
+}
+
 FrameTimes MeasureFrames(int repeats)
 {
     refhost::FastSync();

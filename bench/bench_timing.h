@@ -29,19 +29,28 @@ inline double Median(std::vector<double> times)
 struct PairTimes {
     double a, b;
 };
-template <typename A, typename B>
-PairTimes MedianSecondsInTurns(int repeats, A a, B b)
+// `settle` runs, untimed, before every timed run of either.
+template <typename A, typename B, typename Settle>
+PairTimes MedianSecondsInTurns(int repeats, A a, B b, Settle settle)
 {
     a();
     b();
     std::vector<double> timesA, timesB;
     for (int i = 0; i < repeats; ++i) {
+        settle();
         double start = Now();
         a();
         timesA.push_back(Now() - start);
+        settle();
         start = Now();
         b();
         timesB.push_back(Now() - start);
     }
     return {Median(timesA), Median(timesB)};
+}
+
+template <typename A, typename B>
+PairTimes MedianSecondsInTurns(int repeats, A a, B b)
+{
+    return MedianSecondsInTurns(repeats, a, b, [] {});
 }

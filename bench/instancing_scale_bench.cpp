@@ -90,7 +90,9 @@ int Repeats(int count, int few, int many)
 
 // GeoInst_Update of `set` against lock + `fill` + unlock of a write-only default-pool vertex buffer
 // (the kind the set uploads into) as large as what the set uploads; `fill` gets the locked bytes
-// and the set's instance data from instance 1 on.
+// and the set's instance data from instance 1 on. Each run starts on an idle device: otherwise a
+// lock may wait for the device's copy of the other side's bytes, and what it waits for depends on
+// how the other sessions of a shared machine let the device's thread run.
 template <typename Fill>
 PairTimes UpdateAgainstLockedFill(const Commands& c, int set, int repeats, Fill fill)
 {
@@ -109,7 +111,8 @@ PairTimes UpdateAgainstLockedFill(const Commands& c, int set, int repeats, Fill 
                 fill(static_cast<std::byte*>(data), source, bytes);
                 buffer->Unlock();
             }
-        });
+        },
+        WaitForDevice);
     buffer->Release();
     return times;
 }
