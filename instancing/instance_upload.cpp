@@ -22,10 +22,10 @@ uint32_t IncludedIn(const GeoInstRecord& set, uint32_t word, uint32_t count)
     return included;
 }
 
-// Many short runs (every few instances excluded), default layout: 32 instances at a time, the runs
-// of included instances found in their bitmap word and each copied vertex by vertex, with no copy
-// call. A word with no excluded instance is copied as one block, one with no included instance
-// skipped. Only where the room ends are instances copied one at a time, the room checked for each.
+// Many short runs (every few instances excluded), default layout: 32 instances at a time, each
+// included instance found from its bit in the bitmap word and copied to the next free place, with
+// no copy call and no branch per run. A word with no excluded instance is copied as one block, one
+// with no included instance skipped. Only where the room ends are instances copied one at a time, the room checked for each.
 int PackWordByWord(const GeoInstRecord& set, uint32_t count, std::byte* destination, uint32_t room)
 {
     uint32_t copied = 0;
@@ -49,18 +49,9 @@ int PackWordByWord(const GeoInstRecord& set, uint32_t count, std::byte* destinat
             copied += 32;
             continue;
         }
-        uint32_t rest = included;
-        while (rest != 0) {
-            const uint32_t start = static_cast<uint32_t>(__builtin_ctz(rest));
-            const uint32_t ones = rest >> start;
-            const uint32_t run = ones == ~0u ? 32 : static_cast<uint32_t>(__builtin_ctz(~ones));
-            const std::byte* from = source + start * kDefaultStride;
-            for (uint32_t i = 0; i < run; ++i)
-                CopyVertex(to + i * kDefaultStride, from + i * kDefaultStride);
-            to += run * kDefaultStride;
-            copied += run;
-            rest &= run == 32 ? 0 : ~(((1u << run) - 1) << start);
-        }
+        // One pass over the included bits, lowest first: the loop ends once a word, not once a run.
+        for (uint32_t rest = included; rest != 0; rest &= rest - 1, to += kDefaultStride, ++copied)
+            CopyVertex(to, source + static_cast<uint32_t>(__builtin_ctz(rest)) * kDefaultStride);
     }
     return static_cast<int>(copied);
 }
