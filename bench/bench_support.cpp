@@ -50,16 +50,7 @@ refhost::MeshDescription SmallCube()
 
 void Finish() { refhost::ReadCameraPixel(0, 0, 0); }
 
-void WaitForDevice()
-{
-    IDirect3DQuery9* query = nullptr;
-    if (FAILED(refhost::Device()->CreateQuery(D3DQUERYTYPE_EVENT, &query)))
-        return;
-    query->Issue(D3DISSUE_END);
-    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE)
-        Sleep(0);
-    query->Release();
-}
+void WaitForDevice() { WaitUntilIdle(refhost::RealDevice()); }
 
 FrameTimes MeasureFrames(int repeats)
 {

@@ -1,10 +1,12 @@
-// Timing for the benchmarks: a clock, and medians of two pieces of work measured in turns.
+// Timing for the benchmarks: a clock, a wait for an idle device, and medians (or the fastest runs)
+// of two pieces of work measured in turns.
 #pragma once
 
 #include <algorithm>
 #include <vector>
 
 #include <windows.h>
+#include <d3d9.h>
 
 inline double Now()
 {
@@ -16,6 +18,19 @@ inline double Now()
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits until the device has done every command given so far (an event query), so that a timed run
+// starts on an idle device.
+inline void WaitUntilIdle(IDirect3DDevice9* device)
+{
+    IDirect3DQuery9* query = nullptr;
+    if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query)))
+        return;
+    query->Issue(D3DISSUE_END);
+    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE)
+        Sleep(0);
+    query->Release();
 }
 
 inline double Median(std::vector<double> times)
