@@ -50,6 +50,8 @@ refhost::MeshDescription SmallCube()
 
 void Finish() { refhost::ReadCameraPixel(0, 0, 0); }
 
+void WaitForDevice() { WaitUntilIdle(refhost::RealDevice()); }
+
 FrameTimes MeasureFrames(int repeats)
 {
     refhost::FastSync();

@@ -40,6 +40,9 @@ refhost::MeshDescription SmallCube();
 // Waits until the device has finished everything queued: reading a pixel back needs it all done.
 void Finish();
 
+// Waits until the device has done every command given so far (an event query), without a read-back.
+void WaitForDevice();
+
 struct FrameTimes {
     double hostThread; // FastSync alone, starting on an idle device: the work of the host's thread
     double finished;   // FastSync until the frame's pixels can be read back

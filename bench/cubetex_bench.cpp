@@ -75,16 +75,7 @@ struct Commands {
 };
 
 // Waits until the device has done everything queued so far.
-void Finish()
-{
-    IDirect3DQuery9* query = nullptr;
-    if (FAILED(refhost::RealDevice()->CreateQuery(D3DQUERYTYPE_EVENT, &query)))
-        return;
-    query->Issue(D3DISSUE_END);
-    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE)
-        Sleep(0);
-    query->Release();
-}
+void Finish() { WaitUntilIdle(refhost::RealDevice()); }
 
 // The scene round the cube's point: host objects in a ring and an instance set of small cubes.
 bool BuildScene(const Commands& c)

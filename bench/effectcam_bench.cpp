@@ -41,16 +41,7 @@ struct Commands {
 };
 
 // Waits until the device has finished everything queued, so every timed run starts on an idle device.
-void Finish()
-{
-    IDirect3DQuery9* query = nullptr;
-    if (FAILED(refhost::RealDevice()->CreateQuery(D3DQUERYTYPE_EVENT, &query)))
-        return;
-    query->Issue(D3DISSUE_END);
-    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE)
-        Sleep(0);
-    query->Release();
-}
+void Finish() { WaitUntilIdle(refhost::RealDevice()); }
 
 // What the floor knows beforehand about one camera: its surface, view port, matrices and object.
 struct ReadyCamera {

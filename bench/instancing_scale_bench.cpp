@@ -1,16 +1,21 @@
 // How the cost of instancing grows, in one run, on the reference host's real device:
 //   - for one set of N = 10 ... 1,000,000 instances: the host thread's frame work, the finished
-//     frame, GeoInst_Update with none, every 10th and a random half of the instances excluded
-//     against lock + memcpy + unlock of the same bytes, and GeoInst_UpdateInstance against the
-//     floor of its three sine/cosine pairs; for N up to 100,000 also the same cubes drawn as host
-//     objects, one draw call each;
-//   - a thousand sets of ten instances against the same 10,000 cubes as host objects, and the
+//     frame, the finished frame with rasterising cut to one pixel (a one-pixel scissor rectangle:
+//     what is left is the per-draw work a graphics card does not take over), GeoInst_Update with
+//     none, every 10th and a random half of the instances excluded against lock + memcpy + unlock
+//     of the same bytes (the random half also against a hand-written compaction loop), and
+//     GeoInst_UpdateInstance against the floor of its three sine/cosine pairs; for N up to 100,000
+//     also the same cubes drawn as host objects, one draw call each;
+//   - a thousand sets of ten instances against the same 10,000 meshes as host objects, and the
 //     device calls each set costs.
 // Prints the figures and the ratios the goals name, and writes the sweep as a CSV file (first
-// argument) for tools/bench.sh to plot. It is not a test and fails only when it cannot run.
+// argument) for tools/bench.sh to plot; a second argument stops the sweep at that N (a quick look). It is not a test and fails only when it cannot run.
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -63,40 +68,91 @@ int MakeFilledSet(const Commands& c, int object, int count, int firstPlace, int 
     return set;
 }
 
+// The finished frame with a one-pixel scissor rectangle at the centre of camera 0's target around
+// every camera pass: the clear and every draw still happen, the rasteriser fills one pixel.
+FrameTimes OnePixelFrames(int repeats)
+{
+    D3DSURFACE_DESC desc{};
+    refhost::GetCameraTarget(0)->GetLevelDesc(0, &desc);
+    const LONG x = static_cast<LONG>(desc.Width / 2), y = static_cast<LONG>(desc.Height / 2);
+    const RECT pixel = {x, y, x + 1, y + 1};
+    refhost::SetFrameScissor(&pixel);
+    const FrameTimes times = MeasureFrames(repeats);
+    refhost::SetFrameScissor(nullptr);
+    return times;
+}
+
 // Fewer repeats where one run is long: every row of the sweep takes seconds, not minutes.
 int Repeats(int count, int few, int many)
 {
     return count >= 100000 ? few : count >= 10000 ? (few + many) / 2 : many;
 }
 
-// GeoInst_Update of `set` against lock + one memcpy + unlock of the bytes it uploads, from the set's
-// instance data into a write-only default-pool vertex buffer (the kind the set uploads into).
-PairTimes UpdateAgainstOneCopy(const Commands& c, int set, int repeats)
+// GeoInst_Update of `set` against lock + `fill` + unlock of a write-only default-pool vertex buffer
+// (the kind the set uploads into) as large as what the set uploads; `fill` gets the locked bytes
+// and the set's instance data from instance 1 on. Each run starts on an idle device: otherwise a
+// lock may wait for the device's copy of the other side's bytes. Even so a lock hands work to the
+// device's thread, which a busy machine leaves waiting whole scheduler ticks (runs of 4 to 32 ms
+// where 2 us is due), so the fastest runs are compared.
+template <typename Fill>
+PairTimes UpdateAgainstLockedFill(const Commands& c, int set, int repeats, Fill fill)
 {
     c.update(set);
     const UINT bytes = static_cast<UINT>(c.drawCount(set)) * 64u;
-    const void* source = reinterpret_cast<const void*>(static_cast<uintptr_t>(c.worldMatrixPtr(set, 1)));
+    const auto* source = reinterpret_cast<const std::byte*>(static_cast<uintptr_t>(c.worldMatrixPtr(set, 1)));
     IDirect3DVertexBuffer9* buffer = nullptr;
     if (bytes == 0 ||
         FAILED(refhost::Device()->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, &buffer, nullptr)))
         return {0.0, 0.0};
-    const PairTimes times = MedianSecondsInTurns(
+    const PairTimes times = FastestSecondsInTurns(
         repeats, [&] { c.update(set); },
         [&] {
             void* data = nullptr;
             if (SUCCEEDED(buffer->Lock(0, bytes, &data, D3DLOCK_DISCARD))) {
-                std::memcpy(data, source, bytes);
+                fill(static_cast<std::byte*>(data), source, bytes);
                 buffer->Unlock();
             }
-        });
+        },
+        WaitForDevice);
     buffer->Release();
     return times;
+}
+
+// The floor of every upload: one memcpy of the packed bytes.
+PairTimes UpdateAgainstOneCopy(const Commands& c, int set, int repeats)
+{
+    return UpdateAgainstLockedFill(c, set, repeats, [](std::byte* to, const std::byte* from, UINT bytes) {
+        std::memcpy(to, from, bytes);
+    });
+}
+
+// The floor of an upload with exclusions, written by hand: for each instance, if it is not
+// excluded, its 64 bytes copied to the next free place. The flags are one byte per instance. It is
+// compiled for SSE2 like the plugin's instancing code, so the 64-byte copy moves 16 bytes at a time.
+__attribute__((target("sse2"))) void CompactIncluded(std::byte* to, const std::byte* from,
+                                                     const std::vector<uint8_t>& excluded)
+{
+    const size_t count = excluded.size() - 1;
+    for (size_t n = 1; n <= count; ++n, from += 64) {
+        if (!excluded[n]) {
+            std::memcpy(to, from, 64);
+            to += 64;
+        }
+    }
+}
+
+PairTimes UpdateAgainstCompaction(const Commands& c, int set, int repeats, const std::vector<uint8_t>& excluded)
+{
+    return UpdateAgainstLockedFill(c, set, repeats, [&](std::byte* to, const std::byte* from, UINT) {
+        CompactIncluded(to, from, excluded);
+    });
 }
 
 volatile float g_sink;
 
 // All `count` GeoInst_UpdateInstance calls against the same three sine/cosine pairs per instance in a
-// plain loop: the floor of building a turned matrix.
+// plain loop: the floor of building a turned matrix. The fastest runs, as with the uploads: a busy
+// machine takes the processor away from either side for whole ticks.
 PairTimes UpdateInstanceAgainstSines(const Commands& c, int set, int count, int repeats)
 {
     std::vector<float> angles(3 * static_cast<size_t>(count) + 3);
@@ -106,7 +162,7 @@ PairTimes UpdateInstanceAgainstSines(const Commands& c, int set, int count, int 
         a[1] = 20.0f + static_cast<float>(n % 41);
         a[2] = 30.0f + static_cast<float>(n % 43);
     }
-    return MedianSecondsInTurns(
+    return FastestSecondsInTurns(
         repeats,
         [&] {
             for (int n = 1; n <= count; ++n)
@@ -123,7 +179,8 @@ PairTimes UpdateInstanceAgainstSines(const Commands& c, int set, int count, int 
                 }
             }
             g_sink = sum;
-        });
+        },
+        [] {});
 }
 
 void SetExcludedEvery(const Commands& c, int set, int count, int step, int flag)
@@ -134,29 +191,40 @@ void SetExcludedEvery(const Commands& c, int set, int count, int step, int flag)
 
 struct SweepRow {
     int n;
-    FrameTimes instanced;
-    FrameTimes objects; // zero when not measured
-    PairTimes updateAll, updateTenth, updateHalf;
+    FrameTimes instanced, instancedOnePixel;
+    FrameTimes objects, objectsOnePixel; // zero when not measured
+    PairTimes updateAll, updateTenth, updateHalf, compactHalf;
     int drawnAll, drawnTenth, drawnHalf;
     PairTimes updateInstance;
 };
 
-// The cubes of the sweep as host objects, one draw call each.
-FrameTimes HostObjectFrames(int count, int repeats)
+struct HostObjectTimes {
+    FrameTimes frames, onePixel;
+};
+
+// The instances of `sets` sets of `perSet` as host objects, one draw call each: at the same places,
+// turned and scaled the same way, set s's instances drawn with mesh `meshOf(s)`.
+template <typename MeshOf>
+HostObjectTimes HostObjectFrames(int sets, int perSet, MeshOf meshOf, int repeats)
 {
-    for (int n = 1; n <= count; ++n) {
-        const int object = kFirstHostObject + n;
-        refhost::MakeObject(object, SmallCube());
-        const Place p = GridPlace(n, count);
-        refhost::SetObjectPosition(object, p.x, p.y, p.z);
+    const int count = sets * perSet;
+    for (int p = 1; p <= count; ++p) {
+        const int object = kFirstHostObject + p;
+        const int n = (p - 1) % perSet + 1; // the instance number within its set
+        refhost::MakeObject(object, meshOf((p - 1) / perSet));
+        const Place place = GridPlace(p, count);
+        refhost::SetObjectPosition(object, place.x, place.y, place.z);
         refhost::SetObjectRotation(object, 10.0f + static_cast<float>(n % 37), 20.0f + static_cast<float>(n % 41),
                                    30.0f + static_cast<float>(n % 43));
-        refhost::SetObjectScale(object, p.scalePercent / 100.0f, p.scalePercent / 100.0f, p.scalePercent / 100.0f);
+        const float scale = place.scalePercent / 100.0f;
+        refhost::SetObjectScale(object, scale, scale, scale);
         refhost::SetObjectEffect(object, kEffectPlain);
     }
-    const FrameTimes times = MeasureFrames(repeats);
-    for (int n = 1; n <= count; ++n)
-        refhost::DeleteObject(kFirstHostObject + n);
+    HostObjectTimes times;
+    times.frames = MeasureFrames(repeats);
+    times.onePixel = OnePixelFrames(repeats);
+    for (int p = 1; p <= count; ++p)
+        refhost::DeleteObject(kFirstHostObject + p);
     return times;
 }
 
@@ -171,8 +239,9 @@ SweepRow MeasureRow(const Commands& c, int count)
         return row;
     }
     row.instanced = MeasureFrames(Repeats(count, 5, 15));
+    row.instancedOnePixel = OnePixelFrames(Repeats(count, 5, 15));
 
-    const int uploads = Repeats(count, 9, 101);
+    const int uploads = Repeats(count, 31, 101);
     row.updateAll = UpdateAgainstOneCopy(c, set, uploads);
     row.drawnAll = c.drawCount(set);
     SetExcludedEvery(c, set, count, 10, 1);
@@ -181,9 +250,13 @@ SweepRow MeasureRow(const Commands& c, int count)
     SetExcludedEvery(c, set, count, 10, 0);
     std::mt19937 random(static_cast<unsigned>(count));
     std::bernoulli_distribution half(0.5);
-    for (int n = 1; n <= count; ++n)
-        c.setExcluded(set, n, half(random) ? 1 : 0);
+    std::vector<uint8_t> halfExcluded(count + 1, 0);
+    for (int n = 1; n <= count; ++n) {
+        halfExcluded[n] = half(random) ? 1 : 0;
+        c.setExcluded(set, n, halfExcluded[n]);
+    }
     row.updateHalf = UpdateAgainstOneCopy(c, set, uploads);
+    row.compactHalf = UpdateAgainstCompaction(c, set, uploads, halfExcluded);
     row.drawnHalf = c.drawCount(set);
     SetExcludedEvery(c, set, count, 1, 0);
     c.update(set);
@@ -198,21 +271,24 @@ SweepRow MeasureRow(const Commands& c, int count)
 
 void PrintSweep(const std::vector<SweepRow>& rows)
 {
-    std::printf("One set of N cubes (12 triangles, 64 bytes per instance); medians, milliseconds\n");
-    std::printf("%9s %10s %10s %10s %10s | %9s %9s %9s %9s %9s %9s | %11s %9s\n", "N", "host thr.", "finished",
-                "objs host", "objs fin.", "update", "copy", "upd 1/10", "copy", "upd half", "copy", "UpdInst/inst",
-                "sines");
+    std::printf("One set of N cubes (12 triangles, 64 bytes per instance); milliseconds: frames medians, uploads "
+                "and UpdateInstance the fastest runs; 1 px = the finished frame with a one-pixel scissor rectangle\n");
+    std::printf("%9s %10s %10s %9s %10s %10s %9s | %9s %9s %9s %9s %9s %9s %9s | %11s %9s\n", "N", "host thr.",
+                "finished", "1 px", "objs host", "objs fin.", "objs 1 px", "update", "copy", "upd 1/10", "copy",
+                "upd half", "copy", "compact", "UpdInst/inst", "sines");
     for (const SweepRow& r : rows) {
-        char objectsHost[16] = "-", objectsFinished[16] = "-";
+        char objectsHost[16] = "-", objectsFinished[16] = "-", objectsOnePixel[16] = "-";
         if (r.objects.hostThread > 0) {
             std::snprintf(objectsHost, sizeof objectsHost, "%.3f", r.objects.hostThread * 1e3);
             std::snprintf(objectsFinished, sizeof objectsFinished, "%.3f", r.objects.finished * 1e3);
+            std::snprintf(objectsOnePixel, sizeof objectsOnePixel, "%.3f", r.objectsOnePixel.finished * 1e3);
         }
-        std::printf("%9d %10.3f %10.3f %10s %10s | %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f | %9.1fns %7.1fns\n", r.n,
-                    r.instanced.hostThread * 1e3, r.instanced.finished * 1e3, objectsHost, objectsFinished,
-                    r.updateAll.a * 1e3, r.updateAll.b * 1e3, r.updateTenth.a * 1e3, r.updateTenth.b * 1e3,
-                    r.updateHalf.a * 1e3, r.updateHalf.b * 1e3, r.updateInstance.a / r.n * 1e9,
-                    r.updateInstance.b / r.n * 1e9);
+        std::printf("%9d %10.3f %10.3f %9.3f %10s %10s %9s | %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f | %9.1fns "
+                    "%7.1fns\n",
+                    r.n, r.instanced.hostThread * 1e3, r.instanced.finished * 1e3, r.instancedOnePixel.finished * 1e3,
+                    objectsHost, objectsFinished, objectsOnePixel, r.updateAll.a * 1e3, r.updateAll.b * 1e3,
+                    r.updateTenth.a * 1e3, r.updateTenth.b * 1e3, r.updateHalf.a * 1e3, r.updateHalf.b * 1e3,
+                    r.compactHalf.b * 1e3, r.updateInstance.a / r.n * 1e9, r.updateInstance.b / r.n * 1e9);
     }
 
     const SweepRow& smallest = rows.front();
@@ -223,15 +299,19 @@ void PrintSweep(const std::vector<SweepRow>& rows)
     for (const SweepRow& r : rows) {
         if (r.n < 10000)
             continue;
-        std::printf("  N = %7d  GeoInst_Update / copy: none excluded %.2fx (<= 1.1x), every 10th %.2fx (<= 1.5x), "
-                    "half at random %.2fx (<= 2x); GeoInst_UpdateInstance / sines %.2fx (<= 1.3x)\n",
+        std::printf("  N = %7d  GeoInst_Update / copy: none excluded %.2fx (<= 1.1x), every 10th %.2fx (<= 1.3x), "
+                    "half at random %.2fx; half at random / compaction loop %.2fx (<= 1.1x); "
+                    "GeoInst_UpdateInstance / sines %.2fx (<= 1.3x)\n",
                     r.n, r.updateAll.a / r.updateAll.b, r.updateTenth.a / r.updateTenth.b,
-                    r.updateHalf.a / r.updateHalf.b, r.updateInstance.a / r.updateInstance.b);
+                    r.updateHalf.a / r.updateHalf.b, r.compactHalf.a / r.compactHalf.b,
+                    r.updateInstance.a / r.updateInstance.b);
     }
     for (const SweepRow& r : rows)
         if (r.objects.hostThread > 0 && r.n >= 1000)
-            std::printf("  N = %7d  host objects / one set, host thread: %.1fx, finished frame: %.1fx\n", r.n,
-                        r.objects.hostThread / r.instanced.hostThread, r.objects.finished / r.instanced.finished);
+            std::printf("  N = %7d  host objects / one set, host thread: %.1fx, finished frame: %.1fx, finished "
+                        "one-pixel frame: %.1fx\n",
+                        r.n, r.objects.hostThread / r.instanced.hostThread, r.objects.finished / r.instanced.finished,
+                        r.objectsOnePixel.finished / r.instancedOnePixel.finished);
 }
 
 bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
@@ -243,15 +323,22 @@ bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
     }
     std::fprintf(f, "n,set_host_thread_s,set_finished_s,objects_host_thread_s,objects_finished_s,"
                     "update_all_s,copy_all_s,update_tenth_s,copy_tenth_s,update_half_s,copy_half_s,"
-                    "update_instance_all_s,sines_all_s\n");
+                    "update_instance_all_s,sines_all_s,set_one_pixel_finished_s,objects_one_pixel_finished_s,"
+                    "compact_half_s\n");
     for (const SweepRow& r : rows) {
         std::fprintf(f, "%d,%.9g,%.9g,", r.n, r.instanced.hostThread, r.instanced.finished);
         if (r.objects.hostThread > 0)
             std::fprintf(f, "%.9g,%.9g,", r.objects.hostThread, r.objects.finished);
         else
             std::fprintf(f, "NaN,NaN,");
-        std::fprintf(f, "%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g\n", r.updateAll.a, r.updateAll.b, r.updateTenth.a,
+        std::fprintf(f, "%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,", r.updateAll.a, r.updateAll.b, r.updateTenth.a,
                      r.updateTenth.b, r.updateHalf.a, r.updateHalf.b, r.updateInstance.a, r.updateInstance.b);
+        std::fprintf(f, "%.9g,", r.instancedOnePixel.finished);
+        if (r.objects.hostThread > 0)
+            std::fprintf(f, "%.9g,", r.objectsOnePixel.finished);
+        else
+            std::fprintf(f, "NaN,");
+        std::fprintf(f, "%.9g\n", r.compactHalf.b);
     }
     std::fclose(f);
     std::printf("\nwrote %s\n", path);
@@ -259,23 +346,29 @@ bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
 }
 
 // A thousand sets of ten instances, over ten meshes of three shapes and two effects, against the
-// same 10,000 cubes as host objects.
+// same 10,000 meshes as host objects.
 constexpr int kSets = 1000;
 constexpr int kPerSet = 10;
 constexpr int kMeshes = 10;
 constexpr int kFirstSetObject = 10;
 constexpr int kSecondInstancedEffect = 3;
 
+// Mesh m of the ten: a cube, a sphere or a plane, each a little larger than the one before.
+refhost::MeshDescription SetMesh(int m)
+{
+    refhost::MeshDescription mesh = SmallCube();
+    mesh.shape = m % 3 == 0 ? refhost::Shape::Cube : m % 3 == 1 ? refhost::Shape::Sphere : refhost::Shape::Plane;
+    mesh.sphereRings = 6;
+    mesh.sphereSegments = 8;
+    mesh.size = 0.6f + 0.05f * static_cast<float>(m);
+    return mesh;
+}
+
 bool MakeSetMeshes()
 {
     for (int m = 0; m < kMeshes; ++m) {
-        refhost::MeshDescription mesh = SmallCube();
-        mesh.shape = m % 3 == 0 ? refhost::Shape::Cube : m % 3 == 1 ? refhost::Shape::Sphere : refhost::Shape::Plane;
-        mesh.sphereRings = 6;
-        mesh.sphereSegments = 8;
-        mesh.size = 0.6f + 0.05f * static_cast<float>(m);
         const int object = kFirstSetObject + m;
-        if (!refhost::MakeObject(object, mesh))
+        if (!refhost::MakeObject(object, SetMesh(m)))
             return false;
         refhost::SetObjectEffect(object, m % 2 ? kSecondInstancedEffect : kEffectInstanced);
         refhost::HideObject(object);
@@ -307,6 +400,7 @@ void BenchThousandSets(const Commands& c)
     for (int s = 0; s < kSets; ++s)
         sets.push_back(MakeFilledSet(c, kFirstSetObject + s % kMeshes, kPerSet, s * kPerSet + 1, kSets * kPerSet));
     const FrameTimes instanced = MeasureFrames(15);
+    const FrameTimes instancedOnePixel = OnePixelFrames(15);
     const size_t deviceCalls = DeviceCallsOfOneSync(c);
 
     // What the check of each set's object costs: one host object lookup per set.
@@ -321,15 +415,21 @@ void BenchThousandSets(const Commands& c)
 
     for (int set : sets)
         c.deleteSet(set);
-    const FrameTimes objects = HostObjectFrames(kSets * kPerSet, 9);
+    const HostObjectTimes hostObjects =
+        HostObjectFrames(kSets, kPerSet, [](int s) { return SetMesh(s % kMeshes); }, 9);
+    const FrameTimes& objects = hostObjects.frames;
+    const FrameTimes& objectsOnePixel = hostObjects.onePixel;
 
     std::printf("\nA thousand sets of %d instances (%d meshes of three shapes, two effects) against the same %d "
-                "cubes as host objects\n",
+                "meshes as host objects\n",
                 kPerSet, kMeshes, kSets * kPerSet);
     std::printf("  host thread: sets %9.3f ms, host objects %9.3f ms, speed-up %.1fx  (goal >= 5x)\n",
                 instanced.hostThread * 1e3, objects.hostThread * 1e3, objects.hostThread / instanced.hostThread);
     std::printf("  finished:    sets %9.3f ms, host objects %9.3f ms, speed-up %.1fx\n", instanced.finished * 1e3,
                 objects.finished * 1e3, objects.finished / instanced.finished);
+    std::printf("  one pixel:   sets %9.3f ms, host objects %9.3f ms, speed-up %.1fx  (finished, one-pixel scissor)\n",
+                instancedOnePixel.finished * 1e3, objectsOnePixel.finished * 1e3,
+                objectsOnePixel.finished / instancedOnePixel.finished);
     std::printf("  device calls per set: %.1f\n", static_cast<double>(deviceCalls) / kSets);
     std::printf("  the per-set check that the object still exists: %.3f ms for %d sets, %.2f%% of the host thread's "
                 "frame\n",
@@ -343,6 +443,7 @@ void BenchThousandSets(const Commands& c)
 int main(int argc, char** argv)
 {
     const char* csvPath = argc > 1 ? argv[1] : "instancing_scale.csv";
+    const int largestN = argc > 2 ? std::atoi(argv[2]) : kSweep[std::size(kSweep) - 1];
     if (!refhost::Start()) {
         std::fprintf(stderr, "bench: the reference host could not create its device\n");
         return 1;
@@ -367,11 +468,13 @@ int main(int argc, char** argv)
         refhost::SetObjectEffect(kCubeObject, kEffectInstanced);
         refhost::HideObject(kCubeObject);
         refhost::SetSyncMask(1);
-        std::printf("Ryxo instancing at scale: figures and ratios measured in this run (medians)\n\n");
+        std::printf("Ryxo instancing at scale: figures and ratios measured in this run\n\n");
         // The sets first, while the address space is whole: tens of thousands of host objects,
         // each with buffers of its own, leave it fragmented for the million-instance set.
         std::vector<SweepRow> rows;
         for (int n : kSweep) {
+            if (n > largestN)
+                break;
             rows.push_back(MeasureRow(commands, n));
             std::printf("  measured one set of %d instances\n", n);
             std::fflush(stdout);
@@ -380,7 +483,10 @@ int main(int argc, char** argv)
         for (SweepRow& row : rows) {
             if (row.n > kLargestHostObjectCount)
                 continue;
-            row.objects = HostObjectFrames(row.n, Repeats(row.n, 3, 9));
+            const HostObjectTimes times =
+                HostObjectFrames(1, row.n, [](int) { return SmallCube(); }, Repeats(row.n, 3, 9));
+            row.objects = times.frames;
+            row.objectsOnePixel = times.onePixel;
             std::printf("  measured %d host objects\n", row.n);
             std::fflush(stdout);
         }

@@ -81,6 +81,10 @@ struct GeoInstRecord {
     // How many of instances 1 to max carry a non-zero excluded flag. While it is 0 the upload is
     // one block copy, with no scan of the flags.
     int32_t excludedInstances;
+    // The excluded flags again, one bit each: bit n % 32 of word n / 32 is set when instance n is
+    // excluded ((max + 1 + 31) / 32 words, owned). The upload reads these 4 bytes per 32
+    // instances instead of one 40-byte transform entry per instance.
+    uint32_t* excludedBits;
 };
 
 // Bytes of one instance vertex for the layout the record describes: the four matrix rows, or with a
@@ -91,14 +95,19 @@ inline int LayoutStride(const GeoInstRecord& set)
                                      : kDefaultStride;
 }
 
-// Counts the non-zero excluded flags of instances 1 to max; used after the transform array has
-// been remade.
-inline int32_t CountExcludedInstances(const GeoInstRecord& set)
+// Words of the exclusion bitmap of a set with room for `maxInstanceCount` instances (bit 0, for
+// the unused entry 0, included).
+inline uint32_t ExclusionWords(int maxInstanceCount)
 {
-    int32_t excluded = 0;
-    for (int n = 1; set.transforms && n <= set.maxInstanceCount; ++n)
-        excluded += set.transforms[n].excluded != 0;
-    return excluded;
+    return (static_cast<uint32_t>(maxInstanceCount) + 32) / 32;
+}
+
+// Records instance n's excluded flag in the bitmap (no check of n).
+inline void MarkExcluded(GeoInstRecord& set, int n, bool excluded)
+{
+    const uint32_t bit = 1u << (static_cast<uint32_t>(n) % 32);
+    uint32_t& word = set.excludedBits[static_cast<uint32_t>(n) / 32];
+    word = excluded ? word | bit : word & ~bit;
 }
 
 // The instance vertex of instance n (no check).

@@ -97,6 +97,7 @@ RYXO_COMMAND GeoInst_SetExcluded(int handle, int n, int flag)
     if ((stored == 0) != (flag == 0))
         set->excludedInstances += flag != 0 ? 1 : -1;
     stored = flag;
+    MarkExcluded(*set, n, flag != 0);
     if (flag != 0 && flag != 1)
         set->unusualExclusionFlags = 1;
     // The draw count follows exclusions at once; the buffer is repacked by the next upload.

@@ -66,8 +66,10 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
     void* transforms = ResizedCopy(set.transforms, oldTransformBytes, sizes->transformBytes);
     void* instanceData = transforms ? ResizedCopy(set.instanceData, set.instanceDataBytes, sizes->instanceDataBytes)
                                     : nullptr;
-    if (!transforms || !instanceData) {
+    auto* excludedBits = static_cast<uint32_t*>(instanceData ? std::calloc(ExclusionWords(m), 4) : nullptr);
+    if (!transforms || !instanceData || !excludedBits) {
         std::free(transforms);
+        std::free(instanceData);
         char text[160];
         std::snprintf(text, sizeof(text), "Not enough memory for %d instances of %d bytes", m, stride);
         ShowMessage(kStorageTitle, text);
@@ -76,11 +78,19 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
 
     std::free(set.transforms);
     std::free(set.instanceData);
+    std::free(set.excludedBits);
     set.transforms = static_cast<GeoInstTransform*>(transforms);
     set.instanceData = static_cast<std::byte*>(instanceData);
+    set.excludedBits = excludedBits;
     set.instanceDataBytes = sizes->instanceDataBytes;
     set.maxInstanceCount = m;
-    set.excludedInstances = CountExcludedInstances(set);
+    // The kept flags, counted and copied into the new bitmap.
+    set.excludedInstances = 0;
+    for (int n = 1; n <= m; ++n) {
+        const bool excluded = set.transforms[n].excluded != 0;
+        set.excludedInstances += excluded;
+        MarkExcluded(set, n, excluded);
+    }
     set.worldMatrixEnabled = worldMatrixEnabled;
     set.customDataOffset = customDataOffset;
     set.stride = stride;

@@ -4,20 +4,28 @@
 
 namespace {
 
-// The 3 x 3 part of the rotation about one axis by `degrees`, rows in the row-vector convention.
-struct AxisRotation {
-    float m[3][3];
+// Sine and cosine of one axis angle, rounded to single precision. An angle of exactly 0 turns
+// nothing: (0, 1), which makes that axis's factor the identity in the product below.
+struct AxisTurn {
+    float s, c;
 };
 
-AxisRotation AboutAxis(int axis, float degrees)
+AxisTurn TurnOf(float degrees)
 {
+    if (degrees == 0.0f)
+        return {0.0f, 1.0f};
     const float r = degrees * kDegreesToRadians;
-    const float s = static_cast<float>(std::sin(static_cast<double>(r)));
-    const float c = static_cast<float>(std::cos(static_cast<double>(r)));
-    switch (axis) {
-    case 0: return {{{1, 0, 0}, {0, c, s}, {0, -s, c}}};
-    case 1: return {{{c, 0, -s}, {0, 1, 0}, {s, 0, c}}};
-    default: return {{{c, s, 0}, {-s, c, 0}, {0, 0, 1}}};
+    return {static_cast<float>(std::sin(static_cast<double>(r))), static_cast<float>(std::cos(static_cast<double>(r)))};
+}
+
+// Rows 1 to 3 of the scaled rotation: each row times its axis's scale factor. Column 4 is left
+// alone.
+void StoreScaledRows(const float (&r)[3][3], const float (&scale)[3], D3DXMATRIX& m)
+{
+    for (int row = 0; row < 3; ++row) {
+        m.m[row][0] = r[row][0] * scale[row];
+        m.m[row][1] = r[row][1] * scale[row];
+        m.m[row][2] = r[row][2] * scale[row];
     }
 }
 
@@ -25,34 +33,27 @@ AxisRotation AboutAxis(int axis, float degrees)
 
 void BuildWorldMatrix(const GeoInstTransform& t, D3DXMATRIX& m)
 {
-    bool rotated = false;
-    for (int axis = 0; axis < 3; ++axis) {
-        if (t.angle[axis] == 0.0f)
-            continue;
-        const AxisRotation rotation = AboutAxis(axis, t.angle[axis]);
-        if (!rotated) {
-            for (int row = 0; row < 3; ++row)
-                for (int column = 0; column < 3; ++column)
-                    m.m[row][column] = rotation.m[row][column];
-            rotated = true;
-            continue;
-        }
-        D3DXMATRIX factor;
-        D3DXMatrixIdentity(&factor);
-        for (int row = 0; row < 3; ++row)
-            for (int column = 0; column < 3; ++column)
-                factor.m[row][column] = rotation.m[row][column];
-        D3DXMatrixMultiply(&m, &m, &factor);
-    }
-    if (!rotated)
-        D3DXMatrixIdentity(&m);
-
     m._41 = t.position[0];
     m._42 = t.position[1];
     m._43 = t.position[2];
     m._44 = 1.0f;
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column)
-            m.m[row][column] *= t.scale[row];
+    if (t.angle[0] == 0.0f && t.angle[1] == 0.0f && t.angle[2] == 0.0f) {
+        // No rotation writes the whole matrix, column 4 included.
+        static constexpr float kIdentity[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        StoreScaledRows(kIdentity, t.scale, m);
+        m._14 = m._24 = m._34 = 0.0f;
+        return;
     }
+    // Rx x Ry x Rz multiplied out (row-vector convention), with an unturned axis as (s, c) = (0, 1):
+    //   Rx = (1, 0, 0), (0, cx, sx), (0, -sx, cx)
+    //   Ry = (cy, 0, -sy), (0, 1, 0), (sy, 0, cy)
+    //   Rz = (cz, sz, 0), (-sz, cz, 0), (0, 0, 1)
+    const AxisTurn x = TurnOf(t.angle[0]), y = TurnOf(t.angle[1]), z = TurnOf(t.angle[2]);
+    const float sxsy = x.s * y.s, cxsy = x.c * y.s;
+    const float r[3][3] = {
+        {y.c * z.c, y.c * z.s, -y.s},
+        {sxsy * z.c - x.c * z.s, sxsy * z.s + x.c * z.c, x.s * y.c},
+        {cxsy * z.c + x.s * z.s, cxsy * z.s - x.s * z.c, x.c * y.c},
+    };
+    StoreScaledRows(r, t.scale, m);
 }

@@ -28,6 +28,8 @@ void FreeHeapBlocks(GeoInstRecord& set)
 {
     std::free(set.transforms);
     set.transforms = nullptr;
+    std::free(set.excludedBits);
+    set.excludedBits = nullptr;
     std::free(set.instanceData);
     set.instanceData = nullptr;
     set.instanceDataBytes = 0;

@@ -162,4 +162,11 @@ void SetSyncMask(DWORD mask)
 }
 DWORD SyncMask() { return TheEngine().syncMask; }
 
+void SetFrameScissor(const RECT* rect)
+{
+    Engine& e = TheEngine();
+    e.frameScissorOn = rect != nullptr;
+    e.frameScissor = rect ? *rect : RECT{};
+}
+
 } // namespace refhost

@@ -27,6 +27,8 @@ struct Engine {
     std::vector<RenderListEntry> renderList;    // sorted by order
     std::vector<RenderListEntry> registrations; // every AddToRenderList call, for tests
     DWORD syncMask = 0xFFFFFFFF;
+    bool frameScissorOn = false;                 // SetFrameScissor
+    RECT frameScissor{};
     Scene scene;
 };
 

@@ -55,6 +55,11 @@ REFHOST_API int RenderListRegistrations(void* callback, int* lastOrder = nullptr
 REFHOST_API void SetSyncMask(DWORD mask);
 REFHOST_API DWORD SyncMask();
 
+// Limits every camera's clear and drawing to `rect` (in the camera target's pixels) with the
+// scissor test, set after the camera's render target, which resets the scissor rectangle; null
+// draws whole targets again. Benchmarks use a one-pixel rectangle to leave out the rasterising.
+REFHOST_API void SetFrameScissor(const RECT* rect);
+
 // ---- The engine's side of the 22 host functions (see refhost/libraries) ----
 // Objects
 REFHOST_API sObject* GetObjectRecord(int object);

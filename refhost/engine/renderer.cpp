@@ -269,6 +269,10 @@ void RenderCamera(IDirect3DDevice9* d, int number, CameraRecord& camera)
     d->SetDepthStencilSurface(DepthBufferFor(d, static_cast<int>(desc.Width), static_cast<int>(desc.Height)));
     D3DVIEWPORT9 viewport = {0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
     d->SetViewport(&viewport);
+    if (e.frameScissorOn) {
+        d->SetScissorRect(&e.frameScissor);
+        d->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+    }
     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, camera.backdrop, 1.0f, 0);
 
     d->BeginScene();
@@ -289,6 +293,8 @@ void RenderCamera(IDirect3DDevice9* d, int number, CameraRecord& camera)
     for (const RenderListEntry& entry : callbacks)
         reinterpret_cast<RenderCallback>(entry.callback)();
     d->EndScene();
+    if (e.frameScissorOn)
+        d->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
 }
 
 } // namespace

@@ -65,6 +65,7 @@ void ResetScene()
     e.renderList.clear();
     e.registrations.clear();
     e.syncMask = 0xFFFFFFFF;
+    e.frameScissorOn = false;
 }
 
 } // namespace refhost

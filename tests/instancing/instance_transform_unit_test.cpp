@@ -1,5 +1,8 @@
 // Per-instance transforms, the world matrix built from them, and custom data.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <random>
 
 #include "instancing/instance_transform.h"
 #include "instancing_commands.h"
@@ -14,9 +17,15 @@ const D3DXMATRIX& MatrixOf(int set, int n)
     return *reinterpret_cast<const D3DXMATRIX*>(static_cast<uintptr_t>(GeoInst_GetWorldMatrixPtr(set, n)));
 }
 
-// The rotation's sine and cosine exactly as the matrix builder must round them.
-float Sin(float degrees) { return static_cast<float>(std::sin(static_cast<double>(degrees * 0.0174532924f))); }
-float Cos(float degrees) { return static_cast<float>(std::cos(static_cast<double>(degrees * 0.0174532924f))); }
+// The rotation's sine and cosine exactly as the matrix builder must round them: the angle in
+// radians rounded to single precision (which matters for large angles), its sine and cosine too.
+float Radians(float degrees)
+{
+    const float r = degrees * 0.0174532924f;
+    return r;
+}
+float Sin(float degrees) { return static_cast<float>(std::sin(static_cast<double>(Radians(degrees)))); }
+float Cos(float degrees) { return static_cast<float>(std::cos(static_cast<double>(Radians(degrees)))); }
 
 void ExpectMatrix(const D3DXMATRIX& actual, const float (&expected)[16], float tolerance = 0.0f)
 {
@@ -162,6 +171,117 @@ TEST_F(TransformTest, RotationLeavesTheFourthColumnOfAWrittenMatrix)
     GeoInst_SetRotation(set, 1, 0, 0, 0);
     GeoInst_UpdateInstance(set, 1);
     EXPECT_EQ(MatrixOf(set, 1)._14, 0.0f) << "no rotation writes the whole identity";
+}
+
+// The matrix as the builder made it with D3DXMatrixMultiply: the first turned axis's 3 x 3 part
+// written, each further one multiplied on, then translation and row scales. The closed form must
+// stay within 1e-6 of it.
+void MultipliedWorldMatrix(const GeoInstTransform& t, D3DXMATRIX& m)
+{
+    bool rotated = false;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (t.angle[axis] == 0.0f)
+            continue;
+        const float s = Sin(t.angle[axis]), c = Cos(t.angle[axis]);
+        const float turns[3][3][3] = {{{1, 0, 0}, {0, c, s}, {0, -s, c}},
+                                      {{c, 0, -s}, {0, 1, 0}, {s, 0, c}},
+                                      {{c, s, 0}, {-s, c, 0}, {0, 0, 1}}};
+        D3DXMATRIX factor;
+        D3DXMatrixIdentity(&factor);
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column)
+                factor.m[row][column] = turns[axis][row][column];
+        if (rotated) {
+            D3DXMatrixMultiply(&m, &m, &factor);
+            continue;
+        }
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column)
+                m.m[row][column] = factor.m[row][column];
+        rotated = true;
+    }
+    if (!rotated)
+        D3DXMatrixIdentity(&m);
+    m._41 = t.position[0];
+    m._42 = t.position[1];
+    m._43 = t.position[2];
+    m._44 = 1.0f;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            m.m[row][column] *= t.scale[row];
+}
+
+// An angle as scripts give them: the round ones, small, large and very large, or exactly 0.
+float ScriptAngle(std::mt19937& random)
+{
+    static constexpr float kRound[] = {0, 90, -90, 180, -180, 270, -360, 360, 45, 720, 1e-3f};
+    switch (std::uniform_int_distribution<int>(0, 5)(random)) {
+    case 0: return 0.0f;
+    case 1: return kRound[std::uniform_int_distribution<size_t>(0, std::size(kRound) - 1)(random)];
+    case 2: return std::uniform_real_distribution<float>(-720.0f, 720.0f)(random);
+    case 3: {
+        // Any magnitude up to the largest float, either sign.
+        const float magnitude = std::pow(10.0f, std::uniform_real_distribution<float>(-6.0f, 38.0f)(random));
+        return std::uniform_int_distribution<int>(0, 1)(random) ? magnitude : -magnitude;
+    }
+    default: return std::uniform_real_distribution<float>(-1e6f, 1e6f)(random);
+    }
+}
+
+TEST(WorldMatrix, ClosedFormStaysWithinOneMillionthOfTheMultipliedRotations)
+{
+    std::mt19937 random(18);
+    std::uniform_real_distribution<float> anyScale(-4.0f, 4.0f), anyPlace(-1000.0f, 1000.0f);
+    int zeroAngleCases = 0;
+    for (int i = 0; i < 5000; ++i) {
+        GeoInstTransform t{};
+        for (int axis = 0; axis < 3; ++axis) {
+            t.angle[axis] = ScriptAngle(random);
+            t.position[axis] = anyPlace(random);
+            t.scale[axis] = i % 7 == 0 ? 1.0f : anyScale(random);
+        }
+        zeroAngleCases += t.angle[0] == 0.0f || t.angle[1] == 0.0f || t.angle[2] == 0.0f;
+        // Column 4 holds what a direct write left there.
+        D3DXMATRIX built, expected;
+        for (int e = 0; e < 16; ++e)
+            built.m[e / 4][e % 4] = expected.m[e / 4][e % 4] = anyPlace(random);
+        BuildWorldMatrix(t, built);
+        MultipliedWorldMatrix(t, expected);
+
+        SCOPED_TRACE(::testing::Message() << "angles " << t.angle[0] << ", " << t.angle[1] << ", " << t.angle[2]
+                                          << " scales " << t.scale[0] << ", " << t.scale[1] << ", " << t.scale[2]);
+        float largest = 0.0f;
+        for (int e = 0; e < 16; ++e)
+            largest = std::max(largest, std::fabs(expected.m[e / 4][e % 4]));
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column)
+                ASSERT_LE(std::fabs(built.m[row][column] - expected.m[row][column]), 1e-6f * largest)
+                    << "_" << row + 1 << column + 1 << ": " << built.m[row][column] << " against "
+                    << expected.m[row][column];
+        for (int e = 3; e < 16; e += 4)
+            ASSERT_EQ(built.m[e / 4][e % 4], expected.m[e / 4][e % 4]) << "column 4, row " << e / 4 + 1;
+        for (int column = 0; column < 3; ++column)
+            ASSERT_EQ(built.m[3][column], expected.m[3][column]) << "row 4";
+    }
+    EXPECT_GT(zeroAngleCases, 1000) << "the zero-angle branches must be well covered";
+}
+
+TEST(WorldMatrix, NoRotationIsTheExactScaledIdentity)
+{
+    // The zero-angle path writes the same bits as before: the scales on the diagonal, every other
+    // element of rows 1 to 3 zero times its scale (so -0 for a negative scale).
+    for (const float scale : {1.0f, -2.5f, 0.0f, 3e38f}) {
+        GeoInstTransform t{};
+        t.scale[0] = scale;
+        t.scale[1] = 0.5f;
+        t.scale[2] = -scale;
+        t.position[1] = 7.0f;
+        D3DXMATRIX built, expected;
+        std::fill(&built.m[0][0], &built.m[0][0] + 16, 9.0f);
+        BuildWorldMatrix(t, built);
+        MultipliedWorldMatrix(t, expected);
+        EXPECT_EQ(std::memcmp(&built, &expected, sizeof built), 0) << "scale " << scale;
+    }
 }
 
 TEST_F(TransformTest, TransformCommandsNeedTheMatrixRows)

@@ -1,6 +1,7 @@
 // GeoInst_Update: the drawn instances packed into the instance buffer.
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "com_object.h"
@@ -252,62 +253,145 @@ TEST_F(UploadTest, AFailedLockChangesNothing)
     EXPECT_EQ(record.drawCountValid, 0);
 }
 
+// A record made by hand around instance data in which every byte tells its instance and place:
+// byte i of instance n's vertex is (n x 7 + i) mod 256.
+struct HandMadeSet {
+    std::vector<GeoInstTransform> transforms;
+    std::vector<std::byte> data;
+    std::vector<uint32_t> bits;
+    GeoInstRecord record{};
+
+    HandMadeSet(int max, int stride)
+        : transforms(max + 1), data(static_cast<size_t>(max + 1) * stride), bits(ExclusionWords(max))
+    {
+        for (size_t i = 0; i < data.size(); ++i)
+            data[i] = std::byte((i / stride * 7 + i % stride) & 0xFF);
+        record.stride = stride;
+        record.maxInstanceCount = max;
+        record.transforms = transforms.data();
+        record.instanceData = data.data();
+        record.excludedBits = bits.data();
+    }
+    void Exclude(int n)
+    {
+        transforms[n].excluded = 1;
+        MarkExcluded(record, n, true);
+        ++record.excludedInstances;
+    }
+    // What the upload must write: the included vertices among 1 to count, in order, packed, cut to
+    // `room` vertices.
+    std::vector<std::byte> Packed(int count, int room) const
+    {
+        std::vector<std::byte> out;
+        const size_t stride = static_cast<size_t>(record.stride);
+        for (int n = 1; n <= count && out.size() < room * stride; ++n)
+            if (transforms[n].excluded == 0)
+                out.insert(out.end(), data.begin() + n * stride, data.begin() + (n + 1) * stride);
+        return out;
+    }
+};
+
 TEST(PackDrawnInstances, NeverWritesPastTheRoomGiven)
 {
-    GeoInstTransform transforms[6] = {};
-    std::byte data[6 * 4];
-    for (int i = 0; i < 24; ++i)
-        data[i] = std::byte(i / 4);
-    GeoInstRecord set{};
-    set.stride = 4;
-    set.transforms = transforms;
-    set.instanceData = data;
-    transforms[2].excluded = 1;
-    set.excludedInstances = 1;
+    HandMadeSet set(5, 4);
+    set.Exclude(2);
     std::byte out[4 * 4 + 1];
     std::fill(std::begin(out), std::end(out), std::byte{0xEE});
-    EXPECT_EQ(PackDrawnInstances(set, 5, out, 3 * 4), 3);
-    EXPECT_EQ(out[0], std::byte{1});
-    EXPECT_EQ(out[4], std::byte{3});
-    EXPECT_EQ(out[8], std::byte{4});
+    EXPECT_EQ(PackDrawnInstances(set.record, 5, out, 3 * 4), 3);
+    const std::vector<std::byte> expected = set.Packed(5, 3);
+    EXPECT_EQ(std::vector<std::byte>(out, out + 12), expected) << "instances 1, 3 and 4";
     EXPECT_EQ(out[12], std::byte{0xEE}) << "instance 5 had no room";
 }
 
-TEST(PackDrawnInstances, ManyShortRunsPackInstanceByInstanceWithinTheRoom)
+// Exclusion patterns as runs: an excluded run, an included run, and so on, each 0 to a few hundred
+// long, from mostly short runs (several exclusions in every 32 instances) to mostly long ones.
+std::vector<bool> ExclusionPattern(std::mt19937& random, int count, bool firstExcluded, bool lastExcluded)
 {
-    // Half the instances excluded at random takes the copy without a branch per run, for the
-    // default 64-byte layout and any other stride: the result must be the same packing.
-    constexpr int kCount = 40;
-    for (int stride : {64, 20}) {
-        for (int roomInstances : {kCount, 7}) {
-            SCOPED_TRACE(::testing::Message() << "stride " << stride << ", room " << roomInstances);
-            std::vector<GeoInstTransform> transforms(kCount + 1);
-            std::vector<std::byte> data(static_cast<size_t>(kCount + 1) * stride);
-            for (size_t i = 0; i < data.size(); ++i)
-                data[i] = std::byte(i / stride);
-            GeoInstRecord set{};
-            set.stride = stride;
-            set.transforms = transforms.data();
-            set.instanceData = data.data();
-            std::vector<int> drawn;
-            uint32_t bits = 0x9E3779B9u;
-            for (int n = 1; n <= kCount; ++n) {
-                bits = bits * 1664525u + 1013904223u;
-                transforms[n].excluded = (bits >> 28) & 1;
-                set.excludedInstances += transforms[n].excluded;
-                if (!transforms[n].excluded)
-                    drawn.push_back(n);
-            }
-            ASSERT_GE(set.excludedInstances * 8, kCount) << "the pattern must take the short-run copy";
-            std::vector<std::byte> out(static_cast<size_t>(kCount + 1) * stride, std::byte{0xEE});
-            const int expected = std::min<int>(static_cast<int>(drawn.size()), roomInstances);
-            EXPECT_EQ(PackDrawnInstances(set, kCount, out.data(), static_cast<uint32_t>(roomInstances * stride)),
-                      expected);
-            for (int i = 0; i < expected; ++i)
-                EXPECT_EQ(out[static_cast<size_t>(i) * stride + stride - 1], std::byte(drawn[i])) << "slot " << i;
-            EXPECT_EQ(out[static_cast<size_t>(roomInstances) * stride], std::byte{0xEE}) << "nothing past the room";
-        }
+    const int style = std::uniform_int_distribution<int>(0, 2)(random);
+    auto runLength = [&](bool excludedRun) {
+        // Style 0: every run short; 1: long included runs, short excluded ones; 2: anything to 40.
+        const int shortest = 0, longest = style == 0 ? 3 : style == 1 ? (excludedRun ? 3 : 300) : 40;
+        return std::uniform_int_distribution<int>(shortest, longest)(random);
+    };
+    std::vector<bool> excluded(count + 1, false);
+    int n = 1;
+    bool excludedRun = firstExcluded;
+    while (n <= count) {
+        int run = runLength(excludedRun);
+        if (n == 1 && firstExcluded)
+            run = std::max(run, 1);
+        for (; run > 0 && n <= count; --run, ++n)
+            excluded[n] = excludedRun;
+        excludedRun = !excludedRun;
     }
+    excluded[1] = firstExcluded;
+    if (lastExcluded)
+        excluded[count] = true;
+    return excluded;
+}
+
+TEST(PackDrawnInstances, RandomExclusionPatternsPackTheSameBytesAsAnInstanceByInstanceCopy)
+{
+    std::mt19937 random(1018);
+    int fewExcluded = 0, manyExcluded = 0;
+    for (int pattern = 0; pattern < 400; ++pattern) {
+        static constexpr int kStrides[] = {64, 64, 64, 20, 76, 128};
+        const int stride = kStrides[pattern % std::size(kStrides)];
+        const int max = std::uniform_int_distribution<int>(1, 1500)(random);
+        const int count = std::uniform_int_distribution<int>(std::max(1, max - 40), max)(random);
+        const bool firstExcluded = pattern % 2 == 0, lastExcluded = pattern % 4 < 2;
+        HandMadeSet set(max, stride);
+        const std::vector<bool> excluded = ExclusionPattern(random, count, firstExcluded, lastExcluded);
+        for (int n = 1; n <= count; ++n)
+            if (excluded[n])
+                set.Exclude(n);
+        // Instances past the count are excluded or not at random: they must never be read.
+        for (int n = count + 1; n <= max; ++n)
+            if (random() % 2)
+                set.Exclude(n);
+        (set.record.excludedInstances * 16 >= count ? manyExcluded : fewExcluded) += 1;
+        const int room = pattern % 5 == 0 ? std::uniform_int_distribution<int>(0, count)(random) : count;
+        SCOPED_TRACE(::testing::Message() << "pattern " << pattern << ": stride " << stride << ", count " << count
+                                          << ", room " << room << ", excluded " << set.record.excludedInstances);
+
+        std::vector<std::byte> out(static_cast<size_t>(count + 1) * stride, std::byte{0xEE});
+        const int copied = PackDrawnInstances(set.record, count, out.data(), static_cast<uint32_t>(room * stride));
+        const std::vector<std::byte> expected = set.Packed(count, room);
+        ASSERT_EQ(copied * stride, static_cast<int>(expected.size()));
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), out.begin())) << "the packed bytes differ";
+        ASSERT_TRUE(std::all_of(out.begin() + room * stride, out.end(), [](std::byte b) { return b == std::byte{0xEE}; }))
+            << "written past the room";
+    }
+    EXPECT_GT(fewExcluded, 50);
+    EXPECT_GT(manyExcluded, 50);
+}
+
+TEST_F(UploadTest, TheUploadFollowsExclusionsKeptThroughAResize)
+{
+    // The bitmap the upload reads is kept by GeoInst_SetExcluded and rebuilt when the storage is
+    // re-sized: the packed bytes are those of the flags as the script sees them.
+    std::mt19937 random(18);
+    int set = MakeBoundSet(300);
+    MarkInstances(set, 300);
+    for (int n = 1; n <= 300; ++n)
+        GeoInst_SetExcluded(set, n, random() % 3 == 0 ? 1 : 0);
+    GeoInst_SetMaxInstanceCount(set, 200);
+    GeoInst_SetMaxInstanceCount(set, 260);
+    GeoInstRecord& record = Set(set);
+    UseReadableInstanceBuffer(record);
+    GeoInst_SetExcluded(set, 1, 1);
+    GeoInst_SetExcluded(set, 260, 1);
+    GeoInst_SetExcluded(set, 259, 0);
+    GeoInst_SetInstanceCount(set, 260);
+    std::vector<int> drawn;
+    for (int n = 1; n <= 260; ++n)
+        if (GeoInst_GetExcluded(set, n) == 0)
+            drawn.push_back(n <= 200 ? n : 0); // instances 201 to 260 came back zero-filled
+    GeoInst_Update(set);
+    ASSERT_EQ(GeoInst_GetDrawCount(set), static_cast<int>(drawn.size()));
+    EXPECT_EQ(InstancesIn(InstanceBufferBytes(record, static_cast<UINT>(drawn.size()) * 64), 64,
+                          static_cast<int>(drawn.size())),
+              drawn);
 }
 
 } // namespace
