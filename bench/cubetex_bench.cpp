@@ -14,6 +14,7 @@
 
 #include <d3dx9.h>
 
+#include "bench_start.h"
 #include "bench_timing.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
@@ -184,16 +185,9 @@ void Report(const char* title, const char* nameA, Times a, const char* nameB, Ti
 
 int main()
 {
-    if (!refhost::Start()) {
-        std::fprintf(stderr, "bench: the reference host could not create its device\n");
-        return 1;
-    }
     refhost::LoadedPlugin plugin;
-    std::string error;
-    if (!refhost::LoadPlugin("Ryxo.dll", plugin, error)) {
-        std::fprintf(stderr, "bench: %s\n", error.c_str());
+    if (!StartHostWithPlugin(plugin))
         return 1;
-    }
     Commands c;
     const bool ready = c.Load(plugin) && BuildScene(c);
     IDirect3DCubeTexture9* floorTexture = nullptr;

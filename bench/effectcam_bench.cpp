@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include "bench_start.h"
 #include "bench_timing.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
@@ -161,17 +162,11 @@ std::string DeviceCallsOf(Pass pass)
 
 int main()
 {
-    if (!refhost::Start()) {
-        std::fprintf(stderr, "bench: the reference host could not create its device\n");
-        return 1;
-    }
     refhost::LoadedPlugin plugin;
-    std::string error;
-    if (!refhost::LoadPlugin("Ryxo.dll", plugin, error)) {
-        std::fprintf(stderr, "bench: %s\n", error.c_str());
+    if (!StartHostWithPlugin(plugin))
         return 1;
-    }
     const Commands call{&plugin};
+    std::string error;
     ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
     if (!fx) {
         std::fprintf(stderr, "bench: effect: %s\n", error.c_str());

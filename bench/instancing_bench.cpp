@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_start.h"
 #include "bench_support.h"
 #include "scoped_recording_device.h"
 
@@ -212,16 +213,9 @@ void BenchDeviceCalls(const Commands& c)
 
 int main()
 {
-    if (!refhost::Start()) {
-        std::fprintf(stderr, "bench: the reference host could not create its device\n");
-        return 1;
-    }
     refhost::LoadedPlugin plugin;
-    std::string error;
-    if (!refhost::LoadPlugin("Ryxo.dll", plugin, error)) {
-        std::fprintf(stderr, "bench: %s\n", error.c_str());
+    if (!StartHostWithPlugin(plugin))
         return 1;
-    }
     Commands commands;
     refhost::InstancingEffectOptions instancing;
     refhost::PlainEffectOptions plain;

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_start.h"
 #include "bench_support.h"
 #include "scoped_recording_device.h"
 
@@ -444,16 +445,9 @@ int main(int argc, char** argv)
 {
     const char* csvPath = argc > 1 ? argv[1] : "instancing_scale.csv";
     const int largestN = argc > 2 ? std::atoi(argv[2]) : kSweep[std::size(kSweep) - 1];
-    if (!refhost::Start()) {
-        std::fprintf(stderr, "bench: the reference host could not create its device\n");
-        return 1;
-    }
     refhost::LoadedPlugin plugin;
-    std::string error;
-    if (!refhost::LoadPlugin("Ryxo.dll", plugin, error)) {
-        std::fprintf(stderr, "bench: %s\n", error.c_str());
+    if (!StartHostWithPlugin(plugin))
         return 1;
-    }
     Commands commands;
     refhost::InstancingEffectOptions instancing;
     refhost::PlainEffectOptions plain;

@@ -11,6 +11,7 @@
 #include <d3dx9.h>
 
 #include "com.h"
+#include "heap_block.h"
 #include "host_records.h"
 #include "meshdraw/texture_parameters.h"
 
@@ -64,8 +65,8 @@ struct GeoInstRecord {
     int32_t hidden;                     // non-zero = not drawn
 
     // Storage. Entry 0 of both heap blocks is unused: instance n sits at index n.
-    GeoInstTransform* transforms;       // (max + 1) entries, owned
-    std::byte* instanceData;            // (max + 1) x stride bytes, owned
+    HeapBlock<GeoInstTransform> transforms; // (max + 1) entries
+    HeapBlock<std::byte> instanceData;      // (max + 1) x stride bytes
     Com<IDirect3DVertexBuffer9> instanceBuffer;        // stream 1
     Com<IDirect3DIndexBuffer9> sequentialIndexBuffer;  // 0..n-1 for meshes drawn without indices
     int32_t renderPriority;             // sort key of GeoInst_SortRenderQueue, larger first
@@ -82,9 +83,9 @@ struct GeoInstRecord {
     // one block copy, with no scan of the flags.
     int32_t excludedInstances;
     // The excluded flags again, one bit each: bit n % 32 of word n / 32 is set when instance n is
-    // excluded ((max + 1 + 31) / 32 words, owned). The upload reads these 4 bytes per 32
-    // instances instead of one 40-byte transform entry per instance.
-    uint32_t* excludedBits;
+    // excluded ((max + 1 + 31) / 32 words). The upload reads these 4 bytes per 32 instances
+    // instead of one 40-byte transform entry per instance.
+    HeapBlock<uint32_t> excludedBits;
 };
 
 // Bytes of one instance vertex for the layout the record describes: the four matrix rows, or with a
@@ -113,7 +114,7 @@ inline void MarkExcluded(GeoInstRecord& set, int n, bool excluded)
 // The instance vertex of instance n (no check).
 inline std::byte* InstanceVertex(const GeoInstRecord& set, int n)
 {
-    return set.instanceData + static_cast<size_t>(n) * static_cast<uint32_t>(set.stride);
+    return set.instanceData.get() + static_cast<size_t>(n) * static_cast<uint32_t>(set.stride);
 }
 
 // True when `bytes` bytes at `offset` inside instance n's vertex lie inside the instance data.

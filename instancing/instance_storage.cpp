@@ -60,28 +60,28 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
         ShowMessage(kStorageTitle, text);
         return;
     }
-    // Both blocks are made before anything changes, so a failure leaves the set as it was.
+    // Every block is made before anything changes, so a failure leaves the set as it was; the new
+    // blocks give themselves back on the way out.
     const uint32_t oldTransformBytes =
         set.transforms ? static_cast<uint32_t>(set.maxInstanceCount + 1) * sizeof(GeoInstTransform) : 0;
-    void* transforms = ResizedCopy(set.transforms, oldTransformBytes, sizes->transformBytes);
-    void* instanceData = transforms ? ResizedCopy(set.instanceData, set.instanceDataBytes, sizes->instanceDataBytes)
-                                    : nullptr;
-    auto* excludedBits = static_cast<uint32_t*>(instanceData ? std::calloc(ExclusionWords(m), 4) : nullptr);
+    HeapBlock<GeoInstTransform> transforms(
+        static_cast<GeoInstTransform*>(ResizedCopy(set.transforms.get(), oldTransformBytes, sizes->transformBytes)));
+    HeapBlock<std::byte> instanceData(
+        transforms ? static_cast<std::byte*>(ResizedCopy(set.instanceData.get(), set.instanceDataBytes,
+                                                         sizes->instanceDataBytes))
+                   : nullptr);
+    HeapBlock<uint32_t> excludedBits(
+        instanceData ? static_cast<uint32_t*>(std::calloc(ExclusionWords(m), 4)) : nullptr);
     if (!transforms || !instanceData || !excludedBits) {
-        std::free(transforms);
-        std::free(instanceData);
         char text[160];
         std::snprintf(text, sizeof(text), "Not enough memory for %d instances of %d bytes", m, stride);
         ShowMessage(kStorageTitle, text);
         return;
     }
 
-    std::free(set.transforms);
-    std::free(set.instanceData);
-    std::free(set.excludedBits);
-    set.transforms = static_cast<GeoInstTransform*>(transforms);
-    set.instanceData = static_cast<std::byte*>(instanceData);
-    set.excludedBits = excludedBits;
+    set.transforms = std::move(transforms);
+    set.instanceData = std::move(instanceData);
+    set.excludedBits = std::move(excludedBits);
     set.instanceDataBytes = sizes->instanceDataBytes;
     set.maxInstanceCount = m;
     // The kept flags, counted and copied into the new bitmap.
@@ -121,23 +121,23 @@ uint64_t SequentialIndexBytes(uint32_t vertexCount)
     return static_cast<uint64_t>(vertexCount) * (vertexCount <= kSixteenBitIndexLimit ? 2 : 4);
 }
 
-IDirect3DIndexBuffer9* CreateSequentialIndexBuffer(IDirect3DDevice9* device, int vertexCount)
+Com<IDirect3DIndexBuffer9> CreateSequentialIndexBuffer(IDirect3DDevice9* device, int vertexCount)
 {
     const uint64_t bytes = vertexCount > 0 ? SequentialIndexBytes(static_cast<uint32_t>(vertexCount)) : 0;
     const bool sixteenBit = vertexCount <= static_cast<int>(kSixteenBitIndexLimit);
-    IDirect3DIndexBuffer9* buffer = nullptr;
+    Com<IDirect3DIndexBuffer9> buffer;
     if (!device || bytes == 0 || bytes > std::numeric_limits<UINT>::max() ||
         FAILED(device->CreateIndexBuffer(static_cast<UINT>(bytes), D3DUSAGE_WRITEONLY,
-                                         sixteenBit ? D3DFMT_INDEX16 : D3DFMT_INDEX32, D3DPOOL_DEFAULT, &buffer,
-                                         nullptr))) {
+                                         sixteenBit ? D3DFMT_INDEX16 : D3DFMT_INDEX32, D3DPOOL_DEFAULT, buffer.put(),
+                                         nullptr)) ||
+        !buffer) {
         ShowMessage("ERROR", "Failed To Create Sequential Index Buffer");
-        return nullptr;
+        return {};
     }
     void* indices = nullptr;
     if (FAILED(buffer->Lock(0, 0, &indices, 0)) || !indices) {
-        buffer->Release();
         ShowMessage("ERROR", "Failed To Fill Sequential Index Buffer");
-        return nullptr;
+        return {};
     }
     if (sixteenBit) {
         auto* out = static_cast<uint16_t*>(indices);

@@ -3,6 +3,8 @@
 // with an indexed draw call.
 #pragma once
 
+#include "com.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -29,6 +31,6 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount);
 // Bytes of the sequential index buffer for n vertices: 2 per index up to 65535 vertices, else 4.
 uint64_t SequentialIndexBytes(uint32_t vertexCount);
 
-// Makes a write-only index buffer holding 0, 1, ..., n - 1, or null (after a message) when it
-// cannot be made or filled.
-IDirect3DIndexBuffer9* CreateSequentialIndexBuffer(IDirect3DDevice9* device, int vertexCount);
+// Makes a write-only index buffer holding 0, 1, ..., n - 1, or an empty holder (after a message)
+// when it cannot be made or filled.
+Com<IDirect3DIndexBuffer9> CreateSequentialIndexBuffer(IDirect3DDevice9* device, int vertexCount);

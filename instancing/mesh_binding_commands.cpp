@@ -52,13 +52,13 @@ RYXO_COMMAND GeoInst_SetMesh(int handle, int object, int limb)
 
     // Meshes the host draws without indices get indices 0..n-1, so every set draws indexed. The
     // new buffer is made before anything changes: when it fails the set keeps its old binding.
-    IDirect3DIndexBuffer9* sequential = nullptr;
+    Com<IDirect3DIndexBuffer9> sequential;
     if (mesh->indexCount == 0) {
         sequential = CreateSequentialIndexBuffer(HostDevice(), mesh->drawBuffer->vertexCount);
         if (!sequential)
             return 1;
     }
-    set->sequentialIndexBuffer = Com<IDirect3DIndexBuffer9>::Adopt(sequential);
+    set->sequentialIndexBuffer = std::move(sequential);
 
     set->textureParameterCount = textures.count;
     for (int i = 0; i < kMaxTextureParameters; ++i)

@@ -26,12 +26,9 @@ uintptr_t AddressOf(const GeoInstRecord& set) { return reinterpret_cast<uintptr_
 
 void FreeHeapBlocks(GeoInstRecord& set)
 {
-    std::free(set.transforms);
-    set.transforms = nullptr;
-    std::free(set.excludedBits);
-    set.excludedBits = nullptr;
-    std::free(set.instanceData);
-    set.instanceData = nullptr;
+    set.transforms.reset();
+    set.excludedBits.reset();
+    set.instanceData.reset();
     set.instanceDataBytes = 0;
 }
 

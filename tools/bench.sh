@@ -5,12 +5,7 @@
 # Figures are noisy on a shared machine: run it when `uptime` shows little load.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/tools/setup.sh"
-"$root/tools/build.sh"
-
-. "$root/tools/wine-session.sh"
-trap wine_session_stop EXIT
-wine_session_start
+. "$root/tools/built-wine-session.sh"
 echo "load before the benchmarks: $(uptime)"
 mkdir -p "$root/docs"
 cd "$root/build/bin"

@@ -3,12 +3,7 @@
 # Screenshots land in build/screenshots/.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/tools/setup.sh"
-"$root/tools/build.sh"
-
-. "$root/tools/wine-session.sh"
-trap wine_session_stop EXIT
-wine_session_start
+. "$root/tools/built-wine-session.sh"
 mkdir -p "$root/build/screenshots"
 cd "$root/build/bin"
 wine ryxo_demo.exe 'Z:'"$(echo "$root/build/screenshots" | tr / '\\')"

@@ -3,11 +3,6 @@
 # prefix and display, which it stops afterwards. Extra arguments go to ctest (e.g. -R instancing).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/tools/setup.sh"
-"$root/tools/build.sh"
-
-. "$root/tools/wine-session.sh"
-trap wine_session_stop EXIT
-wine_session_start
+. "$root/tools/built-wine-session.sh"
 cd "$root/build"
 ctest --output-on-failure "$@"

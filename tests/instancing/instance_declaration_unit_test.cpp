@@ -268,7 +268,7 @@ TEST_F(DeclarationTest, FinishingOnABareSetOnlyUpdatesTheLayout)
     EXPECT_EQ(record.stride, 72);
     EXPECT_EQ(record.customElementsEnabled, 1);
     EXPECT_EQ(record.vertexDeclaration, nullptr);
-    EXPECT_EQ(record.transforms, nullptr);
+    EXPECT_EQ(record.transforms.get(), nullptr);
     EXPECT_EQ(record.instanceBuffer, nullptr);
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
     GeoInst_SetMaxInstanceCount(set, 2);

@@ -47,7 +47,7 @@ TEST_F(InstanceSetTest, NewSetReportsItsDefaults)
     EXPECT_EQ(record.worldMatrixEnabled, 1);
     EXPECT_EQ(record.customElementsEnabled, 0);
     EXPECT_EQ(record.mesh, nullptr);
-    EXPECT_EQ(record.transforms, nullptr);
+    EXPECT_EQ(record.transforms.get(), nullptr);
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 

@@ -340,7 +340,7 @@ TEST_F(TransformTest, CustomDataFillsOnlyTheElementsComponents)
     EXPECT_EQ(AsFloat(GeoInst_GetCustomDataZ(set, n, 2)), 7.0f);
     EXPECT_EQ(AsFloat(GeoInst_GetCustomDataW(set, n, 2)), 0.0f);
 
-    const std::byte* vertex = Set(set).instanceData + n * 84;
+    const std::byte* vertex = Set(set).instanceData.get() + n * 84;
     auto address = [](const std::byte* p) { return ScriptAddress(p); };
     EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 1, 12345), address(vertex + 64));
     EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 2, 0), address(vertex + 72));

@@ -90,25 +90,6 @@ TEST_F(UploadTest, ResizingRecountsTheExcludedInstances)
     EXPECT_EQ(GeoInst_GetExcluded(set, 2), 1);
 }
 
-TEST(PackDrawnInstances, WithNothingExcludedCopiesOneBlockWithinTheRoom)
-{
-    GeoInstTransform transforms[6] = {};
-    std::byte data[6 * 4];
-    for (int i = 0; i < 24; ++i)
-        data[i] = std::byte(i / 4);
-    GeoInstRecord set{};
-    set.stride = 4;
-    set.transforms = transforms;
-    set.instanceData = data;
-    std::byte out[4 * 4 + 1];
-    std::fill(std::begin(out), std::end(out), std::byte{0xEE});
-    EXPECT_EQ(PackDrawnInstances(set, 5, out, 3 * 4), 3);
-    EXPECT_EQ(out[0], std::byte{1});
-    EXPECT_EQ(out[4], std::byte{2});
-    EXPECT_EQ(out[8], std::byte{3});
-    EXPECT_EQ(out[12], std::byte{0xEE}) << "instances 4 and 5 had no room";
-}
-
 TEST_F(UploadTest, NothingToDrawGivesDrawCountZero)
 {
     int set = MakeBoundSet(3);
@@ -253,28 +234,26 @@ TEST_F(UploadTest, AFailedLockChangesNothing)
     EXPECT_EQ(record.drawCountValid, 0);
 }
 
-// A record made by hand around instance data in which every byte tells its instance and place:
+// A record made by hand, owning instance data in which every byte tells its instance and place:
 // byte i of instance n's vertex is (n x 7 + i) mod 256.
 struct HandMadeSet {
-    std::vector<GeoInstTransform> transforms;
-    std::vector<std::byte> data;
-    std::vector<uint32_t> bits;
     GeoInstRecord record{};
 
     HandMadeSet(int max, int stride)
-        : transforms(max + 1), data(static_cast<size_t>(max + 1) * stride), bits(ExclusionWords(max))
     {
-        for (size_t i = 0; i < data.size(); ++i)
-            data[i] = std::byte((i / stride * 7 + i % stride) & 0xFF);
+        const size_t bytes = static_cast<size_t>(max + 1) * stride;
+        record.transforms.reset(static_cast<GeoInstTransform*>(std::calloc(max + 1, sizeof(GeoInstTransform))));
+        record.instanceData.reset(static_cast<std::byte*>(std::malloc(bytes)));
+        record.excludedBits.reset(static_cast<uint32_t*>(std::calloc(ExclusionWords(max), 4)));
+        for (size_t i = 0; i < bytes; ++i)
+            record.instanceData[i] = std::byte((i / stride * 7 + i % stride) & 0xFF);
         record.stride = stride;
         record.maxInstanceCount = max;
-        record.transforms = transforms.data();
-        record.instanceData = data.data();
-        record.excludedBits = bits.data();
+        record.instanceDataBytes = static_cast<uint32_t>(bytes);
     }
     void Exclude(int n)
     {
-        transforms[n].excluded = 1;
+        record.transforms[n].excluded = 1;
         MarkExcluded(record, n, true);
         ++record.excludedInstances;
     }
@@ -285,11 +264,24 @@ struct HandMadeSet {
         std::vector<std::byte> out;
         const size_t stride = static_cast<size_t>(record.stride);
         for (int n = 1; n <= count && out.size() < room * stride; ++n)
-            if (transforms[n].excluded == 0)
-                out.insert(out.end(), data.begin() + n * stride, data.begin() + (n + 1) * stride);
+            if (record.transforms[n].excluded == 0)
+                out.insert(out.end(), record.instanceData.get() + n * stride,
+                           record.instanceData.get() + (n + 1) * stride);
         return out;
     }
 };
+
+TEST(PackDrawnInstances, WithNothingExcludedCopiesOneBlockWithinTheRoom)
+{
+    HandMadeSet set(5, 4);
+    std::byte out[4 * 4 + 1];
+    std::fill(std::begin(out), std::end(out), std::byte{0xEE});
+    EXPECT_EQ(PackDrawnInstances(set.record, 5, out, 3 * 4), 3);
+    EXPECT_EQ(out[0], std::byte{7});
+    EXPECT_EQ(out[4], std::byte{14});
+    EXPECT_EQ(out[8], std::byte{21});
+    EXPECT_EQ(out[12], std::byte{0xEE}) << "instances 4 and 5 had no room";
+}
 
 TEST(PackDrawnInstances, NeverWritesPastTheRoomGiven)
 {

@@ -3,7 +3,25 @@
 #include "instancing_commands.h"
 #include "unit_fixture.h"
 
+#include <array>
+#include <cstring>
+#include <type_traits>
+
 namespace {
+
+// A record owns its storage blocks, so a copy would be a second owner freeing them again: the
+// record can be moved but never copied.
+static_assert(!std::is_copy_constructible_v<GeoInstRecord> && !std::is_copy_assignable_v<GeoInstRecord>);
+static_assert(std::is_nothrow_move_constructible_v<GeoInstRecord>);
+
+// What a refused command must leave exactly as it was: the record's bytes, pointers included.
+using RecordBytes = std::array<unsigned char, sizeof(GeoInstRecord)>;
+RecordBytes BytesOf(const GeoInstRecord& record)
+{
+    RecordBytes bytes;
+    std::memcpy(bytes.data(), &record, sizeof(record));
+    return bytes;
+}
 
 using MeshBindingTest = InstancingUnitTest;
 
@@ -66,7 +84,7 @@ TEST_F(MeshBindingTest, RefusedBindingsLeaveTheSetAsItWas)
 {
     int set = MakeBoundSet(4);
     GeoInstRecord& record = Set(set);
-    const GeoInstRecord before = record;
+    const RecordBytes before = BytesOf(record);
     MakeObject(20, LimbLayout{.effect = false});
     MakeObject(21, LimbLayout{.vertexBuffer = false});
     MakeObject(22, std::vector<LimbLayout>{});
@@ -82,7 +100,7 @@ TEST_F(MeshBindingTest, RefusedBindingsLeaveTheSetAsItWas)
                                                            {"ERROR", "Object 21 has no limb 1"},
                                                            {"ERROR", "Object 21 has no limb -1"},
                                                            {"ERROR", "Object 22 has no limb 0"}}));
-    EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+    EXPECT_EQ(BytesOf(record), before);
 }
 
 TEST_F(MeshBindingTest, MeshesWithoutIndicesGetASequentialIndexBuffer)
@@ -245,21 +263,21 @@ TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
     int set = GeoInst_MakeNew();
     GeoInst_SetMaxInstanceCount(set, 10);
     GeoInstRecord& record = Set(set);
-    const GeoInstRecord before = record;
+    const RecordBytes before = BytesOf(record);
     GeoInst_SetMaxInstanceCount(set, 0x7FFFFFFF);
     auto shown = messages_.Take();
     ASSERT_THAT(shown, testing::SizeIs(1));
     EXPECT_EQ(shown[0].title, "GeoInst_SetMaxInstanceCount Error");
     EXPECT_EQ(shown[0].text,
               "A max instance count of 2147483647 with 64 bytes per instance needs more memory than can be addressed");
-    EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+    EXPECT_EQ(BytesOf(record), before);
 
     // Fits in 32 bits but not in this process: the allocation fails.
     GeoInst_SetMaxInstanceCount(set, 60000000);
     shown = messages_.Take();
     ASSERT_THAT(shown, testing::SizeIs(1));
     EXPECT_EQ(shown[0].text, "Not enough memory for 60000000 instances of 64 bytes");
-    EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0);
+    EXPECT_EQ(BytesOf(record), before);
 }
 
 TEST_F(MeshBindingTest, TwoStreamsAreSupportedHere)
