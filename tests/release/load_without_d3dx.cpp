@@ -21,8 +21,8 @@ int main()
         return 1;
     }
     if (error != ERROR_MOD_NOT_FOUND) {
-        std::printf("FAILED: loading Ryxo.dll without d3dx9_35.dll failed with error %lu, expected %d (module not found)\n",
-                    error, ERROR_MOD_NOT_FOUND);
+        std::printf("FAILED: loading Ryxo.dll without d3dx9_35.dll failed with error %lu, expected %lu (module not found)\n",
+                    error, static_cast<unsigned long>(ERROR_MOD_NOT_FOUND));
         return 1;
     }
     std::printf("passed: without d3dx9_35.dll, Ryxo.dll does not load (error %lu)\n", error);
