@@ -18,6 +18,7 @@ import sys
 
 from command_rows import read_callbacks, read_rows
 from descriptions import read_descriptions
+from effects_page import linking_commands, read_effects_text
 from formats import read_formats
 from generate_manual import LOADING_TEXT, read_loading_text
 from guides import read_guides
@@ -149,6 +150,19 @@ def main(rows_dir, source_root, reference_dir, family_dirs):
         check(f'href="guides/{family}.html"' in index_page, f"index.html: no link to guides/{family}.html")
         for block in guide.scripts():
             check_all(check_block(checker, block.lines, block.line, guide.path))
+
+    # Writing effects: its text and tables read, the pages its `linked from:` names link to it, as do
+    # the index and every guide.
+    effects_text, _ = read_effects_text(rows_dir)
+    linked = linking_commands(effects_text, names)
+    check_all(effects_text.problems)
+    check(os.path.exists(os.path.join(reference_dir, "effects.html")), "effects.html: missing")
+    check('href="effects.html"' in index_page, "index.html: no link to effects.html")
+    for name in sorted(linked):
+        check('href="../effects.html"' in pages.get(name, ""), f"{name}: its page does not link effects.html")
+    for family in guides:
+        guide_page = read(os.path.join(reference_dir, "guides", family + ".html"))
+        check('href="../effects.html"' in guide_page, f"guides/{family}.html: no link to effects.html")
 
     # The scanner must have followed every message box call in the sources.
     for path, text in files:

@@ -1,6 +1,7 @@
 """One page per command name: what it does, each overload's syntax with a meaning for every
 parameter and the result, the formats it takes, the messages it can show with what to do, an
 example, the commands to use with it, and a footer line with the rows behind it."""
+from effects_page import effects_link
 from page_html import TYPE_NAMES, esc, message_html, page_name, wrap
 
 
@@ -88,7 +89,9 @@ def rows_footer(rows):
     return "For developers: " + "; ".join(entries) + "."
 
 
-def command_page(name, rows, text, family, messages, formats, guide, linker):
+def command_page(name, rows, text, family, messages, formats, guide, linker, effects=False):
+    """`effects`: the command draws with, or hands values to, an object's effect: link the page on
+    writing effects."""
     family_id = family.family if family else rows[0].family
     family_title = family.title if family and family.title else family_id
     guide_link = (f" &middot; Guide: <a href=\"../guides/{esc(family_id)}.html\">{esc(guide.title)}</a>"
@@ -120,6 +123,8 @@ def command_page(name, rows, text, family, messages, formats, guide, linker):
             f"<li><a href=\"{esc(page_name(other))}\">{esc(other)}</a></li>\n" for other in see_also) + "</ul>\n")
     else:
         parts.append("<p class=\"missing\">No related commands listed yet.</p>\n")
+    if effects:
+        parts.append(f"<p>What the object's effect receives when Ryxo draws it: {effects_link(1)}.</p>\n")
     if guide:
         parts.append(f"<p>How the family's commands fit together: <a href=\"../guides/{esc(family_id)}.html\">"
                      f"{esc(guide.title)}</a>.</p>\n")

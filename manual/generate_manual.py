@@ -4,6 +4,7 @@ beside them, the guides, the format table and the message texts found in the plu
     index.html              guides, loading messages, search, every row by family and from A to Z
     commands/<name>.html    one page per command name (see command_page.py)
     guides/<family>.html    the family's getting-started guide (plugin/commands/guides/<family>.md)
+    effects.html            writing effects for Ryxo: what each kind of draw hands the effect
     pictures/<file>         the guides' pictures, copied from docs/
     loading.html            the messages shown while the plugin loads, with what to do
     ryxo_keywords.txt       one command name per line, for script editors
@@ -18,6 +19,7 @@ import sys
 from command_page import command_page
 from command_rows import read_callbacks, read_rows
 from descriptions import read_descriptions, read_family
+from effects_page import effects_page, linking_commands, read_effects_text
 from formats import read_formats
 from guide_page import guide_page
 from guides import read_guides
@@ -53,12 +55,15 @@ def main(rows_dir, source_root, out_dir, family_dirs):
     shutil.copyfile(os.path.join(HERE, "style.css"), os.path.join(out_dir, "style.css"))
     written = {"commands": set(), "guides": set(), "pictures": set()}
 
+    effects_text, effects_tables = read_effects_text(rows_dir)
+    linked_to_effects = linking_commands(effects_text, list(by_name))
     linker = Linker(by_name, 1)
     for name, overloads in by_name.items():
         family = descriptions.get(overloads[0].family)
         text = family.commands.get(name) if family else None
         messages = sorted({m for row in overloads for m in scan.messages_of(row.export)})
-        page = command_page(name, overloads, text, family, messages, formats, guides.get(overloads[0].family), linker)
+        page = command_page(name, overloads, text, family, messages, formats, guides.get(overloads[0].family), linker,
+                            name in linked_to_effects)
         write(os.path.join(out_dir, "commands", page_name(name)), page)
         written["commands"].add(page_name(name))
 
@@ -88,6 +93,7 @@ def main(rows_dir, source_root, out_dir, family_dirs):
     top = Linker(by_name, 0)
     write(os.path.join(out_dir, "index.html"),
           index_page(families, rows, descriptions, guides, callback_messages, top))
+    write(os.path.join(out_dir, "effects.html"), effects_page(effects_text, effects_tables, top))
     loading, _ = loading_messages(source_root)
     write(os.path.join(out_dir, "loading.html"), loading_page(loading, read_loading_text(rows_dir), top))
     write(os.path.join(out_dir, "ryxo_keywords.txt"), "".join(n + "\n" for n in by_name))

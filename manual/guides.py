@@ -2,6 +2,7 @@
 
     # Title of the guide
     picture: instancing_field.png       (a file in docs/, shown under the title)
+    table: effect_contract.tsv          (a tab-separated table beside the rows, shown as it stands)
     Paragraphs.
     ## Section heading
     ### Smaller heading
@@ -30,6 +31,7 @@ class Guide:
     path: str
     title: str = ""
     picture: str = ""
+    linked_from: list = field(default_factory=list)  # command names, a trailing * for a prefix
     blocks: list = field(default_factory=list)
     problems: list = field(default_factory=list)
 
@@ -37,7 +39,7 @@ class Guide:
         return [b for b in self.blocks if b.kind == "script"]
 
 
-def read_guide(path):
+def read_guide(path, needs_picture=True):
     guide = Guide(os.path.splitext(os.path.basename(path))[0], path)
     current = None
     pending_blank = 0  # blank lines seen inside a script block, kept if the block goes on
@@ -79,6 +81,12 @@ def read_guide(path):
         elif line.startswith("picture:") and not guide.picture:
             guide.picture = line.split(":", 1)[1].strip()
             current = None
+        elif line.startswith("linked from:") and not guide.linked_from:
+            guide.linked_from = [name.strip() for name in line.split(":", 1)[1].split(",") if name.strip()]
+            current = None
+        elif line.startswith("table:"):
+            guide.blocks.append(Block("table", [line.split(":", 1)[1].strip()], number))
+            current = None
         elif line.startswith("- "):
             current = Block("item", [line[2:].strip()], number)
             guide.blocks.append(current)
@@ -89,7 +97,7 @@ def read_guide(path):
             guide.blocks.append(current)
     if not guide.title:
         guide.problems.append(f"{path}: no '# Title' line")
-    if not guide.picture:
+    if needs_picture and not guide.picture:
         guide.problems.append(f"{path}: no 'picture:' line")
     return guide
 

@@ -3,6 +3,7 @@ an A to Z list of all rows; the search (search.js, inlined so it runs from file:
 import os
 
 from command_page import messages_html, parameter_names, syntax
+from effects_page import effects_link
 from page_html import TYPE_NAMES, esc, page_name, wrap
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -63,6 +64,7 @@ def index_page(families, rows, descriptions, guides, callback_messages, linker):
             if family in guides:
                 parts.append(f"<li><a href=\"guides/{esc(family)}.html\">{esc(guides[family].title)}</a></li>\n")
         parts.append("</ul>\n")
+    parts.append(f"<p class=\"effects-link\">The effect files' side of every scene: {effects_link(0)}.</p>\n")
     parts.append("<p class=\"loading-link\">A message box titled &ldquo;Ryxo Plugin&rdquo; when the game starts: "
                  "<a href=\"loading.html\">messages while the plugin loads</a>.</p>\n")
     parts.append("<div class=\"search\"><label for=\"search\">Find a command</label> "
