@@ -22,7 +22,7 @@ from descriptions import read_descriptions, read_family
 from effects_page import effects_page, linking_commands, read_effects_text
 from formats import read_formats
 from guide_page import guide_page
-from guides import read_guides
+from guides import read_effect_files, read_guides
 from index_page import index_page
 from loading_messages import loading_messages
 from loading_page import loading_page
@@ -44,6 +44,7 @@ def main(rows_dir, source_root, out_dir, family_dirs):
     families = list(dict.fromkeys(r.family for r in rows))
     descriptions = read_descriptions(rows_dir, families)
     guides = read_guides(rows_dir)
+    effect_files = read_effect_files(guides, source_root)
     formats, _ = read_formats(rows_dir)
     scan = Scan(family_sources(source_root, family_dirs))
     by_name = {}
@@ -69,7 +70,7 @@ def main(rows_dir, source_root, out_dir, family_dirs):
 
     for family, guide in guides.items():
         title = descriptions[family].title if family in descriptions else family
-        write(os.path.join(out_dir, "guides", family + ".html"), guide_page(guide, title, linker))
+        write(os.path.join(out_dir, "guides", family + ".html"), guide_page(guide, title, linker, effect_files))
         written["guides"].add(family + ".html")
         picture = os.path.join(source_root, "docs", guide.picture)
         if guide.picture and os.path.isfile(picture):

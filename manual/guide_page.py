@@ -18,7 +18,13 @@ def table_html(rows):
     return "".join(parts) + "</table></div>\n"
 
 
-def blocks_html(blocks, linker, tables=None):
+def effect_html(name, text):
+    """An effect file in full, under the path the release archive gives it."""
+    return (f"<figure class=\"effect-file\"><figcaption><code>effects/{esc(name)}</code></figcaption>\n"
+            f"<pre class=\"effect\">{esc(text.rstrip())}</pre></figure>\n")
+
+
+def blocks_html(blocks, linker, tables=None, effects=None):
     parts = []
     in_list = False
     for block in blocks:
@@ -40,12 +46,14 @@ def blocks_html(blocks, linker, tables=None):
             parts.append("<pre class=\"script\">" + "\n".join(linker.script(line) for line in block.lines) + "</pre>\n")
         elif block.kind == "table":
             parts.append(table_html((tables or {})[block.lines[0]]))
+        elif block.kind == "effect" and block.lines[0] in (effects or {}):
+            parts.append(effect_html(block.lines[0], effects[block.lines[0]]))
     if in_list:
         parts.append("</ul>\n")
     return "".join(parts)
 
 
-def guide_page(guide, family_title, linker):
+def guide_page(guide, family_title, linker, effects=None):
     parts = [f"<h1>{esc(guide.title)}</h1>\n",
              f"<p class=\"family\">Commands of this family: <a href=\"../index.html#{esc(guide.family)}\">"
              f"{esc(family_title)}</a> &middot; The effect's side: "
@@ -53,5 +61,5 @@ def guide_page(guide, family_title, linker):
     if guide.picture:
         parts.append(f"<figure><img src=\"../pictures/{esc(guide.picture)}\" alt=\"{esc(guide.title)}: "
                      f"the demo scene this guide's script follows\"></figure>\n")
-    parts.append(blocks_html(guide.blocks, linker))
+    parts.append(blocks_html(guide.blocks, linker, effects=effects))
     return wrap(guide.title, "".join(parts), 1)

@@ -3,6 +3,7 @@
     # Title of the guide
     picture: instancing_field.png       (a file in docs/, shown under the title)
     table: effect_contract.tsv          (a tab-separated table beside the rows, shown as it stands)
+    effect: instancing_field.fx         (a file of the effects/ folder, shown in full where the line is)
     Paragraphs.
     ## Section heading
     ### Smaller heading
@@ -37,6 +38,9 @@ class Guide:
 
     def scripts(self):
         return [b for b in self.blocks if b.kind == "script"]
+
+    def effect_files(self):
+        return [b.lines[0] for b in self.blocks if b.kind == "effect"]
 
 
 def read_guide(path, needs_picture=True):
@@ -84,8 +88,9 @@ def read_guide(path, needs_picture=True):
         elif line.startswith("linked from:") and not guide.linked_from:
             guide.linked_from = [name.strip() for name in line.split(":", 1)[1].split(",") if name.strip()]
             current = None
-        elif line.startswith("table:"):
-            guide.blocks.append(Block("table", [line.split(":", 1)[1].strip()], number))
+        elif line.startswith("table:") or line.startswith("effect:"):
+            kind, name = line.split(":", 1)
+            guide.blocks.append(Block(kind, [name.strip()], number))
             current = None
         elif line.startswith("- "):
             current = Block("item", [line[2:].strip()], number)
@@ -100,6 +105,19 @@ def read_guide(path, needs_picture=True):
     if needs_picture and not guide.picture:
         guide.problems.append(f"{path}: no 'picture:' line")
     return guide
+
+
+def read_effect_files(guides, source_root):
+    """{file: text} of every effect file the guides show, from the effects/ folder; a missing one
+    is left out (the manual's check names it)."""
+    texts = {}
+    for guide in guides.values():
+        for name in guide.effect_files():
+            path = os.path.join(source_root, "effects", name)
+            if os.path.isfile(path):
+                with open(path, encoding="utf-8") as f:
+                    texts[name] = f.read()
+    return texts
 
 
 def read_guides(rows_dir):
