@@ -2,6 +2,7 @@
 
     # Family title
     What the family is for, its defaults and lifetimes (one or more paragraphs).
+    requires: what the graphics card must allow for the family's commands (every page shows it)
 
     ## Command name
     What the command does (one or more paragraphs).
@@ -12,6 +13,7 @@
     result: name                  (only for commands with a result)
     - name: what the result is
     formats: use, use             (a "use" of plugin/commands/formats.tsv: the page lists its formats)
+    requires: what the card must allow for this command, in place of the family's line
     see also: Command, Command    (commands of the table a script needs together with this one)
     example:
         indented script lines (four spaces)
@@ -47,6 +49,7 @@ class CommandText:
     see_also: list = field(default_factory=list)  # command names
     example: list = field(default_factory=list)
     example_line: int = 0                         # line number of the example's first line
+    requires: str = ""                            # what the card must allow, when not the family's
 
     def parameter_names(self, export):
         if not self.params:
@@ -60,6 +63,7 @@ class FamilyText:
     path: str = ""
     title: str = ""
     intro: list = field(default_factory=list)
+    requires: str = ""                            # what the card must allow for the family's commands
     commands: dict = field(default_factory=dict)
     remedies: dict = field(default_factory=dict)  # message text -> what to do ("" when missing)
     problems: list = field(default_factory=list)  # "path:line: what is wrong"
@@ -88,6 +92,12 @@ def _list_continues(names, first):
     """Adds the names on a field's line to its list; returns what adds those of its continuations."""
     names += _names(first)
     return lambda more: names.extend(_names(more))
+
+
+def _attribute_continues(holder, name):
+    def add(more):
+        setattr(holder, name, (getattr(holder, name) + " " + more).strip())
+    return add
 
 
 def _text_continues(texts, key):
@@ -158,6 +168,10 @@ def read_family(path, family_name=None):
             loose = []
         elif line.startswith("# "):
             family.title = line[2:].strip()
+        elif line.startswith("requires:"):
+            holder = family if command is None else command
+            holder.requires = line.split(":", 1)[1].strip()
+            continued = _attribute_continues(holder, "requires")
         elif command is None:
             loose.append(line)
         elif line.startswith("params") and ":" in line and re.match(r"^params( \w+)?:", line):
