@@ -16,6 +16,8 @@ from manual_checks import (check_format_uses, check_formats, check_guides, check
 FAMILY = """\
 # Things
 What things are for.
+requires: A card that draws
+  things.
 
 ## Thing_Make
 Makes a thing.
@@ -27,6 +29,7 @@ params Thing_MakeFormat: size, format
 result: thing
 - thing: Handle of the new thing for Thing_Delete, or 0 when it could not be made.
 formats: render-target
+requires: Room for Thing_Delete.
 see also: Thing_Delete
 example:
     t = Thing_Make(256)
