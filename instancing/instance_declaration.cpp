@@ -111,32 +111,45 @@ void AppendCustomElement(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements], int 
     elements[end + 1] = kEndMarker;
 }
 
-void BuildInstanceDeclaration(GeoInstRecord& set)
+bool MakeInstanceDeclaration(const GeoInstRecord& layout, const HostMesh& mesh,
+                             D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements],
+                             Com<IDirect3DVertexDeclaration9>& declaration)
 {
-    const HostMesh& mesh = *set.mesh;
-    bool described = CopyMeshElements(mesh, set.vertexElements);
+    bool described = CopyMeshElements(mesh, elements);
     if (described) {
-        if (set.worldMatrixEnabled == 1 || set.customElementsEnabled == 0)
-            AppendWorldMatrixElements(set.vertexElements);
-        if (set.customElementsEnabled == 1) {
-            for (int k = 0; k < set.customElementCount; ++k)
-                AppendCustomElement(set.vertexElements, set.customElements[k].components);
+        if (layout.worldMatrixEnabled == 1 || layout.customElementsEnabled == 0)
+            AppendWorldMatrixElements(elements);
+        if (layout.customElementsEnabled == 1) {
+            for (int k = 0; k < layout.customElementCount; ++k)
+                AppendCustomElement(elements, layout.customElements[k].components);
         }
     }
 
-    set.vertexDeclaration.reset();
     // An array without an end marker (a mesh declaration filling all 64 entries, or an FVF the
     // declarator refuses) must never reach the device, which would read past it.
     IDirect3DDevice9* device = HostDevice();
-    bool terminated = EndMarkerIndex(set.vertexElements) < kMaxVertexElements;
+    bool terminated = EndMarkerIndex(elements) < kMaxVertexElements;
     if (!described || !terminated || !device ||
-        FAILED(device->CreateVertexDeclaration(set.vertexElements, set.vertexDeclaration.put()))) {
-        set.vertexDeclaration = nullptr;
+        FAILED(device->CreateVertexDeclaration(elements, declaration.put()))) {
+        declaration = nullptr;
         ShowMessage("ERROR", "Failed To Create Vertex Declarator");
-        return;
+        return false;
     }
+    return true;
+}
 
+void ApplyDeclaredLayout(GeoInstRecord& set)
+{
     set.stride = LayoutStride(set);
     if (set.customElementsEnabled == 0)
         set.worldMatrixEnabled = 1;
+}
+
+void BuildInstanceDeclaration(GeoInstRecord& set)
+{
+    // The layout has already changed: the old declaration no longer describes it, so it goes first
+    // and a failure leaves the set without one (undrawn) rather than with a wrong one.
+    set.vertexDeclaration.reset();
+    if (MakeInstanceDeclaration(set, *set.mesh, set.vertexElements, set.vertexDeclaration))
+        ApplyDeclaredLayout(set);
 }

@@ -5,6 +5,16 @@
 
 #include "geo_inst_record.h"
 
+// Makes the declaration of `mesh` with the layout fields of `layout` into `elements` and
+// `declaration`, touching no record. Shows "Failed To Create Vertex Declarator" and returns false
+// (the declaration null) when the device refuses it or the mesh cannot be described.
+bool MakeInstanceDeclaration(const GeoInstRecord& layout, const HostMesh& mesh,
+                             D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements],
+                             Com<IDirect3DVertexDeclaration9>& declaration);
+
+// The stride and world-matrix flag that go with a declaration just made for the set's layout.
+void ApplyDeclaredLayout(GeoInstRecord& set);
+
 // Rebuilds the set's vertex elements, vertex declaration and stride from its bound mesh and layout
 // fields. The set must have a mesh.
 void BuildInstanceDeclaration(GeoInstRecord& set);

@@ -1,5 +1,6 @@
 // Binding an instance set to one limb of a host object, sizing its storage, and the device check.
 #include <cstdio>
+#include <cstring>
 
 #include "command_set.h"
 #include "exports.h"
@@ -51,22 +52,29 @@ RYXO_COMMAND GeoInst_SetMesh(int handle, int object, int limb)
     TextureParameters textures = CollectTextureParameters(*mesh->effect, effect);
 
     // Meshes the host draws without indices get indices 0..n-1, so every set draws indexed. The
-    // new buffer is made before anything changes: when it fails the set keeps its old binding.
+    // new buffer and the new declaration are made before anything changes: when either fails the
+    // set keeps its old binding whole and still draws.
     Com<IDirect3DIndexBuffer9> sequential;
     if (mesh->indexCount == 0) {
         sequential = CreateSequentialIndexBuffer(HostDevice(), mesh->drawBuffer->vertexCount);
         if (!sequential)
             return 1;
     }
-    set->sequentialIndexBuffer = std::move(sequential);
+    D3DVERTEXELEMENT9 elements[kMaxVertexElements];
+    Com<IDirect3DVertexDeclaration9> declaration;
+    if (!MakeInstanceDeclaration(*set, *mesh, elements, declaration))
+        return 1;
 
+    set->sequentialIndexBuffer = std::move(sequential);
     set->textureParameterCount = textures.count;
     for (int i = 0; i < kMaxTextureParameters; ++i)
         set->textureParameters[i] = textures.handles[i];
     set->meshObject = object;
     set->meshLimb = limb;
     set->mesh = mesh;
-    BuildInstanceDeclaration(*set);
+    std::memcpy(set->vertexElements, elements, sizeof(elements));
+    set->vertexDeclaration = std::move(declaration);
+    ApplyDeclaredLayout(*set);
     return 0;
 }
 

@@ -83,6 +83,16 @@ def messages_html(messages, remedies, linker, intro, skip=""):
     return "".join(parts)
 
 
+def requirements_html(text, family, linker, skip):
+    """The card's part (the command's own line, else its family's) and the one library every
+    command needs."""
+    card = (text.requires if text and text.requires else "") or (family.requires if family else "")
+    card = f"{linker.prose(card, skip)} " if card else ""
+    return (f"<p class=\"requirements\"><strong>Requirements:</strong> {card}"
+            "Like every Ryxo command it needs <code>d3dx9_35.dll</code> (DirectX 9 end-user runtime) "
+            "on the player's machine.</p>\n")
+
+
 def rows_footer(rows):
     """The developers' line: row numbers, row texts (with their type letters) and exports."""
     entries = [f"row {row.id} <code>{esc(row.text)}</code> export <code>{esc(row.export)}</code>" for row in rows]
@@ -103,6 +113,7 @@ def command_page(name, rows, text, family, messages, formats, guide, linker, eff
         parts += [f"<p>{linker.prose(p, name)}</p>\n" for p in text.text]
     else:
         parts.append("<p class=\"missing\">No description yet.</p>\n")
+    parts.append(requirements_html(text, family, linker, name))
     parts.append("<h2>Syntax</h2>\n")
     parts += [_overload(row, text, linker) for row in rows]
     if text and text.formats:

@@ -2,6 +2,7 @@
 
     # Family title
     What the family is for, its defaults and lifetimes (one or more paragraphs).
+    requires: what the graphics card must allow for the family's commands (every page shows it)
 
     ## Command name
     What the command does (one or more paragraphs).
@@ -12,6 +13,7 @@
     result: name                  (only for commands with a result)
     - name: what the result is
     formats: use, use             (a "use" of plugin/commands/formats.tsv: the page lists its formats)
+    requires: what the card must allow for this command, in place of the family's line
     see also: Command, Command    (commands of the table a script needs together with this one)
     example:
         indented script lines (four spaces)
@@ -25,8 +27,9 @@ The `# Messages` section follows the last command: one `message:`/`do:` pair for
 command or render callback of the family can show. plugin/commands/loading.md has the same form
 (a title, paragraphs and a `# Messages` section) for the messages shown while the plugin loads.
 
-Lines the reader cannot place (a `do:` with no `message:` before it, a second meaning for a name,
-stray text in the messages section) are kept in FamilyText.problems for the check to report.
+Every field (params, a meaning, formats, see also, do) continues on the lines after it indented by
+two or more spaces. Lines the reader cannot place (an indented line after no field, a `do:` with no
+`message:` before it, a second meaning for a name, stray text in the messages section) are kept in FamilyText.problems for the check to report.
 """
 import os
 import re
@@ -46,6 +49,7 @@ class CommandText:
     see_also: list = field(default_factory=list)  # command names
     example: list = field(default_factory=list)
     example_line: int = 0                         # line number of the example's first line
+    requires: str = ""                            # what the card must allow, when not the family's
 
     def parameter_names(self, export):
         if not self.params:
@@ -59,6 +63,7 @@ class FamilyText:
     path: str = ""
     title: str = ""
     intro: list = field(default_factory=list)
+    requires: str = ""                            # what the card must allow for the family's commands
     commands: dict = field(default_factory=dict)
     remedies: dict = field(default_factory=dict)  # message text -> what to do ("" when missing)
     problems: list = field(default_factory=list)  # "path:line: what is wrong"
@@ -83,10 +88,28 @@ def _is_continuation(line):
     return line.startswith("  ") and line.strip() != ""
 
 
+def _list_continues(names, first):
+    """Adds the names on a field's line to its list; returns what adds those of its continuations."""
+    names += _names(first)
+    return lambda more: names.extend(_names(more))
+
+
+def _attribute_continues(holder, name):
+    def add(more):
+        setattr(holder, name, (getattr(holder, name) + " " + more).strip())
+    return add
+
+
+def _text_continues(texts, key):
+    def add(more):
+        texts[key] = (texts[key] + " " + more).strip()
+    return add
+
+
 def read_family(path, family_name=None):
     family = FamilyText(family_name or os.path.splitext(os.path.basename(path))[0], path)
     command, loose, in_example, in_messages = None, [], False, False
-    continued = None  # (dict, key) of the meaning or remedy that indented lines continue
+    continued = None  # adds an indented line to the field it continues (a meaning, a list, a remedy)
     message = None
 
     def close():
@@ -106,9 +129,11 @@ def read_family(path, family_name=None):
             command.example.append(line[4:])
             continue
         in_example = False
-        if continued and _is_continuation(line):
-            target, key = continued
-            target[key] = (target[key] + " " + line.strip()).strip()
+        if _is_continuation(line):
+            if continued:
+                continued(line.strip())
+            else:
+                problem(number, f"an indented line that continues no field: {line.strip()!r}")
             continue
         continued = None
         if line.startswith("# ") and (family.title or command is not None):
@@ -130,7 +155,7 @@ def read_family(path, family_name=None):
                 if family.remedies[message]:
                     problem(number, f"second 'do:' for message {message!r}")
                 family.remedies[message] = line[len("do:"):].strip()
-                continued = (family.remedies, message)
+                continued = _text_continues(family.remedies, message)
             elif line.strip():
                 problem(number, f"not a 'message:' or 'do:' line: {line.strip()!r}")
             continue
@@ -143,23 +168,28 @@ def read_family(path, family_name=None):
             loose = []
         elif line.startswith("# "):
             family.title = line[2:].strip()
+        elif line.startswith("requires:"):
+            holder = family if command is None else command
+            holder.requires = line.split(":", 1)[1].strip()
+            continued = _attribute_continues(holder, "requires")
         elif command is None:
             loose.append(line)
         elif line.startswith("params") and ":" in line and re.match(r"^params( \w+)?:", line):
             key, names = line.split(":", 1)
-            command.params[key[len("params"):].strip()] = _names(names)
+            listed = command.params.setdefault(key[len("params"):].strip(), [])
+            continued = _list_continues(listed, names)
         elif line.startswith("result:"):
             command.result = line.split(":", 1)[1].strip()
         elif line.startswith("see also:"):
-            command.see_also += _names(line.split(":", 1)[1])
+            continued = _list_continues(command.see_also, line.split(":", 1)[1])
         elif line.startswith("formats:"):
-            command.formats += _names(line.split(":", 1)[1])
+            continued = _list_continues(command.formats, line.split(":", 1)[1])
         elif _MEANING.match(line):
             name, meaning = _MEANING.match(line).groups()
             if name in command.meanings:
                 problem(number, f"{command.name}: second meaning for {name}")
             command.meanings[name] = meaning.strip()
-            continued = (command.meanings, name)
+            continued = _text_continues(command.meanings, name)
         elif line.strip() == "example:":
             in_example = True
             command.example_line = number + 1

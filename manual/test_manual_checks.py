@@ -16,6 +16,8 @@ from manual_checks import (check_format_uses, check_formats, check_guides, check
 FAMILY = """\
 # Things
 What things are for.
+requires: A card that draws
+  things.
 
 ## Thing_Make
 Makes a thing.
@@ -27,6 +29,7 @@ params Thing_MakeFormat: size, format
 result: thing
 - thing: Handle of the new thing for Thing_Delete, or 0 when it could not be made.
 formats: render-target
+requires: Room for Thing_Delete.
 see also: Thing_Delete
 example:
     t = Thing_Make(256)
@@ -138,6 +141,9 @@ class ManualChecksTest(unittest.TestCase):
         family = read_family(write(self.folder.name, "bad.md", """\
             # Bad
             ## Bad_Thing
+              stray words
+            see also: Bad_Other,
+              Bad_Third
             - size: one
             - size: two
             # Messages
@@ -146,8 +152,9 @@ class ManualChecksTest(unittest.TestCase):
             Message: B
             message: A
             """))
+        self.assertEqual(family.commands["Bad_Thing"].see_also, ["Bad_Other", "Bad_Third"])
         self.assertEqual([p.split(": ", 1)[1] for p in family.problems], [
-            "Bad_Thing: second meaning for size", "'do:' without a 'message:' before it",
+            "an indented line that continues no field: 'stray words'", "Bad_Thing: second meaning for size", "'do:' without a 'message:' before it",
             "not a 'message:' or 'do:' line: 'Message: B'", "second entry for message 'A'"])
         self.assertEqual(check_remedies(family, ["A"])[0], f"{family.path}: no 'do:' for 'A'")
 

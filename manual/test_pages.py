@@ -36,6 +36,8 @@ class PagesTest(unittest.TestCase):
         self.assertIn("<tr><td><code>A8R8G8B8</code></td><td>21</td><td>32-bit colour</td></tr>", page)
         self.assertIn("<td>Thing <var>number</var> does not exist</td><td>Make it first with Thing_Make and keep", page)
         self.assertIn("<li><a href=\"Thing_Delete.html\">Thing_Delete</a></li>", page)
+        self.assertIn("Requirements:</strong> Room for <a href=\"../commands/Thing_Delete.html\">Thing_Delete</a>. "
+                      "Like every Ryxo command it needs <code>d3dx9_35.dll</code>", page)
         footer = page[page.index("<footer>"):]
         self.assertIn("row 2 <code>Thing_Make[%LLL%Thing_MakeFormat%</code> export <code>Thing_MakeFormat</code>", footer)
         main = page[:page.index("<footer>")]
@@ -48,6 +50,7 @@ class PagesTest(unittest.TestCase):
         self.assertIn("No meaning yet.", page)
         self.assertIn("No remedy yet.", page)
         self.assertIn("No related commands listed yet.", page)
+        self.assertIn("Requirements:</strong> A card that draws things. Like every", page)
 
     def test_the_index_lists_every_row_from_a_to_z_with_search_marks(self):
         page = index_page(["things"], rows(), {"things": self.family}, {}, {}, Linker(["Thing_Make"], 0))

@@ -5,7 +5,9 @@
 # - every link on the index leads to a generated page and, where it names one, to an anchor on it;
 # - index.html?q=SetMesh leaves only the rows and A to Z entries whose name holds "setmesh" visible
 #   (the others carry the hidden attribute);
-# - no page of the reference scrolls sideways in a window 1100 pixels wide.
+# - no page of the reference scrolls sideways in a window 1100 pixels wide, nor in one 420 pixels wide
+#   (a docked help pane); a table may scroll inside its own box there, the page may not;
+# - screenshots of a command page and a guide at 420 pixels too.
 #   tools/browse_manual.sh build/command_reference build/screenshots
 # Each check counts as passed or failed, so the script goes on after a failure (no set -e).
 set -uo pipefail
@@ -42,6 +44,9 @@ for page in index.html commands/MRT_Sync.html commands/Shader_SetMatrixTranspose
     size=$(stat -c %s "$shots/$name" 2>/dev/null || echo 0)
     # A blank page of this size compresses to a few kilobytes; text and tables make far more.
     [ "$size" -gt 20000 ]; expect $? "$page: screenshot missing or blank ($size bytes)"
+    if [ "$page" != index.html ]; then
+        browse "file://$reference/$page" --window-size=420,1400 --screenshot="$shots/narrow_$name" >/dev/null || true
+    fi
 done
 
 # The index as the browser parsed it: its links, each checked against the generated files.
@@ -96,34 +101,43 @@ print(f"search: {len(parser.entries)} entries, {len(shown)} visible for {sys.arg
 sys.exit(1 if problems else 0)
 EOF
 
-# Every page in a window 1100 pixels wide: no element wider than its box (a syntax line, a table).
-# A page of ours loads each page in turn into a frame of that width and writes what overflows.
+# Every page in windows 1100 and 420 pixels wide: no element wider than its box (a syntax line, a
+# table), unless the box scrolls its content itself. A page of ours loads each page in turn into a
+# frame of each width and writes what overflows.
 pages=$(cd "$reference" && ls index.html loading.html commands/*.html guides/*.html 2>/dev/null | sed 's/.*/"&"/' | paste -sd,)
 cat > "$profile/measure.html" <<EOF
 <!DOCTYPE html><html><body style="margin:0">
 <iframe id="frame" style="width:1100px;height:900px;border:0"></iframe>
 <pre id="out"></pre>
 <script>
-var base = "file://$reference/", pages = [$pages], at = 0, out = [];
+var base = "file://$reference/", pages = [$pages], widths = [1100, 420], at = 0, w = 0, out = [];
 var frame = document.getElementById("frame");
 frame.addEventListener("load", function () {
     var all = frame.contentDocument.querySelectorAll("*"), wide = [];
-    for (var i = 0; i < all.length; i++)
-        if (all[i].clientWidth > 0 && all[i].scrollWidth > all[i].clientWidth + 1)
-            wide.push(all[i].tagName.toLowerCase() + (all[i].className ? "." + all[i].className : "")
-                      + " " + all[i].scrollWidth + " px in " + all[i].clientWidth);
-    if (wide.length) out.push("WIDE " + pages[at] + ": " + wide.join(", "));
-    if (++at < pages.length) frame.src = base + pages[at];
+    for (var i = 0; i < all.length; i++) {
+        var e = all[i], scrolls = /auto|scroll/.test(frame.contentWindow.getComputedStyle(e).overflowX);
+        if (e.clientWidth > 0 && e.scrollWidth > e.clientWidth + 1 && !scrolls)
+            wide.push(e.tagName.toLowerCase() + (e.className ? "." + e.className : "")
+                      + " " + e.scrollWidth + " px in " + e.clientWidth);
+    }
+    if (wide.length) out.push("WIDE at " + widths[w] + " px " + pages[at] + ": " + wide.join(", "));
+    if (++at == pages.length && ++w < widths.length) {
+        at = 0;
+        frame.style.width = widths[w] + "px";
+    }
+    if (at < pages.length && w < widths.length) frame.src = base + pages[at];
     else document.getElementById("out").textContent = out.join("\n") + "\nmeasured " + pages.length + " pages";
 });
 frame.src = base + pages[0];
 </script></body></html>
 EOF
-measured=$(browse "file://$profile/measure.html" --allow-file-access-from-files --virtual-time-budget=120000 --dump-dom || true)
-grep -q "measured [0-9]* pages" <<< "$measured"; expect $? "the pages could not be measured at 1100 pixels"
+measured=$(browse "file://$profile/measure.html" --allow-file-access-from-files --virtual-time-budget=240000 --dump-dom || true)
+grep -q "measured [0-9]* pages" <<< "$measured"; expect $? "the pages could not be measured at 1100 and 420 pixels"
 echo "$measured" | grep "^WIDE" | sed 's/^/FAILED: /; s/&gt;/>/g' || true
-wide=$(echo "$measured" | grep -c "^WIDE" || true)
-[ "$wide" -eq 0 ]; expect $? "$wide pages scroll sideways at 1100 pixels"
+for width in 1100 420; do
+    wide=$(echo "$measured" | grep -c "^WIDE at $width " || true)
+    [ "$wide" -eq 0 ]; expect $? "$wide pages scroll sideways at $width pixels"
+done
 
 echo "browse_manual: $count links checked, screenshots in $shots"
 echo "$passed passed, $failed failed"

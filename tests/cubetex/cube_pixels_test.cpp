@@ -298,6 +298,19 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
         }
     }
 
+    // Where D3DX cannot save cubes (as here): a generated chain of a format without four 8-bit
+    // channels is saved as its top level alone, and L8 has no description in the file, so no file.
+    const struct {
+        D3DFORMAT format;
+        size_t bytes;
+    } others[] = {{D3DFMT_R5G6B5, 128 + 6 * kEdge * kEdge * 2}, {D3DFMT_L8, 0}};
+    for (const auto& other : others) {
+        cubes_.push_back(CALL(CubeTex_MakeNewFormat, kEdge, 1, static_cast<int>(other.format)));
+        std::remove("cube_other.dds");
+        CALL(CubeTex_Save, cubes_.back(), "cube_other.dds");
+        EXPECT_EQ(ReadFile("cube_other.dds").size(), other.bytes) << "format " << other.format;
+    }
+
     // A path that cannot be written: nothing is written and nothing breaks.
     CALL(CubeTex_Save, cube, "no_such_folder\\cube.dds");
     EXPECT_TRUE(ReadFile("no_such_folder\\cube.dds").empty());

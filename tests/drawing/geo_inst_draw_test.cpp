@@ -260,12 +260,12 @@ TEST_F(GeoInstDrawTest, SetWithoutInstanceBufferOrDeclarationIsSkippedWithoutMes
     ExpectOnlyTheStreamReset("no instance buffer");
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
-    // The declaration could not be made.
+    // The declaration for a new layout could not be made.
     GeoInst_SetMaxInstanceCount(handle, 2);
     GeoInst_Update(handle);
     ASSERT_NE(set.instanceBuffer, nullptr);
     Device().FailCall(DeviceMethod::CreateVertexDeclaration, 1);
-    GeoInst_SetMesh(handle, kObject, 0);
+    GeoInst_DeleteCustomElements(handle);
     ASSERT_EQ(set.vertexDeclaration, nullptr);
     messages_.Take();
     SyncCamera(0);

@@ -290,6 +290,7 @@ TEST_F(TransformTest, TransformCommandsNeedTheMatrixRows)
     GeoInst_SetMaxInstanceCount(set, 2);
     GeoInst_DeclareCustomElements(set, 0);
     GeoInst_AddCustomElement(set, 4);
+    EXPECT_EQ(GeoInst_SetPosition(set, 1, 1, 2, 3), 1) << "the declaration alone drops the rows";
     GeoInst_FinishCustomElements(set);
     EXPECT_EQ(GeoInst_SetPosition(set, 1, 1, 2, 3), 1);
     EXPECT_EQ(AsFloat(GeoInst_GetPositionX(set, 1)), 0.0f);
@@ -297,6 +298,12 @@ TEST_F(TransformTest, TransformCommandsNeedTheMatrixRows)
     EXPECT_EQ(GeoInst_GetWorldMatrixPtr(set, 1), 0);
     EXPECT_EQ(GeoInst_SetCustomData4(set, 1, 1, 1, 2, 3, 4), 0);
     EXPECT_EQ(AsFloat(GeoInst_GetCustomDataW(set, 1, 1)), 4.0f);
+
+    // A new declaration switches the custom data off before any finish.
+    GeoInst_DeclareCustomElements(set, 1);
+    EXPECT_EQ(Set(set).stride, 64);
+    EXPECT_EQ(GeoInst_SetCustomData4(set, 1, 1, 5, 6, 7, 8), 1);
+    EXPECT_EQ(AsFloat(GeoInst_GetCustomDataW(set, 1, 1)), 0.0f);
 }
 
 TEST_F(TransformTest, AMatrixWriteNeverLeavesTheInstanceData)
@@ -342,6 +349,7 @@ TEST_F(TransformTest, CustomDataFillsOnlyTheElementsComponents)
 
     const std::byte* vertex = Set(set).instanceData.get() + n * 84;
     auto address = [](const std::byte* p) { return ScriptAddress(p); };
+    EXPECT_EQ(GeoInst_GetWorldMatrixPtr(set, n), address(vertex)) << "the bytes GeoInst_Update sends";
     EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 1, 12345), address(vertex + 64));
     EXPECT_EQ(GeoInst_GetCustomDataPtr(set, n, 2, 0), address(vertex + 72));
     const float source[3] = {-1, -2, -3};

@@ -292,7 +292,8 @@ TEST_F(InstancingDllTest, DeviceFailuresAreReportedAndLeaveNoHalfMadeObject)
     Device().FailCall(DeviceMethod::CreateVertexDeclaration, 1);
     CALL(GeoInst_SetMesh, set, 1, 0);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"ERROR", "Failed To Create Vertex Declarator"}}));
-    EXPECT_EQ(CALL(GeoInst_GetMeshObject, set), 1);
+    EXPECT_EQ(CALL(GeoInst_GetMeshObject, set), 0) << "no half-made binding";
+    EXPECT_EQ(CALL(GeoInst_SetMesh, set, 1, 0), 0);
 
     Device().FailCall(DeviceMethod::CreateIndexBuffer, 1);
     CALL(GeoInst_SetMesh, set, 2, 0);

@@ -88,6 +88,7 @@ TEST_F(MeshBindingTest, RefusedBindingsLeaveTheSetAsItWas)
     MakeObject(20, LimbLayout{.effect = false});
     MakeObject(21, LimbLayout{.vertexBuffer = false});
     MakeObject(22, std::vector<LimbLayout>{});
+    MakeObject(23, LimbLayout{.fvf = D3DFVF_XYZ | D3DFVF_RESERVED0, .indexCount = 0}); // no declaration
 
     EXPECT_EQ(GeoInst_SetMesh(set, 20, 0), 1);
     EXPECT_EQ(GeoInst_SetMesh(set, 21, 0), 1);
@@ -95,11 +96,13 @@ TEST_F(MeshBindingTest, RefusedBindingsLeaveTheSetAsItWas)
     EXPECT_EQ(GeoInst_SetMesh(set, 21, 1), 1);
     EXPECT_EQ(GeoInst_SetMesh(set, 21, -1), 1);
     EXPECT_EQ(GeoInst_SetMesh(set, 22, 0), 1);
+    EXPECT_EQ(GeoInst_SetMesh(set, 23, 0), 1);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{kNoEffect, kNoVertexBuffer,
                                                            {"ERROR", "Object 99 does not exist"},
                                                            {"ERROR", "Object 21 has no limb 1"},
                                                            {"ERROR", "Object 21 has no limb -1"},
-                                                           {"ERROR", "Object 22 has no limb 0"}}));
+                                                           {"ERROR", "Object 22 has no limb 0"},
+                                                           {"ERROR", "Failed To Create Vertex Declarator"}}));
     EXPECT_EQ(BytesOf(record), before);
 }
 

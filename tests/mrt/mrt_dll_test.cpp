@@ -129,6 +129,9 @@ TEST_F(MrtDllTest, MakeRenderTargetTakesTheReferenceFormatUnlessGivenAndRefusesE
     LevelZero(5)->GetDesc(&image);
     EXPECT_EQ(image.Format, reference.Format);
     EXPECT_EQ(image.Usage & D3DUSAGE_RENDERTARGET, static_cast<DWORD>(D3DUSAGE_RENDERTARGET));
+    // A format the card cannot render into: the host makes no image, and nothing says so.
+    CALL(MRT_MakeRenderTargetFormat, 8, 64, 64, static_cast<int>(D3DFMT_DXT1));
+    EXPECT_EQ(refhost::GetImageExists(8), 0);
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 
     refhost::ClearHostCallLog();

@@ -100,7 +100,8 @@ TEST(ReleaseArchive, InstallTextTakesTheGameMakerThroughTheStepsInOrder)
 {
     const std::string text = ReadFile(ArchiveFolder() / "INSTALL.txt");
     const char* steps[] = {"1. Where Ryxo.dll goes", "2. What your players need: d3dx9_35.dll",
-                           "3. Where the keyword file goes", "4. How to open the reference", "reference\\index.html"};
+                           "3. Where the keyword file goes", "4. How to open the reference", "reference\\index.html",
+                           "5. How to check the installation", "reference\\loading.html"};
     size_t from = 0;
     for (const char* step : steps) {
         const size_t at = text.find(step, from);
