@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -539,7 +540,13 @@ HostEffect* LoadEffectFile(int effectNumber, const char* path, std::string* erro
     if (!ReadEffectFile(path, text.str(), &description, error)) return nullptr;
     std::string reason;
     HostEffect* effect = AddRuntimeEffect(effectNumber, description, &reason);
-    if (!effect && error) *error = std::string(path) + ": " + reason;
+    if (!effect && error) {
+        // The compiler, given text rather than a file, calls it "<anonymous>" in its messages.
+        const std::string anonymous = "<anonymous>";
+        for (size_t at = reason.find(anonymous); at != std::string::npos; at = reason.find(anonymous, at + std::strlen(path)))
+            reason.replace(at, anonymous.size(), path);
+        *error = std::string(path) + ": " + reason;
+    }
     return effect;
 }
 

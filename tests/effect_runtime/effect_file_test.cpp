@@ -35,7 +35,7 @@ const Row kRows[] = {
     {"int I[3] = {1, 2, 0x10};", nullptr, "I", {1, 2, 16}},
     {"float4x4 M = {{1,0,0,0},{0,2,0,0},{0,0,3,0},{0,0,0,4}};", nullptr, "M", {1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4}},
     {"float4 A[2] = {float4(1, 2, 3, 4), float4(5, 6, 7, 8)};", nullptr, "A", {1, 2, 3, 4, 5, 6, 7, 8}},
-    {"/* a comment\nover lines */ string Label = \"text\"; float W = 2; // a comment", nullptr, "W", {2}},
+    {"/* a comment\r\nover lines */ string Label = \"text\"; float W = 2; // a comment", nullptr, "W", {2}},
     {"float4 C = {0, 1, 0, 1}; texture T0;\nsampler2D S = sampler_state { Texture = (T0); MinFilter = LINEAR;\n"
      "AddressU = CLAMP; };\n" PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 }; PixelShaderConstantF[0] = <C>;"
                                        "Sampler[0] = <S>; ZEnable = TRUE; CullMode = NONE; SrcBlend = SRCALPHA;"),
