@@ -434,25 +434,29 @@ private:
     {
         const bool vertex = state.Is("VertexShader"), pixel = state.Is("PixelShader");
         if ((vertex || pixel) && index < 0) return ReadShader(vertex, read);
-        if ((state.Is("VertexShaderConstantF") || state.Is("PixelShaderConstantF")) && index >= 0) {
-            std::string parameter;
-            if (!ReadReference(&parameter)) return false;
-            const EffectParameter* p = ParameterNamed(parameter);
-            if (!p || p->kind == EffectParameterKind::Texture || p->kind == EffectParameterKind::String)
-                return Refuse(state, "'" + parameter + "' is not a number parameter declared before");
-            auto& registers = state.Is("VertexShaderConstantF") ? read->pass.vertexRegisters : read->pass.pixelRegisters;
-            registers.push_back({parameter, D3DXRS_FLOAT4, static_cast<UINT>(index)});
-            return true;
-        }
-        if (state.Is("Sampler") && index >= 0) {
+        const bool vertexConstant = state.Is("VertexShaderConstantF"), pixelConstant = state.Is("PixelShaderConstantF");
+        if ((vertexConstant || pixelConstant || state.Is("Sampler")) && index >= 0) {
+            // Shader model 3: 256 float registers for vertex shaders, 224 for pixel shaders, 16 samplers.
+            const long count = vertexConstant ? 256 : pixelConstant ? 224 : 16;
+            if (index >= count)
+                return Refuse(state, "register " + std::to_string(index) + " of '" + state.text + "' does not exist");
             std::string name;
             if (!ReadReference(&name)) return false;
+            const UINT registerIndex = static_cast<UINT>(index);
+            if (vertexConstant || pixelConstant) {
+                const EffectParameter* p = ParameterNamed(name);
+                if (!p || p->kind == EffectParameterKind::Texture || p->kind == EffectParameterKind::String)
+                    return Refuse(state, "'" + name + "' is not a number parameter declared before");
+                auto& registers = vertexConstant ? read->pass.vertexRegisters : read->pass.pixelRegisters;
+                registers.push_back({name, D3DXRS_FLOAT4, registerIndex});
+                return true;
+            }
             const EffectSamplerBinding* sampler = SamplerNamed(name);
             if (!sampler) {
                 if (samplerNames_.count(name)) return Refuse(state, "sampler '" + name + "' names no Texture in a sampler_state");
                 return Refuse(state, "'" + name + "' is not a sampler declared before");
             }
-            read->pass.pixelRegisters.push_back({sampler->texture, D3DXRS_SAMPLER, static_cast<UINT>(index)});
+            read->pass.pixelRegisters.push_back({sampler->texture, D3DXRS_SAMPLER, registerIndex});
             return true;
         }
         auto renderState = index < 0 ? effect::FindRenderState(state.text) : std::nullopt;

@@ -59,6 +59,8 @@ const Row kRows[] = {
     {PASS_WITH("PixelShader = compile ps_3_0 PS(1);"), "file.fx(3): arguments in a compile statement"},
     {PASS_WITH("PixelShader = NULL;"), "file.fx(3): the shader 'NULL'"},
     {"technique T { pass P { PixelShader = compile ps_3_0 PS(); } }", "file.fx(3): pass 'P' sets no VertexShader"},
+    {"texture T0; sampler S = sampler_state { Texture = <T0>; };" PASS_WITH("PixelShader = asm { ps_3_0 }; Sampler[16] = <S>;"),
+     "file.fx(3): register 16 of 'Sampler' does not exist"},
     {"float4 C;" PASS_WITH("PixelShader = compile ps_3_0 PS(); PixelShaderConstantF[0] = <C>;"),
      "file.fx(3): PixelShaderConstantF and Sampler bind registers of an assembly pixel shader only"},
     {"texture T0; sampler S;" PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 }; Sampler[0] = <S>;"),
