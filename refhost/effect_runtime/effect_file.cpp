@@ -64,7 +64,7 @@ public:
     {
         std::string reason;
         if (!effect::Tokenize(text_, &tokens_, &reason)) {
-            *error_ = file_ + ": " + reason;
+            *error_ = file_ + reason;
             return false;
         }
         while (Peek().kind != TokenKind::End)
@@ -389,7 +389,7 @@ private:
     // ---- Techniques ----
     bool ReadTechnique()
     {
-        const size_t begin = Next().begin; // technique
+        const Token& keyword = Next(); // technique
         EffectTechnique technique;
         if (Peek().kind == TokenKind::Identifier) technique.name = Next().text;
         for (const EffectTechnique& t : out_->techniques)
@@ -401,7 +401,9 @@ private:
             if (!Peek().Is("pass")) return NotRead(Peek(), Shown(Peek()) + " in a technique (only passes)");
             if (!ReadPass()) return false;
         }
-        Blank(begin, Next().end);
+        if (passes_.empty() || passes_.back().technique != out_->techniques.size() - 1)
+            return Refuse(keyword, "technique '" + technique.name + "' has no pass");
+        Blank(keyword.begin, Next().end);
         return true;
     }
 

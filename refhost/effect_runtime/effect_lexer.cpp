@@ -63,7 +63,7 @@ bool Tokenize(const std::string& s, std::vector<Token>* tokens, std::string* err
             const int startLine = line;
             size_t close = s.find("*/", i + 2);
             if (close == std::string::npos) {
-                *error = "line " + std::to_string(startLine) + ": a comment that does not end";
+                *error = "(" + std::to_string(startLine) + "): a comment that does not end";
                 return false;
             }
             for (size_t k = i; k < close; ++k) line += s[k] == '\n';
@@ -86,7 +86,7 @@ bool Tokenize(const std::string& s, std::vector<Token>* tokens, std::string* err
             size_t k = i + 1;
             while (k < s.size() && s[k] != '"' && s[k] != '\n') k += s[k] == '\\' ? 2 : 1;
             if (k >= s.size() || s[k] != '"') {
-                *error = "line " + std::to_string(line) + ": a string that does not end on its line";
+                *error = "(" + std::to_string(line) + "): a string that does not end on its line";
                 return false;
             }
             t.end = k + 1;

@@ -25,8 +25,8 @@ struct Token {
     bool Is(const char* symbolOrWord) const { return kind != TokenKind::End && text == symbolOrWord; }
 };
 
-// Tokens of `source`, ending with one End token. Comments are skipped. False, with the line and what
-// is wrong in `error`, for a comment or string that does not end.
+// Tokens of `source`, ending with one End token. Comments are skipped. False, with "(line): " and
+// what is wrong in `error`, for a comment or string that does not end.
 bool Tokenize(const std::string& source, std::vector<Token>* tokens, std::string* error);
 
 } // namespace refhost::effect

@@ -66,6 +66,8 @@ const Row kRows[] = {
     {"texture T0; sampler S;" PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 }; Sampler[0] = <S>;"),
      "file.fx(4): sampler 'S' names no Texture"},
     {"float F = 1; // and no technique", "file.fx(3): the file has no technique"},
+    {"technique Empty { }", "file.fx(3): technique 'Empty' has no pass"},
+    {"/* not ended", "file.fx(3): a comment that does not end"},
     // The shader compiler's messages keep the file's line numbers (the initial value and the
     // annotations above the faulty line are blanked, not removed).
     {"float4 V <\n string a = \"b\";\n> = {1,\n 2, 3, 4};\nfloat4 PS2() : COLOR0 { return Undeclared; }\n"
