@@ -86,7 +86,7 @@ public:
 
 private:
     // ---- Tokens ----
-    const Token& Peek(size_t ahead = 0) const { return tokens_[std::min(at_ + ahead, tokens_.size() - 1)]; }
+    const Token& Peek() const { return tokens_[at_]; }
     const Token& Next()
     {
         const Token& t = Peek();
