@@ -4,14 +4,18 @@
 #include <cstdio>
 
 #include "demo_plugin.h"
-#include "effect_library.h"
+#include "effect_files.h"
 #include "ref_host.h"
+#include "scene_checks.h"
 
 namespace {
 
 constexpr int kCube = 1, kQuad = 2;
 constexpr int kCubeEffect = 1;
-constexpr int kChequerImage = 1, kCameraImage = 2;
+constexpr int kChequerImage = 1, kCameraImage = 2, kIdImage = 3, kGreyImage = 4;
+constexpr D3DCOLOR kChequerA = 0xFFF0B030, kChequerB = 0xFF3060D0;
+constexpr D3DCOLOR kCameraBackdrop = 0xFF283848;
+constexpr D3DCOLOR kId = 0xFFFF00FF; // IdColor of camera_object.fx
 constexpr int kEfxCam = 0;
 constexpr int kFrames = 40;
 constexpr float kRadiansPerDegree = 3.14159265f / 180.0f;
@@ -26,10 +30,27 @@ bool MakeChequer(int image)
     for (int y = 0; y < 64; ++y) {
         auto* row = reinterpret_cast<D3DCOLOR*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
         for (int x = 0; x < 64; ++x)
-            row[x] = ((x / 8 + y / 8) & 1) ? 0xFFF0B030 : 0xFF3060D0;
+            row[x] = ((x / 8 + y / 8) & 1) ? kChequerA : kChequerB;
     }
     texture->UnlockRect(0);
     return true;
+}
+
+// How many pixels of `picture` show `colour`.
+int CountColour(const refhost::SurfacePixels& picture, D3DCOLOR colour)
+{
+    int count = 0;
+    for (D3DCOLOR pixel : picture.pixels)
+        count += NearColour(colour, pixel, 4) ? 1 : 0;
+    return count;
+}
+
+// The grey camera_object.fx's second technique writes for a colour.
+D3DCOLOR Grey(D3DCOLOR c)
+{
+    const float grey = 0.299f * ((c >> 16) & 0xFF) + 0.587f * ((c >> 8) & 0xFF) + 0.114f * (c & 0xFF);
+    const D3DCOLOR g = static_cast<D3DCOLOR>(grey + 0.5f);
+    return 0xFF000000 | g << 16 | g << 8 | g;
 }
 
 } // namespace
@@ -37,19 +58,11 @@ bool MakeChequer(int image)
 bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
 {
     refhost::ResetScene();
-    // The cube: drawn by the effect camera only, through an effect that samples the texture of the
-    // mesh's stage 0 (the camera hands it to the effect's texture parameter).
-    refhost::PlainEffectOptions textured;
-    textured.textured = true;
-    std::string error;
-    ID3DXEffect* effect =
-        refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(textured), &error);
-    if (!effect || !MakeChequer(kChequerImage)) {
-        std::fprintf(stderr, "demo: effect camera scene: %s\n", error.c_str());
+    // The cube: drawn by the effect camera only, through camera_object.fx, which samples the
+    // texture of the mesh's stage 0 (the camera hands it to the effect's texture parameter).
+    HostEffect* effect = LoadDemoEffect(kCubeEffect, "camera_object.fx");
+    if (!effect || !MakeChequer(kChequerImage))
         return false;
-    }
-    refhost::AddEffect(kCubeEffect, effect);
-    effect->Release();
     refhost::MeshDescription cube;
     cube.size = 2.0f;
     cube.texCoordSets = 1;
@@ -64,7 +77,7 @@ bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::str
     CallCommand(plugin, "EfxCam_MakeNew", kEfxCam);
     CallCommand(plugin, "EfxCam_SetToImage", kEfxCam, kCameraImage, 256, 256);
     CallCommand(plugin, "EfxCam_SetObject", kEfxCam, kCube);
-    CallCommand(plugin, "EfxCam_SetBackdropColor", kEfxCam, static_cast<int>(0xFF283848));
+    CallCommand(plugin, "EfxCam_SetBackdropColor", kEfxCam, static_cast<int>(kCameraBackdrop));
     CallCommand(plugin, "EfxCam_SetAspect", kEfxCam, 1.0f);
     CallCommand(plugin, "EfxCam_SetFOV", kEfxCam, 0.8f);
     CallCommand(plugin, "EfxCam_SetRange", kEfxCam, 0.5f, 100.0f);
@@ -98,11 +111,36 @@ bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::str
         refhost::FastSync();
     }
 
+    // The camera's image: the chequer on the cube at its centre, the backdrop in a corner.
+    SceneCheck check("effect camera scene");
+    refhost::SurfacePixels image;
+    if (check.That(refhost::ReadTexturePixels(refhost::GetImagePointer(kCameraImage), image),
+                   "the camera's image could not be read back")) {
+        check.That(CountColour(image, kChequerA) > 100 && CountColour(image, kChequerB) > 100,
+                   "the camera's image does not show both colours of the chequer");
+        check.Pixel(image.At(2, 2), kCameraBackdrop, "the camera's backdrop in a corner");
+    }
     const std::string path = outDir + "/effect_camera.png";
     const bool saved = refhost::SaveCameraPng(0, path.c_str());
     std::printf("demo: a cube seen by a circling effect camera, shown on a quad -> %s%s\n", path.c_str(),
                 saved ? "" : " (not written)");
+
+    // The effect's second technique also writes the camera's extra images: IdColor wherever the
+    // cube is, and the chequer in grey.
+    effect->effect->SetTechnique("TexturedWithExtraTargets");
+    CallCommand(plugin, "EfxCam_SetMRTImage", kEfxCam, 1, kIdImage);
+    CallCommand(plugin, "EfxCam_SetMRTImage", kEfxCam, 2, kGreyImage);
+    CallCommand(plugin, "EfxCam_Sync");
+    refhost::SurfacePixels idImage, greyImage;
+    if (check.That(refhost::ReadTexturePixels(refhost::GetImagePointer(kIdImage), idImage) &&
+                       refhost::ReadTexturePixels(refhost::GetImagePointer(kGreyImage), greyImage),
+                   "the camera's extra images could not be read back")) {
+        check.Pixel(idImage.At(idImage.width / 2, idImage.height / 2), kId, "the id colour at the extra image's centre");
+        check.Pixel(idImage.At(2, 2), kCameraBackdrop, "the backdrop in a corner of the extra image");
+        check.That(CountColour(greyImage, Grey(kChequerA)) > 100 && CountColour(greyImage, Grey(kChequerB)) > 100,
+                   "the second extra image does not show the chequer in grey");
+    }
     CallCommand(plugin, "EfxCam_Delete", kEfxCam);
     refhost::ResetScene();
-    return saved;
+    return saved && check.Passed();
 }

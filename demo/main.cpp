@@ -1,7 +1,10 @@
 // The showcase: loads Ryxo.dll into the reference host exactly as the engine does and renders its
-// scenes, writing one PNG screenshot per scene into the folder given as the first argument.
+// scenes, writing one PNG screenshot per scene into the folder given as the first argument. Each
+// scene checks its pixels; the exit code is 1 when any check or scene failed.
 #include <cstdio>
 #include <string>
+
+#include <windows.h>
 
 #include "effectcam_scene.h"
 #include "host_scene.h"
@@ -14,6 +17,7 @@
 int main(int argc, char** argv)
 {
     std::string outDir = argc > 1 ? argv[1] : "screenshots";
+    CreateDirectoryA(outDir.c_str(), nullptr); // there already, or made now
     refhost::HostOptions options;
     options.width = 640;
     options.height = 480;

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "demo_plugin.h"
-#include "effect_library.h"
+#include "effect_files.h"
 #include "ref_host.h"
 
 namespace {
@@ -32,17 +32,9 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
     // A reset scene has an empty render list, and the plugin registers its render callback only
     // once in its life (at its first set, in the scene before): put it back as that scene had it.
     refhost::AddToRenderList(reinterpret_cast<void*>(plugin.Export("GeoInst_Sync")), 7500);
-    refhost::InstancingEffectOptions options;
-    options.instanceColor = true;
-    std::string error;
-    ID3DXEffect* effect =
-        refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(options), &error);
-    if (!effect) {
-        std::fprintf(stderr, "demo: instancing effect: %s\n", error.c_str());
+    // The same effect file as the instancing field: the same layout, a colour per instance.
+    if (!LoadDemoEffect(kEffect, "instancing_field.fx"))
         return false;
-    }
-    refhost::AddEffect(kEffect, effect);
-    effect->Release();
     refhost::MeshDescription cube;
     cube.size = 1.0f;
     if (!refhost::MakeObject(kObject, cube))

@@ -3,8 +3,9 @@
 #include <cstdio>
 
 #include "demo_plugin.h"
-#include "effect_library.h"
+#include "effect_files.h"
 #include "ref_host.h"
+#include "scene_checks.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr int kCamera = 1;
 constexpr int kFirstImage = 40;
+constexpr D3DCOLOR kBackdrop = 0xFF102030;
 
 D3DXVECTOR4 Rgb(D3DCOLOR c)
 {
@@ -28,12 +30,9 @@ struct Shape {
 
 bool MakeShape(int number, const Shape& s)
 {
-    std::string error;
-    HostEffect* record = refhost::AddRuntimeEffect(number, refhost::ThreeOutputEffectDescription(), &error);
-    if (!record) {
-        std::fprintf(stderr, "demo: the three-output effect did not compile: %s\n", error.c_str());
+    HostEffect* record = LoadDemoEffect(number, "three_outputs.fx");
+    if (!record)
         return false;
-    }
     ID3DXEffect* fx = record->effect;
     const D3DXVECTOR4 outputs[] = {Rgb(s.colour), Rgb(s.depthGrey), Rgb(s.id)};
     fx->SetVector("Color0", &outputs[0]);
@@ -55,7 +54,7 @@ bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outD
 {
     refhost::ResetScene();
     refhost::MakeCamera(kCamera, kWidth, kHeight);
-    refhost::SetCameraBackdrop(kCamera, 0xFF102030);
+    refhost::SetCameraBackdrop(kCamera, kBackdrop);
     refhost::SetCameraPosition(kCamera, 0, 2.5f, -5);
     refhost::PointCamera(kCamera, 0, 0.5f, 7);
 
@@ -91,8 +90,21 @@ bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outD
             for (int x = 0; x < kWidth; ++x)
                 strip.pixels[static_cast<size_t>(y) * strip.width + o * (kWidth + kGutter) + x] = outputs[o].At(x, y);
 
+    // Each shape's centre shows its colour in output 0, its depth grey in 1 and its id in 2; a
+    // corner shows the backdrop in every output.
+    SceneCheck check("multiple render targets scene");
+    for (const Shape& s : shapes) {
+        const D3DXVECTOR3 centre(s.x, s.y, s.z);
+        check.Pixel(PixelAtPoint(outputs[0], kCamera, centre), s.colour, "a shape's colour in output 0");
+        check.Pixel(PixelAtPoint(outputs[1], kCamera, centre), s.depthGrey, "a shape's grey in output 1");
+        check.Pixel(PixelAtPoint(outputs[2], kCamera, centre), s.id, "a shape's id in output 2");
+    }
+    for (const refhost::SurfacePixels& output : outputs)
+        check.Pixel(output.At(2, 2), kBackdrop, "the backdrop in a corner");
+
     const std::string path = outDir + "\\mrt_outputs.png";
     const bool saved = refhost::SavePng(path.c_str(), strip);
-    std::printf("demo: %s %s\n", saved ? "wrote" : "could not write", path.c_str());
-    return saved;
+    std::printf("demo: %s %s%s\n", saved ? "wrote" : "could not write", path.c_str(),
+                check.Passed() ? "" : " (pixel checks failed)");
+    return saved && check.Passed();
 }

@@ -6,8 +6,9 @@
 #include <cstdlib>
 
 #include "demo_plugin.h"
-#include "effect_library.h"
+#include "effect_files.h"
 #include "ref_host.h"
+#include "scene_checks.h"
 
 namespace {
 
@@ -27,11 +28,8 @@ bool ReadsBack(int bits, float expected) { return std::abs(std::bit_cast<float>(
 
 bool MakeCube(int object)
 {
-    std::string error;
-    if (!refhost::AddRuntimeEffect(object, refhost::TintEffectDescription(), &error)) {
-        std::fprintf(stderr, "demo: the tint effect did not compile: %s\n", error.c_str());
+    if (!LoadDemoEffect(object, "shader_cubes.fx"))
         return false;
-    }
     refhost::MeshDescription cube;
     cube.size = 2.0f;
     if (!refhost::MakeObject(object, cube))
@@ -41,46 +39,12 @@ bool MakeCube(int object)
     return true;
 }
 
-// The pixel of the picture where a point of an object (in the object's own space, before the
-// effect's Shape) lands, with camera 0's matrices of the last frame; 0 outside the picture.
-D3DCOLOR PixelAt(const refhost::SurfacePixels& picture, int object, float x, float y, float z)
+// Checks the pixel where a point of an object (in the object's own space, before the effect's
+// Shape) lands in camera 0's picture.
+void CheckPixel(SceneCheck& check, const refhost::SurfacePixels& picture, int object, float x, float y, float z,
+                D3DCOLOR expected, const char* what)
 {
-    const HostCameraData* camera = refhost::GetCameraData(0);
-    D3DXVECTOR3 world(kObjectX[object] + x, y, z);
-    D3DXMATRIX viewProjection = camera->view * camera->projection;
-    D3DXVECTOR4 clip;
-    D3DXVec3Transform(&clip, &world, &viewProjection);
-    const int px = static_cast<int>((clip.x / clip.w + 1.0f) * 0.5f * float(picture.width));
-    const int py = static_cast<int>((1.0f - clip.y / clip.w) * 0.5f * float(picture.height));
-    if (px < 0 || py < 0 || px >= picture.width || py >= picture.height)
-        return 0;
-    return picture.At(px, py);
-}
-
-bool Near(D3DCOLOR expected, D3DCOLOR actual)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(int((expected >> shift) & 0xFF) - int((actual >> shift) & 0xFF)) > 3)
-            return false;
-    return true;
-}
-
-bool Check(bool ok, const char* what)
-{
-    if (!ok)
-        std::fprintf(stderr, "demo: shader parameters scene: %s\n", what);
-    return ok;
-}
-
-bool CheckPixel(const refhost::SurfacePixels& picture, int object, float x, float y, float z, D3DCOLOR expected,
-                const char* what)
-{
-    const D3DCOLOR seen = PixelAt(picture, object, x, y, z) | 0xFF000000;
-    if (Near(expected, seen))
-        return true;
-    std::fprintf(stderr, "demo: shader parameters scene: %s: expected %08lX, saw %08lX\n", what,
-                 static_cast<unsigned long>(expected), static_cast<unsigned long>(seen));
-    return false;
+    check.Pixel(PixelAtPoint(picture, 0, D3DXVECTOR3(kObjectX[object] + x, y, z)), expected, what);
 }
 
 } // namespace
@@ -140,27 +104,28 @@ bool RenderShaderScene(const refhost::LoadedPlugin& plugin, const std::string& o
     }
 
     // The values read back as the script set them.
-    bool ok = Check(ReadsBack(RunCommand(plugin, "Shader_GetFloatVal", fx[kByValue], brightness[kByValue]), 0.75f),
-                    "the left cube's brightness does not read back as 0.75");
+    SceneCheck check("shader parameters scene");
+    check.That(ReadsBack(RunCommand(plugin, "Shader_GetFloatVal", fx[kByValue], brightness[kByValue]), 0.75f),
+               "the left cube's brightness does not read back as 0.75");
     RunCommand(plugin, "Shader_GetVectorVal", fx[kThroughMemory], colour[kThroughMemory]);
-    ok = Check(ReadsBack(RunCommand(plugin, "Shader_Return", 1), 0.8f),
-               "the middle cube's colour does not read back with green 0.8") && ok;
+    check.That(ReadsBack(RunCommand(plugin, "Shader_Return", 1), 0.8f),
+               "the middle cube's colour does not read back with green 0.8");
     RunCommand(plugin, "Shader_GetMatrixVal", fx[kThroughMemory], shape[kThroughMemory]);
-    ok = Check(ReadsBack(RunCommand(plugin, "Shader_Return", 0), 1.6f),
-               "the middle cube's shape does not read back 1.6 wide") && ok;
-    ok = Check(RunCommand(plugin, "Shader_GetCurrentTechnique", fx[kSwitched]) == inverted,
-               "the right cube's effect is not on its second technique") && ok;
+    check.That(ReadsBack(RunCommand(plugin, "Shader_Return", 0), 1.6f), "the middle cube's shape does not read back 1.6 wide");
+    check.That(RunCommand(plugin, "Shader_GetCurrentTechnique", fx[kSwitched]) == inverted,
+               "the right cube's effect is not on its second technique");
 
     // The pixels: each front face in its colour, the stretched parts drawn, the backdrop between.
     refhost::SurfacePixels picture;
-    ok = Check(refhost::ReadCameraPixels(0, picture), "camera 0 could not be read back") && ok;
-    ok = CheckPixel(picture, kByValue, 0.0f, 0.0f, -1.0f, kOrangeDimmed, "left cube, colour x brightness") && ok;
-    ok = CheckPixel(picture, kByValue, 0.0f, 1.6f, 0.0f, kOrangeDimmed, "left cube above a plain cube's height") && ok;
-    ok = CheckPixel(picture, kThroughMemory, 0.0f, 0.0f, -1.0f, kGreen, "middle cube, colour from memory") && ok;
-    ok = CheckPixel(picture, kThroughMemory, 1.4f, 0.0f, 0.0f, kGreen, "middle cube past a plain cube's width") && ok;
-    ok = CheckPixel(picture, kThroughMemory, 0.0f, 1.6f, 0.0f, kBackdrop, "above the middle cube") && ok;
-    ok = CheckPixel(picture, kSwitched, 0.0f, 0.0f, -1.0f, kTealInverted, "right cube, second technique") && ok;
-    ok = CheckPixel(picture, kSwitched, -2.0f, 0.0f, -1.0f, kBackdrop, "between the middle and right cubes") && ok;
+    check.That(refhost::ReadCameraPixels(0, picture), "camera 0 could not be read back");
+    CheckPixel(check, picture, kByValue, 0.0f, 0.0f, -1.0f, kOrangeDimmed, "left cube, colour x brightness");
+    CheckPixel(check, picture, kByValue, 0.0f, 1.6f, 0.0f, kOrangeDimmed, "left cube above a plain cube's height");
+    CheckPixel(check, picture, kThroughMemory, 0.0f, 0.0f, -1.0f, kGreen, "middle cube, colour from memory");
+    CheckPixel(check, picture, kThroughMemory, 1.4f, 0.0f, 0.0f, kGreen, "middle cube past a plain cube's width");
+    CheckPixel(check, picture, kThroughMemory, 0.0f, 1.6f, 0.0f, kBackdrop, "above the middle cube");
+    CheckPixel(check, picture, kSwitched, 0.0f, 0.0f, -1.0f, kTealInverted, "right cube, second technique");
+    CheckPixel(check, picture, kSwitched, -2.0f, 0.0f, -1.0f, kBackdrop, "between the middle and right cubes");
+    const bool ok = check.Passed();
 
     const std::string path = outDir + "/shader_parameters.png";
     const bool saved = refhost::SavePng(path.c_str(), picture);

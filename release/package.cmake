@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.20)
 # Packs the release: run by the ryxo_release target (release/CMakeLists.txt) with
-# DLL, OBJCOPY, STRIP, REFERENCE, INSTALL_TEXT, OUT and NAME set.
+# DLL, OBJCOPY, STRIP, REFERENCE, INSTALL_TEXT, EFFECTS, OUT and NAME set.
 set(stage ${OUT}/${NAME})
 file(REMOVE_RECURSE ${stage} ${OUT}/unpacked)
 file(MAKE_DIRECTORY ${stage})
@@ -22,10 +22,13 @@ file(COPY ${REFERENCE}/ryxo_keywords.txt DESTINATION ${stage})
 file(COPY ${REFERENCE}/index.html ${REFERENCE}/loading.html ${REFERENCE}/effects.html ${REFERENCE}/style.css
           ${REFERENCE}/commands ${REFERENCE}/guides ${REFERENCE}/pictures DESTINATION ${stage}/reference)
 configure_file(${INSTALL_TEXT} ${stage}/INSTALL.txt COPYONLY)
+# The effect files the guides show and the demo draws with, as they are in the source tree.
+file(GLOB effect_files ${EFFECTS}/*.fx)
+file(COPY ${effect_files} DESTINATION ${stage}/effects)
 
 # The archive is opened on Windows, where older editors show a text with bare LF line ends as one
 # long line: every text file it carries gets CR LF.
-file(GLOB_RECURSE texts ${stage}/*.txt ${stage}/*.html ${stage}/*.css ${stage}/*.js)
+file(GLOB_RECURSE texts ${stage}/*.txt ${stage}/*.html ${stage}/*.css ${stage}/*.js ${stage}/*.fx)
 foreach(text IN LISTS texts)
     file(READ ${text} content)
     string(REPLACE "\r\n" "\n" content "${content}")

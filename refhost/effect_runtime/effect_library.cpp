@@ -152,46 +152,6 @@ EffectDescription InstancingEffectDescription(const InstancingEffectOptions& opt
     return d;
 }
 
-EffectDescription TintEffectDescription()
-{
-    using K = EffectParameterKind;
-    EffectDescription d;
-    d.parameters.push_back(Param("World", K::Matrix, "WORLD", kIdentity));
-    for (EffectParameter& p : CameraParameters()) d.parameters.push_back(p);
-    d.parameters.push_back(Param("Color", K::Vector, "", {1, 1, 1, 1}));
-    d.parameters.push_back(Param("Brightness", K::Float, "", {1}));
-    d.parameters.push_back(Param("Shape", K::Matrix, "", kIdentity));
-
-    const std::string vertexShader = "float4x4 Shape;\n"
-                                     "float4x4 World;\n" +
-                                     CameraUniforms(CameraMatrices::ViewAndProjection) +
-                                     "struct Out { float4 position : POSITION; float3 normal : TEXCOORD0; };\n"
-                                     "Out main(float4 position : POSITION, float3 normal : NORMAL)\n"
-                                     "{\n"
-                                     "    Out o;\n"
-                                     "    float4 world = mul(mul(position, Shape), World);\n"
-                                     "    o.position = " + Project(CameraMatrices::ViewAndProjection, "world") + ";\n"
-                                     "    o.normal = normal;\n"
-                                     "    return o;\n"
-                                     "}\n";
-    // The shade squares the normal's components: abs() of a negative interpolated value came out
-    // unchanged from the HLSL compiler here, lighting faces turned to -X above full colour.
-    auto pixelShader = [](const char* colour) {
-        return std::string("float4 Color;\n"
-                           "float Brightness;\n"
-                           "float4 main(float3 normal : TEXCOORD0) : COLOR\n"
-                           "{\n"
-                           "    float shade = 1.0 - 0.25 * normal.y * normal.y - 0.45 * normal.x * normal.x;\n"
-                           "    return float4(") + colour + " * Brightness * shade, Color.a);\n"
-                           "}\n";
-    };
-    d.techniques = {
-        {"Tinted", {{"P0", vertexShader, pixelShader("Color.rgb"), {}}}},
-        {"Inverted", {{"P0", vertexShader, pixelShader("(1.0 - Color.rgb)"), {}}}},
-    };
-    return d;
-}
-
 EffectDescription ParameterZooDescription()
 {
     using K = EffectParameterKind;

@@ -43,15 +43,6 @@ REFHOST_API EffectDescription InstancingEffectDescription(const InstancingEffect
 // Color2 (float4; red, green, blue). Technique "ThreeOutputs", one pass "P0".
 REFHOST_API EffectDescription ThreeOutputEffectDescription();
 
-// Draws a mesh (POSITION, NORMAL) in one colour, shaded by the face it lies on: faces turned to -Z
-// or +Z at full colour, faces turned up or down at 0.75, faces turned sideways at 0.55 (normals in
-// the mesh's own space). Before World, each position is multiplied by Shape, so a script can
-// stretch or shear the mesh through the effect. Parameters in this order: World (WORLD), View
-// (VIEW), Projection (PROJECTION), ViewProjection (VIEWPROJECTION), all identity; Color (float4,
-// white); Brightness (float, 1); Shape (float4x4, identity). Techniques, one pass "P0" each:
-// "Tinted" (Color.rgb * Brightness) and "Inverted" ((1 - Color.rgb) * Brightness).
-REFHOST_API EffectDescription TintEffectDescription();
-
 // One parameter of every kind, for the effect parameter commands. In declaration order:
 //   BoolValue      bool       ZOOBOOL      initial TRUE
 //   IntValue       int        ZOOINT       initial 3

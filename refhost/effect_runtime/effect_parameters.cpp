@@ -15,13 +15,13 @@ struct KindShape {
     UINT rows, columns, slots;
 };
 
-KindShape ShapeOf(EffectParameterKind kind)
+KindShape ShapeOf(const EffectParameter& p)
 {
-    switch (kind) {
+    switch (p.kind) {
     case EffectParameterKind::Bool: return {D3DXPC_SCALAR, D3DXPT_BOOL, 1, 1, 1};
     case EffectParameterKind::Int: return {D3DXPC_SCALAR, D3DXPT_INT, 1, 1, 1};
     case EffectParameterKind::Float: return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1, 1};
-    case EffectParameterKind::Vector: return {D3DXPC_VECTOR, D3DXPT_FLOAT, 1, 4, 4};
+    case EffectParameterKind::Vector: return {D3DXPC_VECTOR, D3DXPT_FLOAT, 1, p.columns, p.columns};
     case EffectParameterKind::Matrix: return {D3DXPC_MATRIX_ROWS, D3DXPT_FLOAT, 4, 4, 16};
     case EffectParameterKind::Texture: return {D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0, 1};
     case EffectParameterKind::String: return {D3DXPC_OBJECT, D3DXPT_STRING, 0, 0, 1};
@@ -111,7 +111,11 @@ bool ParameterStore::Build(const std::vector<EffectParameter>& parameters, std::
             if (error) *error = "string parameter '" + p.name + "' cannot be an array";
             return false;
         }
-        slotCount += ShapeOf(p.kind).slots * (p.elements ? p.elements : 1);
+        if (p.kind == EffectParameterKind::Vector && (p.columns < 2 || p.columns > 4)) {
+            if (error) *error = "vector parameter '" + p.name + "' must have 2 to 4 components";
+            return false;
+        }
+        slotCount += ShapeOf(p).slots * (p.elements ? p.elements : 1);
         elementNodes += p.elements;
     }
 
@@ -120,7 +124,7 @@ bool ParameterStore::Build(const std::vector<EffectParameter>& parameters, std::
     slots_.assign(slotCount, 0);
     size_t offset = 0;
     for (const EffectParameter& p : parameters) {
-        KindShape shape = ShapeOf(p.kind);
+        KindShape shape = ShapeOf(p);
         ParameterNode node{p.name, p.semantic, p.kind, shape.cls, shape.type, shape.rows, shape.columns,
                            p.elements, shape.slots, offset, 0, false};
         nodes_.push_back(node);

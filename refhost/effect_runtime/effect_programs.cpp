@@ -16,27 +16,40 @@ bool IsAssembly(const std::string& source, const char* profile)
     return start != std::string::npos && source.compare(start, 3, profile, 3) == 0;
 }
 
-bool CompileCached(const std::string& source, const char* profile, std::vector<DWORD>* code, std::string* error)
+// The messages of a compile or assembly, as text.
+std::string MessageText(ID3DXBuffer* messages)
+{
+    if (!messages) return {};
+    std::string text(static_cast<const char*>(messages->GetBufferPointer()), messages->GetBufferSize());
+    while (!text.empty() && (text.back() == '\0' || text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+bool CompileCached(const std::string& source, const std::string& entry, const std::string& profile,
+                   std::vector<DWORD>* code, std::string* error)
 {
     static std::map<std::string, std::vector<DWORD>> cache;
-    std::string key = std::string(profile) + '\n' + source;
+    std::string key = profile + '\n' + entry + '\n' + source;
     if (auto it = cache.find(key); it != cache.end()) {
         *code = it->second;
         return true;
     }
     Com<ID3DXBuffer> compiled;
     Com<ID3DXBuffer> messages;
-    HRESULT hr = IsAssembly(source, profile)
+    HRESULT hr = IsAssembly(source, profile.c_str())
                      ? D3DXAssembleShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr, 0,
                                           compiled.put(), messages.put())
-                     : D3DXCompileShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr, "main",
-                                         profile, 0, compiled.put(), messages.put(), nullptr);
-    if (FAILED(hr) || !compiled) {
+                     : D3DXCompileShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr,
+                                         entry.c_str(), profile.c_str(), 0, compiled.put(), messages.put(), nullptr);
+    std::string text = MessageText(messages.ptr());
+    // The HLSL compiler here answers S_OK with code that does not do what the source says when it
+    // gives up on a feature it has not implemented ("E5017: Aborting due to not yet implemented
+    // feature"): such code is refused like code that does not compile.
+    bool unimplemented = text.find("not yet implemented") != std::string::npos;
+    if (FAILED(hr) || !compiled || unimplemented) {
         if (error) {
-            *error = std::string(profile) + " shader does not compile";
-            if (messages)
-                *error += ": " + std::string(static_cast<const char*>(messages->GetBufferPointer()),
-                                            messages->GetBufferSize());
+            *error = profile + " shader does not compile";
+            if (!text.empty()) *error += ": " + text;
         }
         return false;
     }
@@ -202,8 +215,8 @@ bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const Parameter
     program->name = pass.name;
     program->renderStates = pass.renderStates;
     std::string reason;
-    if (!CompileCached(pass.vertexShader, "vs_3_0", &program->vertexCode, &reason) ||
-        !CompileCached(pass.pixelShader, "ps_3_0", &program->pixelCode, &reason)) {
+    if (!CompileCached(pass.vertexShader, pass.vertexEntry, pass.vertexProfile, &program->vertexCode, &reason) ||
+        !CompileCached(pass.pixelShader, pass.pixelEntry, pass.pixelProfile, &program->pixelCode, &reason)) {
         if (error) *error = "pass '" + pass.name + "': " + reason;
         return false;
     }
@@ -212,10 +225,10 @@ bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const Parameter
         if (error) *error = "pass '" + pass.name + "': the device refuses its shaders";
         return false;
     }
-    bool vertexBound = IsAssembly(pass.vertexShader, "vs_3_0")
+    bool vertexBound = IsAssembly(pass.vertexShader, pass.vertexProfile.c_str())
                            ? BindRegisters(pass.vertexRegisters, true, parameters, samplers, program, &reason)
                            : BindConstants(program->vertexCode, true, parameters, samplers, program, &reason);
-    bool pixelBound = vertexBound && (IsAssembly(pass.pixelShader, "ps_3_0")
+    bool pixelBound = vertexBound && (IsAssembly(pass.pixelShader, pass.pixelProfile.c_str())
                                           ? BindRegisters(pass.pixelRegisters, false, parameters, samplers, program, &reason)
                                           : BindConstants(program->pixelCode, false, parameters, samplers, program, &reason));
     if (!pixelBound) {

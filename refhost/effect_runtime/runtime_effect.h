@@ -26,7 +26,7 @@ enum class EffectParameterKind {
     Bool,    // BOOL scalar
     Int,     // INT scalar
     Float,   // FLOAT scalar
-    Vector,  // float4
+    Vector,  // float2, float3 or float4 (see EffectParameter::columns)
     Matrix,  // float4x4
     Texture, // texture (object)
     String,  // string (object, never an array)
@@ -41,6 +41,7 @@ struct EffectParameter {
     // after another); bool and int values are given as floats. Missing values are zero.
     std::vector<float> initial;
     std::string initialString; // for String parameters
+    unsigned columns = 4;       // components of a Vector (2 to 4)
 };
 
 struct EffectRenderState {
@@ -59,14 +60,17 @@ struct EffectRegister {
 
 struct EffectPass {
     std::string name;
-    // HLSL with entry point "main", compiled as vs_3_0 / ps_3_0; or assembly, when the text starts
-    // with its version ("vs_3_0", "ps_3_0"). The HLSL compiler here has no texture sampling, so a
-    // pixel shader that samples is written in assembly.
+    // HLSL compiled from its entry point with its profile; or assembly, when the text starts with
+    // its version ("vs_3_0", "ps_3_0"). The HLSL compiler here has no texture sampling, so a pixel
+    // shader that samples is written in assembly.
     std::string vertexShader;
     std::string pixelShader;
     std::vector<EffectRenderState> renderStates; // set by BeginPass, saved and restored by Begin/End
     std::vector<EffectRegister> vertexRegisters; // parameters of an assembly vertex shader
     std::vector<EffectRegister> pixelRegisters;  // parameters of an assembly pixel shader
+    // The HLSL entry points and profiles (an assembly text carries its own version).
+    std::string vertexEntry = "main", vertexProfile = "vs_3_0";
+    std::string pixelEntry = "main", pixelProfile = "ps_3_0";
 };
 
 struct EffectTechnique {

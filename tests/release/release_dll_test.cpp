@@ -79,7 +79,7 @@ std::string ReadFile(const std::filesystem::path& path)
 
 TEST(ReleaseArchive, EveryTextFileEndsItsLinesWithCarriageReturnAndLineFeed)
 {
-    const std::set<std::string> textKinds = {".txt", ".html", ".css", ".js"};
+    const std::set<std::string> textKinds = {".txt", ".html", ".css", ".js", ".fx"};
     std::vector<std::string> checked;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(ArchiveFolder())) {
         if (!entry.is_regular_file() || !textKinds.count(entry.path().extension().string()))
@@ -92,7 +92,9 @@ TEST(ReleaseArchive, EveryTextFileEndsItsLinesWithCarriageReturnAndLineFeed)
         EXPECT_EQ(bareLineFeeds, 0u) << entry.path() << " has lines ending in a bare line feed";
         checked.push_back(entry.path().filename().string());
     }
-    for (const char* expected : {"INSTALL.txt", "ryxo_keywords.txt", "index.html", "style.css", "GeoInst_SetMesh.html"})
+    for (const char* expected : {"INSTALL.txt", "ryxo_keywords.txt", "index.html", "style.css", "GeoInst_SetMesh.html",
+                                 "instancing_field.fx", "shader_cubes.fx", "camera_object.fx", "mirror_ball.fx",
+                                 "three_outputs.fx"})
         EXPECT_NE(std::find(checked.begin(), checked.end(), expected), checked.end()) << expected << " was not checked";
 }
 

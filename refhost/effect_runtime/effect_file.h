@@ -1,0 +1,36 @@
+// Reads an effect file, in the plain text form D3DX 9 compiles, into an EffectDescription.
+//
+// What it reads:
+// - parameters: bool, int, float, float2, float3, float4, float4x4 (also `uniform`), single or as
+//   arrays `[n]`, with a semantic, annotations `< ... >` (read and ignored) and an initial value
+//   (`= 0.5`, `= true`, `= {1, 0, 0, 1}`, `= float4(1, 0, 0, 1)`, nested braces for matrices and
+//   arrays: exactly as many numbers as the parameter holds);
+// - `texture` parameters and `string` parameters (with a "text" initial value);
+// - `sampler`, `sampler2D`, `sampler3D`, `samplerCUBE`, bare or `= sampler_state { Texture = <T>;
+//   MinFilter = LINEAR; AddressU = CLAMP; ... }`;
+// - structs and functions, handed to the HLSL compiler as written;
+// - techniques and passes (names and annotations), whose passes set `VertexShader` and
+//   `PixelShader` to `compile <profile> <entry>()` or `asm { ... }`, the registers of assembly
+//   shaders (`VertexShaderConstantF[n]`, `PixelShaderConstantF[n]` = <Parameter>, `Sampler[n]` =
+//   <sampler>, also written with parentheses), and the render states of effect_states.h.
+// Anything else is refused: the file name, the line and the construct are in the message.
+//
+// The HLSL compiler here cannot take initial values, annotations, sampler_state blocks, techniques
+// or string parameters, so the shaders are compiled from the file's text with those blanked out
+// line by line: the compiler's line numbers are the file's. An assembly text is padded with the
+// lines before it for the same reason.
+#pragma once
+
+#include <string>
+
+#include "runtime_effect.h"
+
+namespace refhost {
+
+// Reads `text`, named `fileName` in messages. False with the reason in `error` when the file holds
+// a construct the reader does not read; the shaders are not compiled here (CreateRuntimeEffect
+// compiles them).
+REFHOST_API bool ReadEffectFile(const std::string& fileName, const std::string& text,
+                                EffectDescription* description, std::string* error);
+
+} // namespace refhost
