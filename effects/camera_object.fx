@@ -5,8 +5,8 @@
 // Projection (the camera's), and hands the texture of the object's texture stage 0 to the first
 // parameter declared `texture` (DiffuseTexture here).
 //
-// The pixel shaders are written in shader assembly: the reference host's HLSL compiler cannot
-// sample textures. D3DX compiles them the same way on every Windows machine.
+// The pixel shaders are written in shader assembly (ps_3_0), each line with a comment saying what
+// it computes; the pass binds their registers to the parameters and the sampler.
 
 float4x4 World : WORLD;
 float4x4 View : VIEW;

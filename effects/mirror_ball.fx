@@ -7,7 +7,7 @@
 //
 // The reflection is worked out per vertex from the world position, the world normal and the eye
 // position, with the dot product written out by components; the cube texture is sampled in
-// shader assembly, since the reference host's HLSL compiler cannot sample textures.
+// shader assembly (ps_3_0), each line with a comment saying what it computes.
 
 float4x4 World : WORLD;
 float4x4 View : VIEW;

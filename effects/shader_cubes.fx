@@ -35,8 +35,8 @@ VertexOutput CubeVS(float4 position : POSITION, float3 normal : NORMAL)
 
 // A fixed shade by the side a face is turned to: faces turned to -Z or +Z at full colour, faces
 // turned up or down at 0.75, faces turned sideways at 0.55. The normal's components are squared,
-// which needs no abs(). (The shade is written out in both pixel shaders: the HLSL compiler of the
-// reference host cannot call a function of the file from a shader.)
+// which needs no abs(). The shade is written out in both pixel shaders rather than in a function
+// they share.
 float4 TintedPS(float3 normal : TEXCOORD0) : COLOR0
 {
     float shade = 1.0 - 0.25 * normal.y * normal.y - 0.45 * normal.x * normal.x;

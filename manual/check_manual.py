@@ -21,7 +21,7 @@ from descriptions import read_descriptions
 from effects_page import linking_commands, read_effects_text
 from formats import read_formats
 from generate_manual import LOADING_TEXT, read_loading_text
-from guides import read_guides
+from guides import read_effect_files, read_guides
 from loading_messages import loading_messages
 from manual_checks import (check_format_uses, check_formats, check_guides, check_meanings, check_remedies,
                            check_see_also)
@@ -150,6 +150,10 @@ def main(rows_dir, source_root, reference_dir, family_dirs):
         check(f'href="guides/{family}.html"' in index_page, f"index.html: no link to guides/{family}.html")
         for block in guide.scripts():
             check_all(check_block(checker, block.lines, block.line, guide.path))
+        # Each guide shows the effect file its scene draws with, in full, from the effects/ folder.
+        shown_files = read_effect_files({family: guide}, source_root)
+        check(guide.effect_files() and all(f in shown_files for f in guide.effect_files()),
+              f"{guide.path}: no 'effect:' line naming a file of effects/")
 
     # Writing effects: its text and tables read, the pages its `linked from:` names link to it, as do
     # the index and every guide.
