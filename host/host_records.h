@@ -52,6 +52,9 @@ RYXO_PIN(HostDrawBuffer, vertexBuffer, 0);
 RYXO_PIN(HostDrawBuffer, indexBuffer, 4);
 RYXO_PIN(HostDrawBuffer, vertexCount, 16);
 
+// Host image numbers may be negative: 0 is the only one that means no image.
+inline bool IsHostImage(int32_t image) { return image != 0; }
+
 // One texture stage of a mesh; entry n lies 328 x n bytes after HostMesh::textureStages.
 struct HostTextureStage {
     std::byte reserved0[256];
@@ -228,7 +231,7 @@ struct HostCameraData {
     float nearRange;
     float farRange;
     std::byte reserved4[68];
-    int32_t clipMode;                   // 0 = none; 3 or 4 = the plane is in world space
+    int32_t clipMode;                   // 0 = none; 3 or 4 = the plane is in world space; others: as stored
     D3DXPLANE clipPlane;
     std::byte reserved5[40];
 };

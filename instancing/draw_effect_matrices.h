@@ -15,8 +15,8 @@ struct DrawCameraValues {
     D3DXMATRIX view, projection, viewProjection, viewInverse;
     D3DXMATRIX viewTranspose, projectionTranspose, viewProjectionTranspose, viewInverseTranspose;
     D3DXVECTOR4 eye;     // taken from the view inverse before any transposing
-    int clipMode;        // the camera's; 0 without a camera record
-    D3DXPLANE clipPlane; // DrawClipPlane of the camera when clipMode is not 0
+    bool clips;          // the camera has a clip mode; false without a camera record
+    D3DXPLANE clipPlane; // DrawClipPlane of the camera when it clips
 };
 
 // The camera of one GeoInst_Sync run: its host record (null counts as a camera without a clip
@@ -41,3 +41,6 @@ void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const
 // world-space plane normalised and carried into clip space through the camera's view and projection;
 // for other non-zero modes the plane as stored. The camera's own plane is not changed.
 D3DXPLANE DrawClipPlane(const HostCameraData& camera);
+
+// Every clip mode but 0 clips, negative ones included: the host clips its own objects so.
+inline bool CameraClips(const HostCameraData* camera) { return camera && camera->clipMode != 0; }
