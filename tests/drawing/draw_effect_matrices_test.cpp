@@ -62,17 +62,6 @@ refhost::EffectDescription CameraParameterEffect()
     return d;
 }
 
-::testing::AssertionResult MatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, float tolerance = 1e-4f)
-{
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            if (std::fabs(expected(r, c) - actual(r, c)) > tolerance)
-                return ::testing::AssertionFailure()
-                       << "element (" << r + 1 << ", " << c + 1 << "): expected " << expected(r, c) << ", saw "
-                       << actual(r, c);
-    return ::testing::AssertionSuccess();
-}
-
 class DrawEffectMatricesTest : public DrawTest {
 protected:
     void SetUp() override
