@@ -1,4 +1,4 @@
-#include "geo_inst_draw.h"
+#include "instance_set_draw.h"
 
 #include "draw_effect_matrices.h"
 #include "host_access.h"
@@ -29,7 +29,7 @@ bool Drawable(const GeoInstRecord& set)
 
 } // namespace
 
-void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera)
+void DrawInstanceSet(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera)
 {
     // The effect is looked up once here and handed to everything the draw feeds it.
     const HostMesh* mesh = set.mesh;
