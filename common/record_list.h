@@ -13,7 +13,6 @@ struct RecordList {
     std::list<Record> records;
     std::unordered_map<uintptr_t, typename std::list<Record>::iterator> byAddress;
     // The last record found: scripts call commands on one record many times in a row.
-    uintptr_t lastAddress = 0;
     Record* lastFound = nullptr;
 };
 
@@ -27,15 +26,10 @@ int HandleOf(const Record& record)
 template <typename Record>
 Record* FindRecord(RecordList<Record>& list, int handle)
 {
-    const uintptr_t address = static_cast<uint32_t>(handle);
-    if (address == list.lastAddress && list.lastFound)
+    if (list.lastFound && HandleOf(*list.lastFound) == handle)
         return list.lastFound;
-    auto found = list.byAddress.find(address);
-    if (found == list.byAddress.end())
-        return nullptr;
-    list.lastAddress = address;
-    list.lastFound = &*found->second;
-    return list.lastFound;
+    auto found = list.byAddress.find(static_cast<uint32_t>(handle));
+    return found == list.byAddress.end() ? nullptr : (list.lastFound = &*found->second);
 }
 
 // Frees every record and the index's memory: clear() would keep the index's bucket array, and an
@@ -45,7 +39,6 @@ void EmptyRecordList(RecordList<Record>& list)
 {
     list.records.clear();
     list.byAddress = decltype(list.byAddress){};
-    list.lastAddress = 0;
     list.lastFound = nullptr;
 }
 
@@ -73,13 +66,10 @@ void RemoveRecord(RecordList<Record>& list, Record& record)
     auto found = list.byAddress.find(reinterpret_cast<uintptr_t>(&record));
     if (found == list.byAddress.end())
         return;
-    if (list.lastFound == &record) {
-        list.lastAddress = 0;
+    if (list.lastFound == &record)
         list.lastFound = nullptr;
-    }
-    auto place = found->second;
+    list.records.erase(found->second);
     list.byAddress.erase(found);
-    list.records.erase(place);
     if (list.records.empty())
         EmptyRecordList(list);
 }

@@ -39,8 +39,8 @@ struct CubeRenderRequest {
 
 void RenderCubeFaces(const CubeRenderRequest& request);
 
-// The checks every cube rendering command makes before anything is rendered, after its handles':
-// the camera is one the sync mask can name and the host has (the device, the camera and the host's
-// rendering functions go into `request`). False when one is refused: after a message under `title`
-// for the camera; silently when the host lacks the device or a function, which its loading reported.
+// The checks every cube rendering command makes after its handles', before anything is rendered:
+// the camera is one the sync mask can name and the host has, and the host has a device and the
+// functions rendering calls. Fills in the request's device and camera. False when refused: after a
+// message under `title` for the camera, silently for what the host lacks (its loading said so).
 bool PrepareCubeRendering(CubeRenderRequest& request, int camera, const char* title);

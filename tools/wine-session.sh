@@ -56,14 +56,9 @@ wine_session_stop() {
 
 wine_session_join() {
     RYXO_OWN_SESSION=0
-    if [ -z "${RYXO_XVFB_PID:-}" ]; then
-        RYXO_OWN_SESSION=1
-        wine_session_start
-    fi
+    [ -n "${RYXO_XVFB_PID:-}" ] || { RYXO_OWN_SESSION=1; wine_session_start; }
 }
 
 wine_session_leave() {
-    if [ "${RYXO_OWN_SESSION:-0}" -eq 1 ]; then
-        wine_session_stop
-    fi
+    [ "${RYXO_OWN_SESSION:-0}" -eq 0 ] || wine_session_stop
 }
