@@ -231,7 +231,7 @@ struct HostCameraData {
     float nearRange;
     float farRange;
     std::byte reserved4[68];
-    int32_t clipMode;                   // 0 = none; 3 or 4 = the plane is in world space; others: as stored
+    int32_t clipMode;                   // 0 = none; 3 or 4 = the plane is in world space
     D3DXPLANE clipPlane;
     std::byte reserved5[40];
 };

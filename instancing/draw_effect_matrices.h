@@ -39,8 +39,9 @@ void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const
 
 // The clip plane of `camera` as the instanced draw hands it over: for clip modes 3 and 4 the stored
 // world-space plane normalised and carried into clip space through the camera's view and projection;
-// for other non-zero modes the plane as stored. The camera's own plane is not changed.
+// for the other modes above 0 the plane as stored. The camera's own plane is not changed.
 D3DXPLANE DrawClipPlane(const HostCameraData& camera);
 
-// Every clip mode but 0 clips, negative ones included: the host clips its own objects so.
-inline bool CameraClips(const HostCameraData* camera) { return camera && camera->clipMode != 0; }
+// A camera clips its instance sets when its clip mode is above 0. Mode 0, and a negative mode (which
+// the host never writes), hand the shader the plane nothing reaches and leave the device's plane alone.
+inline bool CameraClips(const HostCameraData* camera) { return camera && camera->clipMode > 0; }

@@ -256,11 +256,11 @@ TEST_F(DrawEffectMatricesTest, OtherClipModesUseThePlaneAsStored)
     EXPECT_EQ(*planes[0].plane, (std::array<float, 4>{0.5f, -1, 2, 3}));
     EXPECT_EQ(Vector("ClipPlane"), D3DXVECTOR4(0.5f, -1, 2, 3));
 
-    // A negative mode clips like any other, as the host's own objects do.
+    // A negative mode clips nothing: the shader gets the far plane and the device's plane stays.
     camera_->clipMode = -1;
     Hand();
-    EXPECT_EQ(Device().Count(DeviceMethod::SetClipPlane), 1u);
-    EXPECT_EQ(Vector("ClipPlane"), D3DXVECTOR4(0.5f, -1, 2, 3));
+    EXPECT_EQ(Device().Count(DeviceMethod::SetClipPlane), 0u);
+    EXPECT_EQ(Vector("ClipPlane"), D3DXVECTOR4(0, 1, 0, 99999));
     EXPECT_EQ(Device().LastRenderState(D3DRS_CLIPPLANEENABLE), DWORD(FALSE));
 }
 
