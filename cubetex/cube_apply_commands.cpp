@@ -1,6 +1,5 @@
 // Applying a cube texture to host objects: the host prepares the stage with no image, then the
 // cube texture and its blending are written into the meshes' texture-stage entries.
-#include <new>
 #include <vector>
 
 #include "command_cube.h"
@@ -56,8 +55,9 @@ RYXO_COMMAND CubeTex_ApplyObject(int handle, int object, int stage)
 {
     CubeTexRecord* cube = CommandCube(handle, CUBETEX_ERROR_TITLE("CubeTex_ApplyObject"));
     sObject* record = cube ? HostObject(object) : nullptr;
-    if (!record || !Host().SetTextureStage || !MakeRoomForApplication(*cube))
+    if (!record || !Host().SetTextureStage)
         return 0;
+    MakeRoomForApplication(*cube);
     Host().SetTextureStage(object, stage, 0);
     for (int i = 0; record->meshList && i < record->meshCount; ++i) {
         HostMesh* mesh = record->meshList[i];
@@ -84,14 +84,8 @@ RYXO_COMMAND CubeTex_ApplyLimb(int handle, int object, int limb, int stage)
     const int meshCount = record->meshCount;
     // SetTextureStage below resets the stage on every mesh: what each showed is put back after.
     // The memory for that, and for remembering the place, is taken before anything changes.
-    std::vector<LimbStage> shown;
-    try {
-        shown.assign(static_cast<size_t>(meshCount), LimbStage{});
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    if (!MakeRoomForApplication(*cube))
-        return 0;
+    std::vector<LimbStage> shown(static_cast<size_t>(meshCount));
+    MakeRoomForApplication(*cube);
     host.TextureLimbStage(object, limb, stage, 0);
     for (int i = 0; i < meshCount; ++i) {
         HostMesh* mesh = record->meshList[i];
@@ -99,7 +93,7 @@ RYXO_COMMAND CubeTex_ApplyLimb(int handle, int object, int limb, int stage)
             continue;
         HostTextureStage& entry = Entry(*mesh, stage);
         shown[i] = {entry.image, entry.texture};
-        if (entry.image == 0 && entry.texture) {
+        if (!IsHostImage(entry.image) && entry.texture) {
             // A texture given directly (a cube texture applied before): kept by the table, taken
             // out of the entry so the host's reset does not let go of it.
             entry.deviceStage = 0;
@@ -108,7 +102,7 @@ RYXO_COMMAND CubeTex_ApplyLimb(int handle, int object, int limb, int stage)
     }
     host.SetTextureStage(object, stage, 0);
     for (int i = 0; i < meshCount; ++i) {
-        if (shown[i].image > 0)
+        if (IsHostImage(shown[i].image))
             host.TextureLimbStage(object, i, stage, shown[i].image);
         else if (shown[i].texture && HasEntry(record->meshList[i], stage))
             WriteCubeEntry(Entry(*record->meshList[i], stage), stage, shown[i].texture);

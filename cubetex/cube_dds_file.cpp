@@ -223,6 +223,7 @@ bool WriteCubeDds(IDirect3DDevice9* device, IDirect3DCubeTexture9* texture, cons
     try {
         written = written && WriteFaces(file, device, texture, *layout, levelCount);
     } catch (const std::bad_alloc&) {
+        // Caught here rather than at the boundary: the file is closed and what was written removed.
         written = false;
     }
     written = std::fclose(file) == 0 && written;

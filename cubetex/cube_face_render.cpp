@@ -52,27 +52,28 @@ void Restore(HostCameraData& c, const SavedCamera& saved)
 
 } // namespace
 
-bool CubeCameraUsable(int camera, const char* title)
+bool PrepareCubeRendering(CubeRenderRequest& request, int camera, const char* title)
 {
     // The sync mask has one bit per camera 0 to 31; any other number cannot be rendered alone.
-    if (camera < 0 || camera > 31 || !HostCamera(camera)) {
+    HostCameraData* record = camera >= 0 && camera <= 31 ? HostCamera(camera) : nullptr;
+    if (!record) {
         ShowMessage(title, "The Specified Camera Does Not Exist");
         return false;
     }
-    return true;
+    const HostFunctionTable& host = Host();
+    request.device = HostDevice();
+    request.camera = record;
+    request.cameraNumber = camera;
+    return request.device && host.SyncMask && host.SetAspect && host.FastSync && host.GetStatistic;
 }
 
 void RenderCubeFaces(const CubeRenderRequest& request)
 {
     const HostFunctionTable& host = Host();
-    IDirect3DDevice9* device = HostDevice();
-    if (!device || !host.SyncMask || !host.SetAspect || !host.FastSync || !host.GetStatistic)
-        return;
+    IDirect3DDevice9* device = request.device;
     const CubeTexRecord& cube = *request.cube;
-    HostCameraData* camera = HostCamera(request.camera);
-    if (!camera)
-        return;
-    host.SyncMask(1u << request.camera);
+    HostCameraData* camera = request.camera;
+    host.SyncMask(1u << request.cameraNumber);
     const SavedCamera saved = Save(*camera);
     Com<IDirect3DSurface9> savedTarget;
     device->GetRenderTarget(0, savedTarget.put());
@@ -85,7 +86,7 @@ void RenderCubeFaces(const CubeRenderRequest& request)
     camera->fieldOfView = kFaceFieldOfView;
     if (request.storeAspect)
         camera->aspect = kFaceAspect;
-    host.SetAspect(request.camera, kFaceAspect);
+    host.SetAspect(request.cameraNumber, kFaceAspect);
     camera->renderIntoSurface = 1;
     camera->surfaceGroup1 = 0;
     camera->surfaceGroup2 = 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "cube_tex_record.h"
+#include "host_records.h"
 
 inline constexpr int kCubeFaceCount = 6;
 inline constexpr uint32_t kAllCubeFaces = 0x3F;
@@ -25,17 +26,21 @@ inline constexpr CubeFaceAngles kCubeFaceAngles[kCubeFaceCount] = {
 };
 
 struct CubeRenderRequest {
+    IDirect3DDevice9* device;
+    HostCameraData* camera;    // the record of camera number `cameraNumber`
     CubeTexRecord* cube;
     // Cube textures whose same face becomes render target 1, 2, 3: a chain already cut at its
     // first gap, so further[k] is set only when every one before it is.
     CubeTexRecord* further[3];
-    int camera;                // 0 to 31, a camera the host has
+    int cameraNumber;          // 0 to 31
     uint32_t faceMask;         // bit n: render face n; bits above 5 are ignored
     bool storeAspect;          // the face-mask commands also write 1.0 into the aspect field
 };
 
 void RenderCubeFaces(const CubeRenderRequest& request);
 
-// The checks every cube rendering command makes before anything is rendered: the camera is one the
-// sync mask can name and the host has. False after showing a message under `title`.
-bool CubeCameraUsable(int camera, const char* title);
+// The checks every cube rendering command makes after its handles', before anything is rendered:
+// the camera is one the sync mask can name and the host has, and the host has a device and the
+// functions rendering calls. Fills in the request's device and camera. False when refused: after a
+// message under `title` for the camera, silently for what the host lacks (its loading said so).
+bool PrepareCubeRendering(CubeRenderRequest& request, int camera, const char* title);

@@ -2,24 +2,20 @@
 // the most recent cube rendering command.
 #pragma once
 
-#include <list>
-
 #include "cube_tex_record.h"
+#include "record_list.h"
 
 using CubeTextureList = std::list<CubeTexRecord>;
 
 const CubeTextureList& LiveCubeTextures();
 
 // The live cube texture a script handle names, or null when the handle is none (never made,
-// deleted, dropped by a device loss, or any other value). One hash lookup; never reads through
-// the handle.
+// deleted, dropped by a device loss, or any other value).
 CubeTexRecord* FindCubeTexture(int handle);
 
-int HandleOf(const CubeTexRecord& cube);
-
-// Appends a zero-filled record holding `texture`; null (the texture untouched) when no memory is
-// left for it.
-CubeTexRecord* AppendCubeTexture(Com<IDirect3DCubeTexture9>& texture);
+// Appends a zero-filled record holding `texture`, which it takes from the holder. Throws
+// std::bad_alloc, with the list and the holder unchanged, when no memory is left for it.
+CubeTexRecord& AppendCubeTexture(Com<IDirect3DCubeTexture9>& texture);
 
 // Lets go of the record's texture (see DestroyCubeTexture), unlinks the record and frees it.
 void RemoveCubeTexture(CubeTexRecord& cube);

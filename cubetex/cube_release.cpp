@@ -1,7 +1,6 @@
 #include "cube_release.h"
 
 #include <algorithm>
-#include <new>
 
 #include "host_access.h"
 
@@ -98,17 +97,11 @@ void ClearHostEntries(const CubeTexRecord& cube)
 
 } // namespace
 
-bool MakeRoomForApplication(CubeTexRecord& cube)
+void MakeRoomForApplication(CubeTexRecord& cube)
 {
     std::vector<CubeApplication>& places = cube.applications;
-    if (places.size() < places.capacity())
-        return true;
-    try {
+    if (places.size() == places.capacity())
         places.reserve(std::max<size_t>(4, places.size() * 2));
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
 }
 
 void RememberApplication(CubeTexRecord& cube, int object, int stage)

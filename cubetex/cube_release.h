@@ -4,10 +4,10 @@
 
 #include "cube_tex_record.h"
 
-// Makes sure RememberApplication can note one more place without allocating; false when there is
-// no memory for it. The apply commands call it before they change anything: a place written but
-// not remembered would keep the texture after its deletion.
-bool MakeRoomForApplication(CubeTexRecord& cube);
+// Makes sure RememberApplication can note one more place without allocating; throws std::bad_alloc
+// when there is no memory for it. The apply commands call it before they change anything: a place
+// written but not remembered would keep the texture after its deletion.
+void MakeRoomForApplication(CubeTexRecord& cube);
 
 // Notes that the cube's texture was written into (object, stage) of a host object's meshes. Room
 // for it was made with MakeRoomForApplication.

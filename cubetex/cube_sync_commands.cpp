@@ -22,11 +22,10 @@ void SyncCube(const char* title, int handle, const int (&furtherHandles)[3], int
         if (furtherHandles[k] != 0 && !(further[k] = CommandCube(furtherHandles[k], title)))
             return;
     }
-    if (!CubeCameraUsable(camera, title))
+    if (!PrepareCubeRendering(request, camera, title))
         return;
     for (int k = 0; k < 3 && further[k]; ++k)
         request.further[k] = further[k];
-    request.camera = camera;
     request.faceMask = faceMask & kAllCubeFaces;
     request.storeAspect = storeAspect;
     RenderCubeFaces(request);

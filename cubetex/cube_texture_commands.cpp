@@ -1,4 +1,6 @@
 // Creation and deletion of cube textures, their mipmap settings, and the format query.
+#include <new>
+
 #include "command_cube.h"
 #include "cube_list.h"
 #include "cube_release.h"
@@ -32,9 +34,12 @@ int MakeCubeTexture(int resolution, int mipmapGeneration, int format)
     // asked for: the record keeps the format the faces really have, so CubeTex_GetFormat tells it.
     D3DSURFACE_DESC faces{};
     const D3DFORMAT made = SUCCEEDED(texture->GetLevelDesc(0, &faces)) ? faces.Format : resolved;
-    CubeTexRecord* cube = AppendCubeTexture(texture);
-    if (!cube) {
-        // No room for the record: the texture (still held here) goes, and the script hears why.
+    CubeTexRecord* cube = nullptr;
+    try {
+        cube = &AppendCubeTexture(texture);
+    } catch (const std::bad_alloc&) {
+        // Caught here rather than at the boundary: the script is told it got no cube, as when the
+        // device refuses the texture. The texture (still held here) goes first.
         texture.reset();
         ShowMessage(kCreationTitle, kCreationText);
         return 0;

@@ -25,8 +25,7 @@ struct CameraTarget {
     int32_t format;                      // D3DFORMAT
 };
 
-// Image numbers may be negative: 0 is the only one that means no image.
-inline bool HasImage(const CameraTarget& target) { return target.image != 0; }
+inline bool HasImage(const CameraTarget& target) { return IsHostImage(target.image); }
 
 struct EfxCamRecord {
     int32_t exists;                      // 1 = made, 0 = slot free

@@ -6,6 +6,7 @@
 #include "camera_view.h"
 #include "exports.h"
 #include "host_access.h"
+#include "meshdraw/effect_passes.h"
 #include "meshdraw/mesh_render_states.h"
 
 namespace {
@@ -19,24 +20,6 @@ bool ObjectStillThere(const EfxCamRecord& camera)
     return object && object->meshCount >= 1 && object->meshList && object->meshList[0] == camera.mesh &&
            &object->world == camera.worldMatrix && MeshEffect(camera.mesh) == camera.effect &&
            camera.mesh->drawBuffer;
-}
-
-void DrawMesh(IDirect3DDevice9* device, const HostMesh* mesh, ID3DXEffect* effect)
-{
-    // An effect that cannot begin draws nothing and is not ended; whatever pass count it wrote is
-    // not trusted.
-    UINT passes = 0;
-    if (FAILED(effect->Begin(&passes, 0)))
-        return;
-    for (UINT pass = 0; pass < passes; ++pass) {
-        effect->BeginPass(pass);
-        if (mesh->drawBuffer->indexBuffer)
-            device->DrawIndexedPrimitive(mesh->primitiveType, 0, 0, mesh->vertexCount, 0, mesh->primitiveCount);
-        else
-            device->DrawPrimitive(mesh->primitiveType, 0, mesh->primitiveCount);
-        effect->EndPass();
-    }
-    effect->End();
 }
 
 void DrawCamera(IDirect3DDevice9* device, EfxCamRecord& camera)
@@ -63,7 +46,12 @@ void DrawCamera(IDirect3DDevice9* device, EfxCamRecord& camera)
     device->SetStreamSource(0, mesh->drawBuffer->vertexBuffer, 0, mesh->vertexSize);
     SetCameraEffectMatrices(device, camera, *camera.worldMatrix);
     BindMeshTextures(camera.effect, mesh, camera.textureParameters, camera.textureParameterCount);
-    DrawMesh(device, mesh, camera.effect);
+    DrawEffectPasses(camera.effect, [&] {
+        if (mesh->drawBuffer->indexBuffer)
+            device->DrawIndexedPrimitive(mesh->primitiveType, 0, 0, mesh->vertexCount, 0, mesh->primitiveCount);
+        else
+            device->DrawPrimitive(mesh->primitiveType, 0, mesh->primitiveCount);
+    });
 
     for (int slot = 1; slot <= camera.extraTargetCount; ++slot)
         device->SetRenderTarget(slot, nullptr);

@@ -52,6 +52,9 @@ RYXO_PIN(HostDrawBuffer, vertexBuffer, 0);
 RYXO_PIN(HostDrawBuffer, indexBuffer, 4);
 RYXO_PIN(HostDrawBuffer, vertexCount, 16);
 
+// Host image numbers may be negative: 0 is the only one that means no image.
+inline bool IsHostImage(int32_t image) { return image != 0; }
+
 // One texture stage of a mesh; entry n lies 328 x n bytes after HostMesh::textureStages.
 struct HostTextureStage {
     std::byte reserved0[256];

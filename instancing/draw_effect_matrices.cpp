@@ -52,8 +52,8 @@ DrawCameraValues ReadDrawCameraValues(IDirect3DDevice9* device, const HostCamera
     v.projectionTranspose = Transposed(v.projection);
     v.viewProjectionTranspose = Transposed(v.viewProjection);
     v.viewInverseTranspose = Transposed(v.viewInverse);
-    v.clipMode = camera ? camera->clipMode : 0;
-    v.clipPlane = v.clipMode != 0 ? DrawClipPlane(*camera) : D3DXPLANE(0.0f, 0.0f, 0.0f, 0.0f);
+    v.clips = CameraClips(camera);
+    v.clipPlane = v.clips ? DrawClipPlane(*camera) : D3DXPLANE(0.0f, 0.0f, 0.0f, 0.0f);
     return v;
 }
 
@@ -77,19 +77,16 @@ void SetDrawEffectMatrices(IDirect3DDevice9* device, ID3DXEffect* effect, const 
     matrices.transposed[kViewInverse] = &v.viewInverseTranspose;
     SetMeshEffectMatrices(effect, mesh, matrices, v.eye);
 
-    if (v.clipMode != 0) {
+    // The shader clips through the vector parameter; the device keeps the plane at index 0, switched
+    // off for the draw.
+    if (v.clips)
         device->SetClipPlane(0, v.clipPlane);
-        device->SetRenderState(D3DRS_CLIPPLANEENABLE, TRUE);
-    } else {
-        device->SetRenderState(D3DRS_CLIPPLANEENABLE, FALSE);
-    }
+    device->SetRenderState(D3DRS_CLIPPLANEENABLE, FALSE);
     if (record.clipPlane) {
         const D3DXPLANE& q = v.clipPlane;
-        const D3DXVECTOR4 value = v.clipMode > 0 ? D3DXVECTOR4(q.a, q.b, q.c, q.d) : kNoClipPlane;
+        const D3DXVECTOR4 value = v.clips ? D3DXVECTOR4(q.a, q.b, q.c, q.d) : kNoClipPlane;
         effect->SetVector(record.clipPlane, &value);
     }
-    // The shader clips through the vector parameter; the fixed-function plane stays off for the draw.
-    device->SetRenderState(D3DRS_CLIPPLANEENABLE, FALSE);
 }
 
 void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const HostCameraData* camera)

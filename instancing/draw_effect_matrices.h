@@ -15,8 +15,8 @@ struct DrawCameraValues {
     D3DXMATRIX view, projection, viewProjection, viewInverse;
     D3DXMATRIX viewTranspose, projectionTranspose, viewProjectionTranspose, viewInverseTranspose;
     D3DXVECTOR4 eye;     // taken from the view inverse before any transposing
-    int clipMode;        // the camera's; 0 without a camera record
-    D3DXPLANE clipPlane; // DrawClipPlane of the camera when clipMode is not 0
+    bool clips;          // the camera has a clip mode; false without a camera record
+    D3DXPLANE clipPlane; // DrawClipPlane of the camera when it clips
 };
 
 // The camera of one GeoInst_Sync run: its host record (null counts as a camera without a clip
@@ -39,5 +39,9 @@ void SetDrawEffectMatrices(IDirect3DDevice9* device, const HostMesh* mesh, const
 
 // The clip plane of `camera` as the instanced draw hands it over: for clip modes 3 and 4 the stored
 // world-space plane normalised and carried into clip space through the camera's view and projection;
-// for other non-zero modes the plane as stored. The camera's own plane is not changed.
+// for the other modes above 0 the plane as stored. The camera's own plane is not changed.
 D3DXPLANE DrawClipPlane(const HostCameraData& camera);
+
+// A camera clips its instance sets when its clip mode is above 0. Mode 0, and a negative mode (which
+// the host never writes), hand the shader the plane nothing reaches and leave the device's plane alone.
+inline bool CameraClips(const HostCameraData* camera) { return camera && camera->clipMode > 0; }

@@ -2,7 +2,7 @@
 
 #include "bound_mesh.h"
 #include "exports.h"
-#include "geo_inst_draw.h"
+#include "instance_set_draw.h"
 #include "host_access.h"
 #include "plugin_state.h"
 #include "render_queue.h"
@@ -25,7 +25,7 @@ RYXO_COMMAND GeoInst_Sync()
             // until a mesh is bound again. One object lookup per drawn set, never a read of the
             // freed mesh.
             if (BoundMesh(set))
-                GeoInst_Draw(set, device, camera);
+                DrawInstanceSet(set, device, camera);
         }
     }
     // Leave the device as the host expects it after the queue: no instance stream, no instancing

@@ -1,18 +1,9 @@
 #include "render_queue.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <unordered_map>
-
 namespace {
 
 struct RenderQueue {
-    InstanceSetList sets;
-    // Record address -> its place in `sets`, so a handle is checked and found in one lookup.
-    std::unordered_map<uintptr_t, InstanceSetList::iterator> byAddress;
-    // The last set found: scripts call per-instance commands on one set many times in a row.
-    uintptr_t lastAddress = 0;
-    GeoInstRecord* lastSet = nullptr;
+    RecordList<GeoInstRecord> sets;
     bool renderListRegistered = false;
 };
 
@@ -22,8 +13,6 @@ RenderQueue& Queue()
     return queue;
 }
 
-uintptr_t AddressOf(const GeoInstRecord& set) { return reinterpret_cast<uintptr_t>(&set); }
-
 void FreeHeapBlocks(GeoInstRecord& set)
 {
     set.transforms.reset();
@@ -32,80 +21,27 @@ void FreeHeapBlocks(GeoInstRecord& set)
     set.instanceDataBytes = 0;
 }
 
-void ForgetLastFound(RenderQueue& queue)
-{
-    queue.lastAddress = 0;
-    queue.lastSet = nullptr;
-}
-
-// An empty queue holds no memory: clear() would keep the index's bucket array.
-void EmptyQueue(RenderQueue& queue)
-{
-    queue.sets.clear();
-    queue.byAddress = decltype(queue.byAddress){};
-    ForgetLastFound(queue);
-}
-
 } // namespace
 
-const InstanceSetList& LiveInstanceSets() { return Queue().sets; }
+const InstanceSetList& LiveInstanceSets() { return Queue().sets.records; }
 
-GeoInstRecord* FindInstanceSet(int handle)
-{
-    RenderQueue& queue = Queue();
-    uintptr_t address = static_cast<uint32_t>(handle);
-    if (address == queue.lastAddress && queue.lastSet)
-        return queue.lastSet;
-    auto found = queue.byAddress.find(address);
-    if (found == queue.byAddress.end())
-        return nullptr;
-    queue.lastAddress = address;
-    queue.lastSet = &*found->second;
-    return queue.lastSet;
-}
-
-int HandleOf(const GeoInstRecord& set) { return static_cast<int>(AddressOf(set)); }
+GeoInstRecord* FindInstanceSet(int handle) { return FindRecord(Queue().sets, handle); }
 
 GeoInstRecord& AppendInstanceSet()
 {
-    RenderQueue& queue = Queue();
     GeoInstRecord fresh{};
     fresh.cameraMask = 0xFFFFFFFFu;
     fresh.customElementsEnabled = 0;
     fresh.worldMatrixEnabled = 1;
-    // The record is linked and indexed together or not at all: a failed index entry (out of
-    // memory) takes the record out again before the failure goes on to the caller.
-    auto place = queue.sets.insert(queue.sets.end(), std::move(fresh));
-    try {
-        queue.byAddress.emplace(AddressOf(*place), place);
-    } catch (...) {
-        queue.sets.erase(place);
-        if (queue.sets.empty())
-            EmptyQueue(queue);
-        throw;
-    }
-    return *place;
+    return AppendRecord(Queue().sets, std::move(fresh));
 }
 
-void RemoveInstanceSet(GeoInstRecord& set)
-{
-    RenderQueue& queue = Queue();
-    auto found = queue.byAddress.find(AddressOf(set));
-    if (found == queue.byAddress.end())
-        return;
-    if (queue.lastSet == &set)
-        ForgetLastFound(queue);
-    InstanceSetList::iterator place = found->second;
-    queue.byAddress.erase(found);
-    queue.sets.erase(place);
-    if (queue.sets.empty())
-        EmptyQueue(queue);
-}
+void RemoveInstanceSet(GeoInstRecord& set) { RemoveRecord(Queue().sets, set); }
 
 int RenderIndexOf(const GeoInstRecord& set)
 {
     int index = 0;
-    for (const GeoInstRecord& other : Queue().sets) {
+    for (const GeoInstRecord& other : Queue().sets.records) {
         if (&other == &set)
             return index;
         ++index;
@@ -117,7 +53,7 @@ void SortRenderQueueByPriority()
 {
     // std::list::sort is a stable merge sort that relinks nodes: records keep their addresses, so
     // handles and the address index stay valid.
-    Queue().sets.sort([](const GeoInstRecord& a, const GeoInstRecord& b) {
+    Queue().sets.records.sort([](const GeoInstRecord& a, const GeoInstRecord& b) {
         return a.renderPriority > b.renderPriority;
     });
 }
@@ -133,22 +69,22 @@ void ReleaseInstanceSetResources(GeoInstRecord& set)
 
 void ReleaseAllInstanceSets()
 {
-    RenderQueue& queue = Queue();
-    for (GeoInstRecord& set : queue.sets)
+    RecordList<GeoInstRecord>& sets = Queue().sets;
+    for (GeoInstRecord& set : sets.records)
         ReleaseInstanceSetResources(set);
-    EmptyQueue(queue);
+    EmptyRecordList(sets);
 }
 
 void ForgetAllInstanceSets()
 {
     RenderQueue& queue = Queue();
-    for (GeoInstRecord& set : queue.sets) {
+    for (GeoInstRecord& set : queue.sets.records) {
         FreeHeapBlocks(set);
         set.sequentialIndexBuffer.abandon();
         set.vertexDeclaration.abandon();
         set.instanceBuffer.abandon();
     }
-    EmptyQueue(queue);
+    EmptyRecordList(queue.sets);
     queue.renderListRegistered = false;
 }
 

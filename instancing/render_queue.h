@@ -3,9 +3,8 @@
 // stays put for the set's whole life (sorting relinks, it never moves a record).
 #pragma once
 
-#include <list>
-
 #include "geo_inst_record.h"
+#include "record_list.h"
 
 using InstanceSetList = std::list<GeoInstRecord>;
 
@@ -13,11 +12,8 @@ using InstanceSetList = std::list<GeoInstRecord>;
 const InstanceSetList& LiveInstanceSets();
 
 // The live set a script handle names, or null when the handle is not a live set (never made,
-// deleted, cleared by a device loss, or any other value). One hash lookup; never reads through
-// the handle.
+// deleted, cleared by a device loss, or any other value).
 GeoInstRecord* FindInstanceSet(int handle);
-
-int HandleOf(const GeoInstRecord& set);
 
 // Appends a new set with the defaults of a fresh record and returns it. Throws std::bad_alloc,
 // with the queue unchanged, when there is no memory for it.

@@ -6,11 +6,7 @@
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/wine-session.sh"
-own_session=0
-if [ -z "${RYXO_XVFB_PID:-}" ]; then
-    own_session=1
-    wine_session_start
-fi
+wine_session_join
 
 # Wine's own services start with the first program of a session and would inherit the heap
 # tracing; started here without it, only the program's own heap errors are reported.
@@ -26,5 +22,5 @@ if grep -q "err:heap" "$errors"; then
     rc=1
 fi
 rm -f "$errors"
-[ $own_session -eq 1 ] && wine_session_stop
+wine_session_leave
 exit $rc

@@ -4,15 +4,8 @@
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/wine-session.sh"
-
-own_session=0
-if [ -z "${RYXO_XVFB_PID:-}" ]; then
-    own_session=1
-    wine_session_start
-fi
-
+wine_session_join
 wine "$@"
 rc=$?
-
-[ $own_session -eq 1 ] && wine_session_stop
+wine_session_leave
 exit $rc

@@ -2,6 +2,8 @@
 #   wine_session_start   creates the prefix if needed, starts Xvfb on a free display
 #   wine_session_stop    stops that Xvfb (by PID) and the prefix's wineserver
 # Both are safe to call when a session is already running in the environment.
+#   wine_session_join    for one program: starts a session unless the environment has one
+#   wine_session_leave   stops the session only if wine_session_join started it
 
 RYXO_ROOT=${RYXO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 
@@ -50,4 +52,13 @@ wine_session_stop() {
         wait "$RYXO_XVFB_PID" 2>/dev/null || true
         unset RYXO_XVFB_PID
     fi
+}
+
+wine_session_join() {
+    RYXO_OWN_SESSION=0
+    [ -n "${RYXO_XVFB_PID:-}" ] || { RYXO_OWN_SESSION=1; wine_session_start; }
+}
+
+wine_session_leave() {
+    [ "${RYXO_OWN_SESSION:-0}" -eq 0 ] || wine_session_stop
 }

@@ -12,7 +12,9 @@
 #include "effectcam/camera_view.h"
 #include "failing_begin_effect.h"
 #include "instancing_commands.h"
+#include "matrices.h"
 #include "plugin_state.h"
+#include "reference_count.h"
 
 extern "C" void __cdecl D3DDeviceLost();
 
@@ -27,15 +29,6 @@ refhost::EffectParameter Parameter(const char* name, refhost::EffectParameterKin
     p.name = name;
     p.kind = kind;
     return p;
-}
-
-bool Near(const D3DMATRIX& a, const D3DMATRIX& b)
-{
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            if (std::abs(a.m[r][c] - b.m[r][c]) > 1e-4f)
-                return false;
-    return true;
 }
 
 class EfxCamTest : public DrawTest {
@@ -165,7 +158,8 @@ TEST_F(EfxCamTest, ViewRebuildLooksWhereTheRotationPointsAndOnlyRebuildsWhatIsDi
         D3DXMATRIX view, projection;
         D3DXMatrixLookAtLH(&view, &eye, &at, &up);
         D3DXMatrixPerspectiveFovLH(&projection, 0.8f, 2.0f, 0.5f, 40.0f);
-        EXPECT_TRUE(Near(c.view, view) && Near(c.projection, projection) && Near(c.viewProjection, view * projection) &&
+        EXPECT_TRUE(MatrixNear(view, c.view) && MatrixNear(projection, c.projection) &&
+                    MatrixNear(view * projection, c.viewProjection) &&
                     std::abs(c.lookAt[1] - at.y) + std::abs(c.lookAt[2] - at.z) < 1e-6f)
             << "rotation " << k[0] << ", " << k[1] << ", " << k[2];
         EXPECT_EQ(c.viewDirty + c.projectionDirty, 0);
@@ -369,8 +363,7 @@ TEST_F(EfxCamTest, DeviceLossWithTheSetupLibraryUnboundEmptiesTheTableAndSelects
 {
     MakeReadyCamera(7, kImage, 1);
     IDirect3DTexture9* texture = Camera(7).main.texture.ptr();
-    texture->AddRef();
-    const ULONG held = texture->Release();
+    const ULONG held = ReferenceCount(texture);
     EfxCam_SyncMask(1 << 7);
     D3DDeviceLost(); // setup library bound: nothing changes
     EXPECT_EQ(EfxCam_GetExist(7), 1);
@@ -383,8 +376,7 @@ TEST_F(EfxCamTest, DeviceLossWithTheSetupLibraryUnboundEmptiesTheTableAndSelects
     Plugin().host.ChangeDisplayMode = changeDisplayMode;
     EXPECT_EQ(EfxCam_GetExist(7), 0);
     EXPECT_EQ(CameraSyncMask(), 0xFFFFFFFFu);
-    texture->AddRef();
-    EXPECT_EQ(texture->Release(), held - 2) << "the camera's texture and surface references were given back";
+    EXPECT_EQ(ReferenceCount(texture), held - 2) << "the camera's texture and surface references were given back";
     EXPECT_EQ(refhost::GetImageExists(kImage), 1) << "the host's image is the host's";
 }
 
@@ -441,7 +433,7 @@ TEST_F(EfxCamTest, TheEffectReceivesTheCameraMatrixFamily)
         for (int i = 0; i < kHostEffectMatrixCount; ++i) {
             D3DXMATRIX seen;
             fx->GetMatrix(record->matrixHandles[i], &seen);
-            EXPECT_TRUE(Near(seen, m[i])) << "matrix handle " << i << " with transpose flag " << k.transposed;
+            EXPECT_TRUE(MatrixNear(m[i], seen)) << "matrix handle " << i << " with transpose flag " << k.transposed;
         }
         D3DXVECTOR4 eye1, eye2;
         fx->GetVector(record->eyePosition, &eye1);

@@ -1,6 +1,7 @@
 // Effect records: AddEffect finds the handles of any ID3DXEffect by semantic or name, and the
 // renderer drives an object's effect with the camera's and object's matrices.
 #include "fake_effect.h"
+#include "matrices.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -133,18 +134,13 @@ TEST_F(EffectRecordTest, RendererFeedsTheEffectAndDrawsEachPass)
     D3DXMatrixInverse(&viewI, nullptr, &camera->view);
     D3DXMatrixInverse(&worldIT, nullptr, &world);
     D3DXMatrixTranspose(&worldIT, &worldIT);
-    auto close = [](const D3DXMATRIX& a, const D3DXMATRIX& b) {
-        for (int i = 0; i < 16; ++i)
-            if (std::abs(a[i] - b[i]) > 1e-4f) return false;
-        return true;
-    };
-    EXPECT_TRUE(close(effect.matrices[effect.Handle("mW")], world));
-    EXPECT_TRUE(close(effect.matrices[effect.Handle("mV")], camera->view));
-    EXPECT_TRUE(close(effect.matrices[effect.Handle("mP")], camera->projection));
-    EXPECT_TRUE(close(effect.matrices[effect.Handle("mWVP")], wvp));
-    EXPECT_TRUE(close(effect.matrices[effect.Handle("mVT")], viewT));
-    EXPECT_TRUE(close(effect.matrices[effect.Handle("mVI")], viewI));
-    EXPECT_TRUE(close(effect.matrices[effect.Handle("WorldInverseTranspose")], worldIT));
+    EXPECT_TRUE(MatrixNear(world, effect.matrices[effect.Handle("mW")]));
+    EXPECT_TRUE(MatrixNear(camera->view, effect.matrices[effect.Handle("mV")]));
+    EXPECT_TRUE(MatrixNear(camera->projection, effect.matrices[effect.Handle("mP")]));
+    EXPECT_TRUE(MatrixNear(wvp, effect.matrices[effect.Handle("mWVP")]));
+    EXPECT_TRUE(MatrixNear(viewT, effect.matrices[effect.Handle("mVT")]));
+    EXPECT_TRUE(MatrixNear(viewI, effect.matrices[effect.Handle("mVI")]));
+    EXPECT_TRUE(MatrixNear(worldIT, effect.matrices[effect.Handle("WorldInverseTranspose")]));
     EXPECT_EQ(effect.vectors[effect.Handle("eye")], D3DXVECTOR4(0, 1, -2, 1));
     EXPECT_NEAR(effect.floats[effect.Handle("AlphaFactor")], 128 / 255.0f, 1e-6);
     EXPECT_EQ(effect.floats.count(effect.Handle("Time")), 1u);

@@ -1,6 +1,7 @@
 #include "resource_census.h"
 
 #include "com_object.h"
+#include "reference_count.h"
 
 namespace {
 
@@ -71,9 +72,7 @@ void ResourceCensus::TrackDeclaration(IDirect3DVertexDeclaration9* declaration)
 int ResourceCensus::LiveDeclarations() const
 {
     int live = 0;
-    for (IDirect3DVertexDeclaration9* declaration : declarations_) {
-        declaration->AddRef();
-        live += declaration->Release() > 1;
-    }
+    for (IDirect3DVertexDeclaration9* declaration : declarations_)
+        live += ReferenceCount(declaration) > 1;
     return live;
 }

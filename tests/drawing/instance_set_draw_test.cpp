@@ -9,7 +9,7 @@
 
 #include "draw_fixture.h"
 #include "failing_begin_effect.h"
-#include "instancing/geo_inst_draw.h"
+#include "instancing/instance_set_draw.h"
 #include "instancing_commands.h"
 
 namespace {

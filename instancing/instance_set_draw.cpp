@@ -1,7 +1,8 @@
-#include "geo_inst_draw.h"
+#include "instance_set_draw.h"
 
 #include "draw_effect_matrices.h"
 #include "host_access.h"
+#include "meshdraw/effect_passes.h"
 #include "meshdraw/mesh_render_states.h"
 #include "meshdraw/texture_parameters.h"
 #include "message_box.h"
@@ -28,7 +29,7 @@ bool Drawable(const GeoInstRecord& set)
 
 } // namespace
 
-void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera)
+void DrawInstanceSet(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera)
 {
     // The effect is looked up once here and handed to everything the draw feeds it.
     const HostMesh* mesh = set.mesh;
@@ -51,16 +52,8 @@ void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera
     SetDrawEffectMatrices(device, effect, mesh, camera);
     BindMeshTextures(effect, mesh, set.textureParameters, set.textureParameterCount);
 
-    // An effect that cannot begin draws nothing and is not ended; whatever pass count it wrote is
-    // not trusted. This runs for every camera of every frame, so it is skipped without a message.
-    UINT passes = 0;
-    if (FAILED(effect->Begin(&passes, 0)))
-        return;
-    for (UINT pass = 0; pass < passes; ++pass) {
-        effect->BeginPass(pass);
+    DrawEffectPasses(effect, [&] {
         Check(device->DrawIndexedPrimitive(mesh->primitiveType, 0, 0, mesh->vertexCount, 0, mesh->primitiveCount),
               "Failed to draw primitive");
-        effect->EndPass();
-    }
-    effect->End();
+    });
 }

@@ -12,4 +12,4 @@ inline constexpr const char* kDrawErrorTitle = "GeoInst_Draw Error";
 // without an effect, and a set whose vertex declaration or instance buffer is missing or too small
 // for its draw count, are skipped without a message: the host calls this for every camera of every
 // frame.
-void GeoInst_Draw(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera);
+void DrawInstanceSet(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCamera& camera);
