@@ -10,9 +10,6 @@ struct RenderQueue {
     InstanceSetList sets;
     // Record address -> its place in `sets`, so a handle is checked and found in one lookup.
     std::unordered_map<uintptr_t, InstanceSetList::iterator> byAddress;
-    // The last set found: scripts call per-instance commands on one set many times in a row.
-    uintptr_t lastAddress = 0;
-    GeoInstRecord* lastSet = nullptr;
     bool renderListRegistered = false;
 };
 
@@ -32,36 +29,29 @@ void FreeHeapBlocks(GeoInstRecord& set)
     set.instanceDataBytes = 0;
 }
 
-void ForgetLastFound(RenderQueue& queue)
-{
-    queue.lastAddress = 0;
-    queue.lastSet = nullptr;
-}
+void ForgetLastFound() { lastFoundSet = {}; }
 
 // An empty queue holds no memory: clear() would keep the index's bucket array.
 void EmptyQueue(RenderQueue& queue)
 {
     queue.sets.clear();
     queue.byAddress = decltype(queue.byAddress){};
-    ForgetLastFound(queue);
+    ForgetLastFound();
 }
 
 } // namespace
 
 const InstanceSetList& LiveInstanceSets() { return Queue().sets; }
 
-GeoInstRecord* FindInstanceSet(int handle)
+GeoInstRecord* LookUpInstanceSet(int handle)
 {
     RenderQueue& queue = Queue();
     uintptr_t address = static_cast<uint32_t>(handle);
-    if (address == queue.lastAddress && queue.lastSet)
-        return queue.lastSet;
     auto found = queue.byAddress.find(address);
     if (found == queue.byAddress.end())
         return nullptr;
-    queue.lastAddress = address;
-    queue.lastSet = &*found->second;
-    return queue.lastSet;
+    lastFoundSet = {address, &*found->second};
+    return lastFoundSet.set;
 }
 
 int HandleOf(const GeoInstRecord& set) { return static_cast<int>(AddressOf(set)); }
@@ -93,8 +83,8 @@ void RemoveInstanceSet(GeoInstRecord& set)
     auto found = queue.byAddress.find(AddressOf(set));
     if (found == queue.byAddress.end())
         return;
-    if (queue.lastSet == &set)
-        ForgetLastFound(queue);
+    if (lastFoundSet.set == &set)
+        ForgetLastFound();
     InstanceSetList::iterator place = found->second;
     queue.byAddress.erase(found);
     queue.sets.erase(place);

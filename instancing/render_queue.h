@@ -3,6 +3,7 @@
 // stays put for the set's whole life (sorting relinks, it never moves a record).
 #pragma once
 
+#include <cstdint>
 #include <list>
 
 #include "geo_inst_record.h"
@@ -12,10 +13,25 @@ using InstanceSetList = std::list<GeoInstRecord>;
 // The live sets in drawing order.
 const InstanceSetList& LiveInstanceSets();
 
+// The last set found: scripts call per-instance commands on one set many times in a row, and
+// this check, inline in every command, is most of their lookups.
+struct LastFoundSet {
+    uintptr_t address = 0;
+    GeoInstRecord* set = nullptr;
+};
+inline LastFoundSet lastFoundSet;
+
+// FindInstanceSet beyond the last set found: one hash lookup.
+GeoInstRecord* LookUpInstanceSet(int handle);
+
 // The live set a script handle names, or null when the handle is not a live set (never made,
-// deleted, cleared by a device loss, or any other value). One hash lookup; never reads through
-// the handle.
-GeoInstRecord* FindInstanceSet(int handle);
+// deleted, cleared by a device loss, or any other value). Never reads through the handle.
+inline GeoInstRecord* FindInstanceSet(int handle)
+{
+    if (static_cast<uint32_t>(handle) == lastFoundSet.address && lastFoundSet.set)
+        return lastFoundSet.set;
+    return LookUpInstanceSet(handle);
+}
 
 int HandleOf(const GeoInstRecord& set);
 
