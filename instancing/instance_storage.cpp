@@ -59,8 +59,9 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
         ShowMessage(kStorageTitle, text);
         return;
     }
-    // The device's own estimate, with the old buffer's bytes, which it gets back first. A buffer the
-    // device accepts beyond it can still fail when it is first drawn, past any message.
+    // The device's own estimate of its free memory, plus the old buffer's bytes, which it gets back
+    // first: a buffer beyond it may be accepted now and fail when the set is first drawn, where
+    // nothing can report it.
     IDirect3DDevice9* device = HostDevice();
     if (device && sizes->instanceBufferBytes > set.instanceBufferBytes &&
         sizes->instanceBufferBytes - set.instanceBufferBytes > device->GetAvailableTextureMem()) {
@@ -81,8 +82,8 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
                    : nullptr);
     HeapBlock<uint32_t> excludedBits(
         instanceData ? static_cast<uint32_t*>(std::calloc(ExclusionWords(m), 4)) : nullptr);
-    // The driver maps a copy of a larger buffer in one piece when it is drawn; the room for it must
-    // be left once the heap blocks are made.
+    // A driver may keep a copy of the buffer in the game's own address space, in one piece (Wine
+    // makes it when the set is first drawn): room for it must be left once the heap blocks are made.
     const bool roomForBuffer =
         sizes->instanceBufferBytes <= set.instanceBufferBytes || sizes->instanceBufferBytes <= LargestFreeAddressRange();
     if (!transforms || !instanceData || !excludedBits || !roomForBuffer) {
