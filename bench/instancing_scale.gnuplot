@@ -30,4 +30,5 @@ plot csv using 1:6 skip 1 with linespoints title "GeoInst_Update, none excluded"
      csv using 1:11 skip 1 with linespoints dashtype 2 title "lock + memcpy + unlock, same bytes (1/2)", \
      csv using 1:16 skip 1 with linespoints dashtype 3 title "lock + compaction loop + unlock (1/2)", \
      csv using 1:12 skip 1 with linespoints title "GeoInst_UpdateInstance of all N", \
-     csv using 1:13 skip 1 with linespoints dashtype 2 title "three sin/cos pairs per instance"
+     csv using 1:13 skip 1 with linespoints dashtype 2 title "the C runtime's three sin/cos pairs per instance", \
+     csv using 1:17 skip 1 with linespoints dashtype 3 title "the matrices composed and stored from sines worked out before"

@@ -4,8 +4,10 @@
 //     what is left is the per-draw work a graphics card does not take over), GeoInst_Update with
 //     none, every 10th and a random half of the instances excluded against lock + memcpy + unlock
 //     of the same bytes (the random half also against a hand-written compaction loop), and
-//     GeoInst_UpdateInstance against the floor of its three sine/cosine pairs; for N up to 100,000
-//     also the same cubes drawn as host objects, one draw call each;
+//     GeoInst_UpdateInstance against the C runtime's three sine/cosine pairs and against composing
+//     and storing the matrix from sines worked out beforehand; at 100,000 one frame's re-posing of
+//     every instance; for N up to 100,000 also the same cubes drawn as host objects, one draw call
+//     each;
 //   - a thousand sets of ten instances against the same 10,000 meshes as host objects, and the
 //     device calls each set costs.
 // Prints the figures and the ratios the goals name, and writes the sweep as a CSV file (first
@@ -22,6 +24,7 @@
 
 #include "bench_start.h"
 #include "bench_support.h"
+#include "posing_floors.h"
 #include "scoped_recording_device.h"
 
 namespace {
@@ -32,6 +35,7 @@ constexpr int kCubeObject = 1;
 constexpr int kFirstHostObject = 1000;
 constexpr int kSweep[] = {10, 100, 1000, 10000, 100000, 1000000};
 constexpr int kLargestHostObjectCount = 100000;
+constexpr int kReposingCount = 100000; // the set whose every instance is turned in one frame
 constexpr float kFieldWidth = 150.0f; // every sweep set covers the same part of the picture
 constexpr float kFieldDepth = 150.0f;
 
@@ -60,8 +64,7 @@ int MakeFilledSet(const Commands& c, int object, int count, int firstPlace, int 
     for (int n = 1; n <= count; ++n) {
         const Place p = GridPlace(firstPlace + n - 1, placeCount);
         c.setPosition(set, n, p.x, p.y, p.z);
-        c.setRotation(set, n, 10.0f + static_cast<float>(n % 37), 20.0f + static_cast<float>(n % 41),
-                      30.0f + static_cast<float>(n % 43));
+        c.setRotation(set, n, BenchAngle(n, 0), BenchAngle(n, 1), BenchAngle(n, 2));
         c.setScaleUniform(set, n, p.scalePercent);
         c.updateInstance(set, n);
     }
@@ -151,37 +154,20 @@ PairTimes UpdateAgainstCompaction(const Commands& c, int set, int repeats, const
 
 volatile float g_sink;
 
-// All `count` GeoInst_UpdateInstance calls against the same three sine/cosine pairs per instance in a
-// plain loop: the floor of building a turned matrix. The fastest runs, as with the uploads: a busy
-// machine takes the processor away from either side for whole ticks.
-PairTimes UpdateInstanceAgainstSines(const Commands& c, int set, int count, int repeats)
+// One frame of a game that turns every instance: GeoInst_SetRotation and GeoInst_UpdateInstance of
+// each, then GeoInst_Update. The fastest of `repeats` frames, each started on an idle device, as
+// for the uploads: a frame of milliseconds on a busy machine rarely runs without losing the
+// processor for a tick.
+double ReposingFrame(const Commands& c, int set, int count, int repeats)
 {
-    std::vector<float> angles(3 * static_cast<size_t>(count) + 3);
-    for (int n = 1; n <= count; ++n) {
-        float* a = &angles[3 * static_cast<size_t>(n)];
-        a[0] = 10.0f + static_cast<float>(n % 37);
-        a[1] = 20.0f + static_cast<float>(n % 41);
-        a[2] = 30.0f + static_cast<float>(n % 43);
-    }
-    return FastestSecondsInTurns(
-        repeats,
-        [&] {
-            for (int n = 1; n <= count; ++n)
-                c.updateInstance(set, n);
-        },
-        [&] {
-            float sum = 0.0f;
-            for (int n = 1; n <= count; ++n) {
-                const float* a = &angles[3 * static_cast<size_t>(n)];
-                for (int axis = 0; axis < 3; ++axis) {
-                    const float r = a[axis] * 0.0174532924f;
-                    sum += static_cast<float>(std::sin(static_cast<double>(r))) +
-                           static_cast<float>(std::cos(static_cast<double>(r)));
-                }
-            }
-            g_sink = sum;
-        },
-        [] {});
+    const auto frame = [&] {
+        for (int n = 1; n <= count; ++n) {
+            c.setRotation(set, n, BenchAngle(n, 0) + 1.0f, BenchAngle(n, 1), BenchAngle(n, 2));
+            c.updateInstance(set, n);
+        }
+        c.update(set);
+    };
+    return FastestSecondsInTurns(repeats, frame, [] {}, WaitForDevice).a;
 }
 
 void SetExcludedEvery(const Commands& c, int set, int count, int step, int flag)
@@ -196,7 +182,8 @@ struct SweepRow {
     FrameTimes objects, objectsOnePixel; // zero when not measured
     PairTimes updateAll, updateTenth, updateHalf, compactHalf;
     int drawnAll, drawnTenth, drawnHalf;
-    PairTimes updateInstance;
+    PosingTimes updateInstance;
+    double reposingFrame; // zero when not measured
 };
 
 struct HostObjectTimes {
@@ -215,8 +202,7 @@ HostObjectTimes HostObjectFrames(int sets, int perSet, MeshOf meshOf, int repeat
         refhost::MakeObject(object, meshOf((p - 1) / perSet));
         const Place place = GridPlace(p, count);
         refhost::SetObjectPosition(object, place.x, place.y, place.z);
-        refhost::SetObjectRotation(object, 10.0f + static_cast<float>(n % 37), 20.0f + static_cast<float>(n % 41),
-                                   30.0f + static_cast<float>(n % 43));
+        refhost::SetObjectRotation(object, BenchAngle(n, 0), BenchAngle(n, 1), BenchAngle(n, 2));
         const float scale = place.scalePercent / 100.0f;
         refhost::SetObjectScale(object, scale, scale, scale);
         refhost::SetObjectEffect(object, kEffectPlain);
@@ -265,7 +251,9 @@ SweepRow MeasureRow(const Commands& c, int count)
     // The uploads above leave the device thread work to catch up on; it must not share the CPU with
     // the next measurement.
     Finish();
-    row.updateInstance = UpdateInstanceAgainstSines(c, set, count, Repeats(count, 7, 51));
+    row.updateInstance = MeasurePosing(c, set, count, Repeats(count, 7, 51));
+    if (count == kReposingCount)
+        row.reposingFrame = ReposingFrame(c, set, count, 15);
     c.deleteSet(set);
     return row;
 }
@@ -274,9 +262,9 @@ void PrintSweep(const std::vector<SweepRow>& rows)
 {
     std::printf("One set of N cubes (12 triangles, 64 bytes per instance); milliseconds: frames medians, uploads "
                 "and UpdateInstance the fastest runs; 1 px = the finished frame with a one-pixel scissor rectangle\n");
-    std::printf("%9s %10s %10s %9s %10s %10s %9s | %9s %9s %9s %9s %9s %9s %9s | %11s %9s\n", "N", "host thr.",
+    std::printf("%9s %10s %10s %9s %10s %10s %9s | %9s %9s %9s %9s %9s %9s %9s | %11s %9s %9s\n", "N", "host thr.",
                 "finished", "1 px", "objs host", "objs fin.", "objs 1 px", "update", "copy", "upd 1/10", "copy",
-                "upd half", "copy", "compact", "UpdInst/inst", "sines");
+                "upd half", "copy", "compact", "UpdInst/inst", "sines", "compose");
     for (const SweepRow& r : rows) {
         char objectsHost[16] = "-", objectsFinished[16] = "-", objectsOnePixel[16] = "-";
         if (r.objects.hostThread > 0) {
@@ -285,11 +273,12 @@ void PrintSweep(const std::vector<SweepRow>& rows)
             std::snprintf(objectsOnePixel, sizeof objectsOnePixel, "%.3f", r.objectsOnePixel.finished * 1e3);
         }
         std::printf("%9d %10.3f %10.3f %9.3f %10s %10s %9s | %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f | %9.1fns "
-                    "%7.1fns\n",
+                    "%7.1fns %7.1fns\n",
                     r.n, r.instanced.hostThread * 1e3, r.instanced.finished * 1e3, r.instancedOnePixel.finished * 1e3,
                     objectsHost, objectsFinished, objectsOnePixel, r.updateAll.a * 1e3, r.updateAll.b * 1e3,
                     r.updateTenth.a * 1e3, r.updateTenth.b * 1e3, r.updateHalf.a * 1e3, r.updateHalf.b * 1e3,
-                    r.compactHalf.b * 1e3, r.updateInstance.a / r.n * 1e9, r.updateInstance.b / r.n * 1e9);
+                    r.compactHalf.b * 1e3, r.updateInstance.againstSines.a / r.n * 1e9,
+                    r.updateInstance.againstSines.b / r.n * 1e9, r.updateInstance.againstCompose.b / r.n * 1e9);
     }
 
     const SweepRow& smallest = rows.front();
@@ -302,11 +291,18 @@ void PrintSweep(const std::vector<SweepRow>& rows)
             continue;
         std::printf("  N = %7d  GeoInst_Update / copy: none excluded %.2fx (<= 1.1x), every 10th %.2fx (<= 1.3x), "
                     "half at random %.2fx; half at random / compaction loop %.2fx (<= 1.1x); "
-                    "GeoInst_UpdateInstance / sines %.2fx (<= 1.3x)\n",
+                    "GeoInst_UpdateInstance / C runtime's sines %.2fx (<= 0.4x), / composing and storing %.2fx "
+                    "(<= 1.5x)\n",
                     r.n, r.updateAll.a / r.updateAll.b, r.updateTenth.a / r.updateTenth.b,
                     r.updateHalf.a / r.updateHalf.b, r.compactHalf.a / r.compactHalf.b,
-                    r.updateInstance.a / r.updateInstance.b);
+                    r.updateInstance.againstSines.a / r.updateInstance.againstSines.b,
+                    r.updateInstance.againstCompose.a / r.updateInstance.againstCompose.b);
     }
+    for (const SweepRow& r : rows)
+        if (r.reposingFrame > 0)
+            std::printf("  one frame re-posing all %d instances (GeoInst_SetRotation and GeoInst_UpdateInstance "
+                        "each, then GeoInst_Update): %.2f ms, of which GeoInst_Update about %.2f ms\n",
+                        r.n, r.reposingFrame * 1e3, r.updateAll.a * 1e3);
     for (const SweepRow& r : rows)
         if (r.objects.hostThread > 0 && r.n >= 1000)
             std::printf("  N = %7d  host objects / one set, host thread: %.1fx, finished frame: %.1fx, finished "
@@ -325,7 +321,7 @@ bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
     std::fprintf(f, "n,set_host_thread_s,set_finished_s,objects_host_thread_s,objects_finished_s,"
                     "update_all_s,copy_all_s,update_tenth_s,copy_tenth_s,update_half_s,copy_half_s,"
                     "update_instance_all_s,sines_all_s,set_one_pixel_finished_s,objects_one_pixel_finished_s,"
-                    "compact_half_s\n");
+                    "compact_half_s,compose_all_s\n");
     for (const SweepRow& r : rows) {
         std::fprintf(f, "%d,%.9g,%.9g,", r.n, r.instanced.hostThread, r.instanced.finished);
         if (r.objects.hostThread > 0)
@@ -333,13 +329,14 @@ bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
         else
             std::fprintf(f, "NaN,NaN,");
         std::fprintf(f, "%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,", r.updateAll.a, r.updateAll.b, r.updateTenth.a,
-                     r.updateTenth.b, r.updateHalf.a, r.updateHalf.b, r.updateInstance.a, r.updateInstance.b);
+                     r.updateTenth.b, r.updateHalf.a, r.updateHalf.b, r.updateInstance.againstSines.a,
+                     r.updateInstance.againstSines.b);
         std::fprintf(f, "%.9g,", r.instancedOnePixel.finished);
         if (r.objects.hostThread > 0)
             std::fprintf(f, "%.9g,", r.objectsOnePixel.finished);
         else
             std::fprintf(f, "NaN,");
-        std::fprintf(f, "%.9g\n", r.compactHalf.b);
+        std::fprintf(f, "%.9g,%.9g\n", r.compactHalf.b, r.updateInstance.againstCompose.b);
     }
     std::fclose(f);
     std::printf("\nwrote %s\n", path);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "address_space.h"
 #include "host_access.h"
 #include "message_box.h"
 
@@ -33,12 +34,9 @@ std::optional<StorageSizes> StorageSizesFor(int maxInstanceCount, int stride)
 {
     const uint64_t m = static_cast<uint32_t>(maxInstanceCount);
     const uint64_t s = static_cast<uint32_t>(stride);
-    const uint64_t limit = std::numeric_limits<uint32_t>::max();
-    uint64_t transformBytes = (m + 1) * sizeof(GeoInstTransform);
-    uint64_t dataBytes = (m + 1) * s;
-    if (transformBytes > limit || dataBytes > limit)
+    if (m > kMaxInstanceCountBound || m * s > kMaxInstanceBufferBytes)
         return std::nullopt;
-    return StorageSizes{static_cast<uint32_t>(transformBytes), static_cast<uint32_t>(dataBytes),
+    return StorageSizes{static_cast<uint32_t>((m + 1) * sizeof(GeoInstTransform)), static_cast<uint32_t>((m + 1) * s),
                         static_cast<uint32_t>(m * s)};
 }
 
@@ -53,10 +51,22 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
 
     std::optional<StorageSizes> sizes = StorageSizesFor(m, stride);
     if (!sizes) {
-        char text[160];
+        char text[200];
         std::snprintf(text, sizeof(text),
-                      "A max instance count of %d with %d bytes per instance needs more memory than can be addressed",
-                      m, stride);
+                      "A max instance count of %d with %d bytes per instance is more than a set can hold (at most %d "
+                      "instances and %d MB of instance buffer)",
+                      m, stride, static_cast<int>(kMaxInstanceCountBound), static_cast<int>(kMaxInstanceBufferBytes >> 20));
+        ShowMessage(kStorageTitle, text);
+        return;
+    }
+    // The device's own estimate of its free memory, plus the old buffer's bytes, which it gets back
+    // first: a buffer beyond it may be accepted now and fail when the set is first drawn, where
+    // nothing can report it.
+    IDirect3DDevice9* device = HostDevice();
+    if (device && sizes->instanceBufferBytes > set.instanceBufferBytes &&
+        sizes->instanceBufferBytes - set.instanceBufferBytes > device->GetAvailableTextureMem()) {
+        char text[160];
+        std::snprintf(text, sizeof(text), "Not enough video memory for %d instances of %d bytes", m, stride);
         ShowMessage(kStorageTitle, text);
         return;
     }
@@ -72,7 +82,11 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
                    : nullptr);
     HeapBlock<uint32_t> excludedBits(
         instanceData ? static_cast<uint32_t*>(std::calloc(ExclusionWords(m), 4)) : nullptr);
-    if (!transforms || !instanceData || !excludedBits) {
+    // A driver may keep a copy of the buffer in the game's own address space, in one piece (Wine
+    // makes it when the set is first drawn): room for it must be left once the heap blocks are made.
+    const bool roomForBuffer =
+        sizes->instanceBufferBytes <= set.instanceBufferBytes || sizes->instanceBufferBytes <= LargestFreeAddressRange();
+    if (!transforms || !instanceData || !excludedBits || !roomForBuffer) {
         char text[160];
         std::snprintf(text, sizeof(text), "Not enough memory for %d instances of %d bytes", m, stride);
         ShowMessage(kStorageTitle, text);
@@ -106,7 +120,6 @@ void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount)
 
     set.instanceBuffer.reset();
     set.instanceBufferBytes = 0;
-    IDirect3DDevice9* device = HostDevice();
     if (!device || FAILED(device->CreateVertexBuffer(sizes->instanceBufferBytes, D3DUSAGE_WRITEONLY, 0,
                                                      D3DPOOL_DEFAULT, set.instanceBuffer.put(), nullptr))) {
         set.instanceBuffer = nullptr;

@@ -18,14 +18,23 @@ struct StorageSizes {
     uint32_t instanceBufferBytes; // m x stride
 };
 
-// The sizes for max instance count m (at least 1) and the stride, or nothing when one of them
-// does not fit in 32 bits.
+// The most one set may hold. A 32-bit game has 2 GB of address space at most, shared with its own
+// modules, meshes and textures and cut into pieces by them. At the bound a set with the default
+// layout holds 80 MB of transforms, 128 MB of instance data and a 128 MB instance buffer, whose
+// copy in system memory the driver also maps: about 460 MB in four blocks, near a quarter of it.
+inline constexpr uint32_t kMaxInstanceCountBound = 1u << 21;        // 2,097,152
+inline constexpr uint32_t kMaxInstanceBufferBytes = 128u << 20;     // 128 MB
+
+// The sizes for max instance count m (at least 1) and the stride, or nothing when m or the
+// instance buffer passes the bound above.
 std::optional<StorageSizes> StorageSizesFor(int maxInstanceCount, int stride);
 
 // Gives the set room for m instances (m below 1 counts as 1), with the stride of its layout; the
 // body of GeoInst_SetMaxInstanceCount. Heap blocks keep their bytes and zero-fill what they gain.
-// Sizes beyond 32 bits or a failed allocation are refused with a message and leave the set as it
-// was. A failed instance buffer leaves the set with its new storage and no buffer.
+// Sizes beyond the bound, an instance buffer larger than the device's free texture memory or the
+// largest free range of the address space, and a failed allocation are refused with a message and
+// leave the set as it was. A failed instance buffer leaves the set with its new storage and no
+// buffer.
 void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount);
 
 // Bytes of the sequential index buffer for n vertices: 2 per index up to 65535 vertices, else 4.

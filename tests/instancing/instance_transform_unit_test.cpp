@@ -17,8 +17,9 @@ const D3DXMATRIX& MatrixOf(int set, int n)
     return *reinterpret_cast<const D3DXMATRIX*>(static_cast<uintptr_t>(GeoInst_GetWorldMatrixPtr(set, n)));
 }
 
-// The rotation's sine and cosine exactly as the matrix builder must round them: the angle in
-// radians rounded to single precision (which matters for large angles), its sine and cosine too.
+// The rotation's sine and cosine as the C runtime gives them: the angle in radians rounded to
+// single precision (which matters for large angles), its sine and cosine too. The builder's own
+// sines may differ from them in the last bit.
 float Radians(float degrees)
 {
     const float r = degrees * 0.0174532924f;
@@ -108,7 +109,7 @@ TEST_F(TransformTest, NoRotationGivesScaleThenTranslation)
     ExpectMatrix(MatrixOf(set, 2), {2, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 3, 0, 1, 2, 3, 1});
 }
 
-TEST_F(TransformTest, SingleAxisRotationsUseTheRoundedSineAndCosine)
+TEST_F(TransformTest, SingleAxisRotationsUseTheSineAndCosine)
 {
     int set = GeoInst_MakeNew();
     GeoInst_SetMaxInstanceCount(set, 3);
@@ -120,9 +121,10 @@ TEST_F(TransformTest, SingleAxisRotationsUseTheRoundedSineAndCosine)
     for (int n = 1; n <= 3; ++n)
         GeoInst_UpdateInstance(set, n);
     const float s90 = Sin(90), c90 = Cos(90), s30 = Sin(30), c30 = Cos(30), s45 = Sin(-45), c45 = Cos(-45);
-    ExpectMatrix(MatrixOf(set, 1), {c90, 0, -s90, 0, 0, 1, 0, 0, s90, 0, c90, 0, 0, 0, 0, 1});
-    ExpectMatrix(MatrixOf(set, 2), {1, 0, 0, 0, 0, c30, s30, 0, 0, -s30, c30, 0, 0, 0, 0, 1});
-    ExpectMatrix(MatrixOf(set, 3), {c45, s45, 0, 0, -s45, c45, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+    const float lastBit = 6e-8f;
+    ExpectMatrix(MatrixOf(set, 1), {c90, 0, -s90, 0, 0, 1, 0, 0, s90, 0, c90, 0, 0, 0, 0, 1}, lastBit);
+    ExpectMatrix(MatrixOf(set, 2), {1, 0, 0, 0, 0, c30, s30, 0, 0, -s30, c30, 0, 0, 0, 0, 1}, lastBit);
+    ExpectMatrix(MatrixOf(set, 3), {c45, s45, 0, 0, -s45, c45, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, lastBit);
     // About (0, 0, -1), (0, 1, 0), (1, 0, 0): a vertex on +X turns to -Z.
     ExpectMatrix(MatrixOf(set, 1), {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}, 1e-6f);
 }
@@ -214,7 +216,11 @@ void MultipliedWorldMatrix(const GeoInstTransform& t, D3DXMATRIX& m)
 // An angle as scripts give them: the round ones, small, large and very large, or exactly 0.
 float ScriptAngle(std::mt19937& random)
 {
-    static constexpr float kRound[] = {0, 90, -90, 180, -180, 270, -360, 360, 45, 720, 1e-3f};
+    // With the last angles of the fast sines and the first beyond them, either way.
+    static const float kRound[] = {0, 90, -90, 180, -180, 270, -360, 360, 45, 720, 1e-3f,
+                                   kFastTurnLimitDegrees, -kFastTurnLimitDegrees,
+                                   std::nextafter(kFastTurnLimitDegrees, INFINITY),
+                                   -std::nextafter(kFastTurnLimitDegrees, INFINITY)};
     switch (std::uniform_int_distribution<int>(0, 5)(random)) {
     case 0: return 0.0f;
     case 1: return kRound[std::uniform_int_distribution<size_t>(0, std::size(kRound) - 1)(random)];
@@ -250,9 +256,11 @@ TEST(WorldMatrix, ClosedFormStaysWithinOneMillionthOfTheMultipliedRotations)
 
         SCOPED_TRACE(::testing::Message() << "angles " << t.angle[0] << ", " << t.angle[1] << ", " << t.angle[2]
                                           << " scales " << t.scale[0] << ", " << t.scale[1] << ", " << t.scale[2]);
+        // The largest of the turned rows: the position and column 4 are far larger and would hide
+        // a sine off in its sixth digit.
         float largest = 0.0f;
-        for (int e = 0; e < 16; ++e)
-            largest = std::max(largest, std::fabs(expected.m[e / 4][e % 4]));
+        for (int e = 0; e < 12; ++e)
+            largest = std::max(largest, e % 4 == 3 ? largest : std::fabs(expected.m[e / 4][e % 4]));
         for (int row = 0; row < 3; ++row)
             for (int column = 0; column < 3; ++column)
                 ASSERT_LE(std::fabs(built.m[row][column] - expected.m[row][column]), 1e-6f * largest)
@@ -264,6 +272,24 @@ TEST(WorldMatrix, ClosedFormStaysWithinOneMillionthOfTheMultipliedRotations)
             ASSERT_EQ(built.m[3][column], expected.m[3][column]) << "row 4";
     }
     EXPECT_GT(zeroAngleCases, 1000) << "the zero-angle branches must be well covered";
+
+    // NaN and infinite angles: the C runtime's sine and cosine of them are NaN, so every element
+    // that axis's factor enters is NaN (N below, rows 1 to 3); the others stay finite, and column 4
+    // and row 4 are kept as for any turn.
+    const struct {
+        float x, y, z;
+        const char* nan;
+    } kNotFinite[] = {{NAN, 30, 40, "... NNN NNN"}, {0, INFINITY, 0, "NNN NNN NNN"}, {20, 0, -INFINITY, "NN. NN. NN."}};
+    for (const auto& row : kNotFinite) {
+        const GeoInstTransform t{0, {1, 2, 3}, {row.x, row.y, row.z}, {1, 1, 1}};
+        D3DXMATRIX built;
+        std::fill(&built.m[0][0], &built.m[0][0] + 16, 9.0f);
+        BuildWorldMatrix(t, built);
+        for (int e = 0; e < 12; ++e)
+            EXPECT_EQ(std::isnan(built.m[e / 4][e % 4]), e % 4 == 3 ? false : row.nan[e / 4 * 4 + e % 4] == 'N')
+                << row.x << ", " << row.y << ", " << row.z << ": _" << e / 4 + 1 << e % 4 + 1;
+        EXPECT_EQ(built._14 + built._24 + built._34 + built._41 + built._42 + built._43 + built._44, 9 * 3 + 1 + 2 + 3 + 1.0f);
+    }
 }
 
 TEST(WorldMatrix, NoRotationIsTheExactScaledIdentity)

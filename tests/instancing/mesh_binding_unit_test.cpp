@@ -35,7 +35,9 @@ TEST(StorageSizes, FollowTheMaxAndTheStride)
     EXPECT_EQ(sizes->transformBytes, 101u * 40);
     EXPECT_EQ(sizes->instanceDataBytes, 101u * 64);
     EXPECT_EQ(sizes->instanceBufferBytes, 100u * 64);
-    EXPECT_TRUE(StorageSizesFor(67108862, 64)) << "(m + 1) x 64 is just below 2^32";
+    // The bound: 2,097,152 instances, and 128 MB of instance buffer for layouts wider than 64 bytes.
+    EXPECT_TRUE(StorageSizesFor(2097152, 64) && !StorageSizesFor(2097153, 64) && StorageSizesFor(1198372, 112) &&
+                !StorageSizesFor(1198373, 112) && StorageSizesFor(2097152, 4) && !StorageSizesFor(2097153, 4));
     EXPECT_FALSE(StorageSizesFor(67108864, 64));
     EXPECT_FALSE(StorageSizesFor(0x7FFFFFFF, 16));
     EXPECT_FALSE(StorageSizesFor(0x7FFFFFFF, 4)) << "the transform array alone overflows";
@@ -261,7 +263,7 @@ TEST_F(MeshBindingTest, NewStorageMovesTheAddressesTheScriptWasGiven)
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
-TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
+TEST_F(MeshBindingTest, StorageBeyondTheBoundIsRefusedAndTheSetKept)
 {
     int set = GeoInst_MakeNew();
     GeoInst_SetMaxInstanceCount(set, 10);
@@ -271,15 +273,15 @@ TEST_F(MeshBindingTest, StorageBeyond32BitsIsRefusedAndTheSetKept)
     auto shown = messages_.Take();
     ASSERT_THAT(shown, testing::SizeIs(1));
     EXPECT_EQ(shown[0].title, "GeoInst_SetMaxInstanceCount Error");
-    EXPECT_EQ(shown[0].text,
-              "A max instance count of 2147483647 with 64 bytes per instance needs more memory than can be addressed");
+    EXPECT_EQ(shown[0].text, "A max instance count of 2147483647 with 64 bytes per instance is more than a set can "
+                             "hold (at most 2097152 instances and 128 MB of instance buffer)");
     EXPECT_EQ(BytesOf(record), before);
 
-    // Fits in 32 bits but not in this process: the allocation fails.
-    GeoInst_SetMaxInstanceCount(set, 60000000);
+    // Fits in 32 bits, but a 32-bit game could not hold it.
+    GeoInst_SetMaxInstanceCount(set, 16777216);
     shown = messages_.Take();
     ASSERT_THAT(shown, testing::SizeIs(1));
-    EXPECT_EQ(shown[0].text, "Not enough memory for 60000000 instances of 64 bytes");
+    EXPECT_THAT(shown[0].text, testing::StartsWith("A max instance count of 16777216 with 64 bytes per instance is"));
     EXPECT_EQ(BytesOf(record), before);
 }
 
