@@ -1,16 +1,30 @@
 cmake_minimum_required(VERSION 3.20)
-# Generates, from the command rows in plugin/commands, the three files that must never drift apart:
+# Generates, from the command rows of the families (<family>/commands.rows), the files that must
+# never drift apart:
 #   the string-table resource the host reads (RT_STRING, language 1033),
 #   the module-definition file with every export of Ryxo.dll,
 #   a C++ include listing (id, row) for the tests,
 #   the C++ prototype of every command export and of the body behind it, which every command source
 #   includes, so that a body whose parameters disagree with its row's type letters does not compile,
 #   the command exports themselves: each calls its body inside the boundary (command_boundary.h),
-#   which turns anything the body throws into the command's failure result.
-# Run with: cmake -DROWS_DIR=... -DOUT_DIR=... -P generate_command_table.cmake
+#   which turns anything the body throws into the failure value its row gives.
+# Run with: cmake -DSOURCE_DIR=... -DOUT_DIR=... -P generate_command_table.cmake
 
-file(GLOB row_files "${ROWS_DIR}/*.rows")
-list(SORT row_files)
+# The families are the lines of families.txt that are not comments. The resource lists their rows
+# in alphabetical order of family, whatever the list's order.
+file(STRINGS "${SOURCE_DIR}/families.txt" families REGEX "^[a-z]")
+list(SORT families)
+set(row_files "")
+set(callback_files "")
+foreach(family IN LISTS families)
+    if(NOT EXISTS "${SOURCE_DIR}/${family}/commands.rows")
+        message(FATAL_ERROR "family ${family}: no ${family}/commands.rows")
+    endif()
+    list(APPEND row_files "${SOURCE_DIR}/${family}/commands.rows")
+    if(EXISTS "${SOURCE_DIR}/${family}/render.callbacks")
+        list(APPEND callback_files "${SOURCE_DIR}/${family}/render.callbacks")
+    endif()
+endforeach()
 
 set(ids "")
 set(rc_body "")
@@ -70,11 +84,13 @@ foreach(row_file IN LISTS row_files)
         if(line MATCHES "^[ \t]*(#.*)?$")
             continue()
         endif()
-        if(NOT line MATCHES "^([0-9]+) (.+)$")
-            message(FATAL_ERROR "${row_file}: not '<id> <row>': ${line}")
+        # The failure value is the export's answer when its body throws; the host never sees it.
+        if(NOT line MATCHES "^([0-9]+) (.+) on-failure:(0|1)$")
+            message(FATAL_ERROR "${row_file}: not '<id> <row> on-failure:<0 or 1>': ${line}")
         endif()
         set(id "${CMAKE_MATCH_1}")
         set(row "${CMAKE_MATCH_2}")
+        set(failure "${CMAKE_MATCH_3}")
         # name, optional '[', '%', type letters, '%', export, '%'
         if(NOT row MATCHES "^([A-Za-z_][A-Za-z0-9_ ]*)(\\[?)%(0|[LFS]+)%([A-Za-z_][A-Za-z0-9_]*)%$")
             message(FATAL_ERROR "${row_file}: malformed command row ${id}: ${row}")
@@ -96,12 +112,6 @@ foreach(row_file IN LISTS row_files)
             list(APPEND prototyped "${export_name}")
             string(APPEND prototypes "int __cdecl ${export_name}(${params});\n")
             string(APPEND body_prototypes "int ${export_name}(${params});\n")
-            # Instance-set commands without a result answer 1 when refused (their range checks
-            # do), and so when they fail; every other command answers 0.
-            set(failure 0)
-            if(export_name MATCHES "^GeoInst_" AND NOT returns_value STREQUAL "[")
-                set(failure 1)
-            endif()
             boundary_definition("${export_name}" "${letters}" ${failure} boundary)
             string(APPEND boundaries "\n${boundary}")
         endif()
@@ -116,7 +126,6 @@ foreach(row_file IN LISTS row_files)
 endforeach()
 
 # Exports the host calls that are not commands: render callbacks, one name per line.
-file(GLOB callback_files "${ROWS_DIR}/*.callbacks")
 foreach(callback_file IN LISTS callback_files)
     file(STRINGS "${callback_file}" lines)
     foreach(line IN LISTS lines)
@@ -163,6 +172,6 @@ write_if_changed("${OUT_DIR}/command_table.rc" "${rc}")
 write_if_changed("${OUT_DIR}/Ryxo.def" "${def}")
 write_if_changed("${OUT_DIR}/command_rows.inc" "${test_rows}")
 write_if_changed("${OUT_DIR}/command_prototypes.h"
-    "// Generated from plugin/commands: the prototype of every command export, and of the body behind\n// it that the command's source defines with RYXO_COMMAND.\n#pragma once\n\nextern \"C\" {\n${prototypes}}\n\nnamespace command_bodies {\n${body_prototypes}}\n")
+    "// Generated from the command rows: the prototype of every command export, and of the body behind\n// it that the command's source defines with RYXO_COMMAND.\n#pragma once\n\nextern \"C\" {\n${prototypes}}\n\nnamespace command_bodies {\n${body_prototypes}}\n")
 write_if_changed("${OUT_DIR}/command_exports.cpp"
-    "// Generated from plugin/commands: every command export, its body called inside the boundary.\n#include \"command_boundary.h\"\n#include \"command_prototypes.h\"\n${boundaries}")
+    "// Generated from the command rows: every command export, its body called inside the boundary.\n#include \"command_boundary.h\"\n#include \"command_prototypes.h\"\n${boundaries}")

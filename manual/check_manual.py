@@ -8,7 +8,7 @@ show it, with a remedy from its family's `# Messages` section, where no stale en
 messages shown while the plugin loads are on loading.html with theirs; every family has a guide
 with its picture; and every example and guide script passes the script checker.
 
-Usage: check_manual.py ROWS_DIR SOURCE_ROOT REFERENCE_DIR FAMILY_DIR...
+Usage: check_manual.py SPINE_DIR SOURCE_ROOT REFERENCE_DIR FAMILY...
 Prints 'N passed, N failed' and exits non-zero on any failure.
 """
 import html
@@ -68,12 +68,12 @@ def read(path):
         return f.read()
 
 
-def main(rows_dir, source_root, reference_dir, family_dirs):
-    rows = read_rows(rows_dir)
+def main(spine_dir, source_root, reference_dir, family_dirs):
+    rows = read_rows(source_root, family_dirs)
     families = list(dict.fromkeys(r.family for r in rows))
-    descriptions = read_descriptions(rows_dir, families)
-    guides = read_guides(rows_dir)
-    formats, format_problems = read_formats(rows_dir)
+    descriptions = read_descriptions(source_root, families)
+    guides = read_guides(source_root, family_dirs)
+    formats, format_problems = read_formats(spine_dir)
     check_all(format_problems)
     keywords = read(os.path.join(reference_dir, "ryxo_keywords.txt")).split("\n")[:-1]
     names = list(dict.fromkeys(r.name for r in rows))
@@ -119,7 +119,7 @@ def main(rows_dir, source_root, reference_dir, family_dirs):
 
     index_page = read(os.path.join(reference_dir, "index.html"))
     index = visible_text(index_page)
-    for family, exports in read_callbacks(rows_dir).items():
+    for family, exports in read_callbacks(source_root, family_dirs).items():
         for export in exports:
             for title, body in scan.messages_of(export):
                 shown_by_family.setdefault(family, set()).add(body)
@@ -131,8 +131,8 @@ def main(rows_dir, source_root, reference_dir, family_dirs):
     # The messages shown while the plugin loads: their page, their remedies, the index's link.
     loading, loading_problems = loading_messages(source_root)
     check_all(loading_problems)
-    loading_text = read_loading_text(rows_dir)
-    check(loading_text is not None, f"plugin/commands/{LOADING_TEXT}: missing (the loading messages' remedies)")
+    loading_text = read_loading_text(spine_dir)
+    check(loading_text is not None, f"{os.path.join(spine_dir, LOADING_TEXT)}: missing (the loading messages' remedies)")
     if loading_text:
         check_all(check_remedies(loading_text, [text for _, text in loading]))
     loading_page = visible_text(read(os.path.join(reference_dir, "loading.html")))
@@ -157,7 +157,7 @@ def main(rows_dir, source_root, reference_dir, family_dirs):
 
     # Writing effects: its text and tables read, the pages its `linked from:` names link to it, as do
     # the index and every guide.
-    effects_text, _ = read_effects_text(rows_dir)
+    effects_text, _ = read_effects_text(spine_dir)
     linked = linking_commands(effects_text, names)
     check_all(effects_text.problems)
     check(os.path.exists(os.path.join(reference_dir, "effects.html")), "effects.html: missing")

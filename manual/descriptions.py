@@ -1,4 +1,4 @@
-"""The game maker's text for each family, kept beside its rows as plugin/commands/<family>.md:
+"""The game maker's text for each family, kept beside its rows as <family>/manual.md:
 
     # Family title
     What the family is for, its defaults and lifetimes (one or more paragraphs).
@@ -12,7 +12,7 @@
       the handle (a meaning continues on lines indented by two or more spaces)
     result: name                  (only for commands with a result)
     - name: what the result is
-    formats: use, use             (a "use" of plugin/commands/formats.tsv: the page lists its formats)
+    formats: use, use             (a "use" of plugin/manual/formats.tsv: the page lists its formats)
     requires: what the card must allow for this command, in place of the family's line
     see also: Command, Command    (commands of the table a script needs together with this one)
     example:
@@ -24,7 +24,7 @@
 
 Every parameter name of every overload and the result name need one meaning (overloads share it).
 The `# Messages` section follows the last command: one `message:`/`do:` pair for each text a
-command or render callback of the family can show. plugin/commands/loading.md has the same form
+command or render callback of the family can show. plugin/manual/loading.md has the same form
 (a title, paragraphs and a `# Messages` section) for the messages shown while the plugin loads.
 
 Every field (params, a meaning, formats, see also, do) continues on the lines after it indented by
@@ -203,9 +203,7 @@ def read_family(path, family_name=None):
     return family
 
 
-def read_descriptions(rows_dir, families=None):
-    """{family: FamilyText} for each family with a rows file (or the families given)."""
-    if families is None:
-        families = sorted(os.path.splitext(n)[0] for n in os.listdir(rows_dir) if n.endswith(".rows"))
-    paths = {f: os.path.join(rows_dir, f + ".md") for f in families}
-    return {f: read_family(p) for f, p in paths.items() if os.path.exists(p)}
+def read_descriptions(source_root, families):
+    """{family: FamilyText} for each of the families with a manual.md in its folder."""
+    paths = {f: os.path.join(source_root, f, "manual.md") for f in families}
+    return {f: read_family(p, f) for f, p in paths.items() if os.path.exists(p)}

@@ -1,7 +1,7 @@
 """The page on writing effects for Ryxo, effects.html: what each kind of draw hands the object's
-effect. Its text is plugin/commands/writing_effects.md (the guides' form, without a picture, with a
+effect. Its text is plugin/manual/writing_effects.md (the guides' form, without a picture, with a
 `linked from:` line naming the command pages that link to it and `table:` lines naming tables
-beside the rows, such as effect_contract.tsv, which a DLL test proves row by row)."""
+beside it, such as effect_contract.tsv, which a DLL test proves row by row)."""
 import fnmatch
 import os
 
@@ -12,16 +12,16 @@ from page_html import esc, wrap
 TEXT = "writing_effects.md"
 
 
-def read_effects_text(rows_dir):
+def read_effects_text(spine_dir):
     """The page's text and its tables ({file: rows of cells}); problems in the text's `problems`."""
-    text = read_guide(os.path.join(rows_dir, TEXT), needs_picture=False)
+    text = read_guide(os.path.join(spine_dir, TEXT), needs_picture=False)
     tables = {}
     for block in text.blocks:
         if block.kind != "table":
             continue
-        path = os.path.join(rows_dir, block.lines[0])
+        path = os.path.join(spine_dir, block.lines[0])
         if not os.path.isfile(path):
-            text.problems.append(f"{text.path}:{block.line}: no table {block.lines[0]} beside the rows")
+            text.problems.append(f"{text.path}:{block.line}: no table {block.lines[0]} beside it")
             continue
         with open(path, encoding="utf-8") as f:
             tables[block.lines[0]] = [line.split("\t") for line in f.read().splitlines() if line]

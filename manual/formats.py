@@ -1,4 +1,4 @@
-"""The format table, plugin/commands/formats.tsv: which D3DFORMAT numbers a command accepts for a use.
+"""The format table, plugin/manual/formats.tsv: which D3DFORMAT numbers a command accepts for a use.
 
     use<TAB>name<TAB>number<TAB>note
     render-target	A8R8G8B8	21	32-bit colour with alpha
@@ -19,9 +19,9 @@ class Format:
     note: str
 
 
-def read_formats(rows_dir):
-    """({use: [Format]}, [problem]) from rows_dir/formats.tsv; ({}, []) when there is none."""
-    path = os.path.join(rows_dir, FILE_NAME)
+def read_formats(spine_dir):
+    """({use: [Format]}, [problem]) from spine_dir/formats.tsv; ({}, []) when there is none."""
+    path = os.path.join(spine_dir, FILE_NAME)
     uses, problems = {}, []
     if not os.path.exists(path):
         return uses, problems

@@ -3,14 +3,15 @@ beside them, the guides, the format table and the message texts found in the plu
 
     index.html              guides, loading messages, search, every row by family and from A to Z
     commands/<name>.html    one page per command name (see command_page.py)
-    guides/<family>.html    the family's getting-started guide (plugin/commands/guides/<family>.md)
+    guides/<family>.html    the family's getting-started guide (<family>/guide.md)
     effects.html            writing effects for Ryxo: what each kind of draw hands the effect
     pictures/<file>         the guides' pictures, copied from docs/
     loading.html            the messages shown while the plugin loads, with what to do
     ryxo_keywords.txt       one command name per line, for script editors
     messages.tsv            export, title, text, source line: what the checks compare pages with
 
-Usage: generate_manual.py ROWS_DIR SOURCE_ROOT OUT_DIR FAMILY_DIR...
+Usage: generate_manual.py SPINE_DIR SOURCE_ROOT OUT_DIR FAMILY...
+(SPINE_DIR: plugin/manual; each FAMILY a line of families.txt, its folder in SOURCE_ROOT)
 """
 import os
 import shutil
@@ -33,19 +34,19 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 LOADING_TEXT = "loading.md"
 
 
-def read_loading_text(rows_dir):
-    path = os.path.join(rows_dir, LOADING_TEXT)
+def read_loading_text(spine_dir):
+    path = os.path.join(spine_dir, LOADING_TEXT)
     return read_family(path, "loading") if os.path.exists(path) else None
 
 
-def main(rows_dir, source_root, out_dir, family_dirs):
-    rows = read_rows(rows_dir)
-    callbacks = read_callbacks(rows_dir)
+def main(spine_dir, source_root, out_dir, family_dirs):
+    rows = read_rows(source_root, family_dirs)
+    callbacks = read_callbacks(source_root, family_dirs)
     families = list(dict.fromkeys(r.family for r in rows))
-    descriptions = read_descriptions(rows_dir, families)
-    guides = read_guides(rows_dir)
+    descriptions = read_descriptions(source_root, families)
+    guides = read_guides(source_root, family_dirs)
     effect_files = read_effect_files(guides, source_root)
-    formats, _ = read_formats(rows_dir)
+    formats, _ = read_formats(spine_dir)
     scan = Scan(family_sources(source_root, family_dirs))
     by_name = {}
     for row in rows:
@@ -56,7 +57,7 @@ def main(rows_dir, source_root, out_dir, family_dirs):
     shutil.copyfile(os.path.join(HERE, "style.css"), os.path.join(out_dir, "style.css"))
     written = {"commands": set(), "guides": set(), "pictures": set()}
 
-    effects_text, effects_tables = read_effects_text(rows_dir)
+    effects_text, effects_tables = read_effects_text(spine_dir)
     linked_to_effects = linking_commands(effects_text, list(by_name))
     linker = Linker(by_name, 1)
     for name, overloads in by_name.items():
@@ -96,7 +97,7 @@ def main(rows_dir, source_root, out_dir, family_dirs):
           index_page(families, rows, descriptions, guides, callback_messages, top))
     write(os.path.join(out_dir, "effects.html"), effects_page(effects_text, effects_tables, top))
     loading, _ = loading_messages(source_root)
-    write(os.path.join(out_dir, "loading.html"), loading_page(loading, read_loading_text(rows_dir), top))
+    write(os.path.join(out_dir, "loading.html"), loading_page(loading, read_loading_text(spine_dir), top))
     write(os.path.join(out_dir, "ryxo_keywords.txt"), "".join(n + "\n" for n in by_name))
     for site in sorted(scan.sites):
         tsv.append(f"\t\t\t{site}")

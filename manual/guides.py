@@ -1,8 +1,8 @@
-"""The getting-started guides, one per family: plugin/commands/guides/<family>.md
+"""The getting-started guides, one per family: <family>/guide.md
 
     # Title of the guide
     picture: instancing_field.png       (a file in docs/, shown under the title)
-    table: effect_contract.tsv          (a tab-separated table beside the rows, shown as it stands)
+    table: effect_contract.tsv          (a tab-separated table in plugin/manual/, shown as it stands)
     effect: instancing_field.fx         (a file of the effects/ folder, shown in full where the line is)
     Paragraphs.
     ## Section heading
@@ -14,7 +14,6 @@
 Any line indented four spaces or more belongs to a script block, also directly after a paragraph or a
 list item; the script checker reads every such block.
 """
-import glob
 import os
 from dataclasses import dataclass, field
 
@@ -43,8 +42,8 @@ class Guide:
         return [b.lines[0] for b in self.blocks if b.kind == "effect"]
 
 
-def read_guide(path, needs_picture=True):
-    guide = Guide(os.path.splitext(os.path.basename(path))[0], path)
+def read_guide(path, needs_picture=True, family=None):
+    guide = Guide(family or os.path.splitext(os.path.basename(path))[0], path)
     current = None
     pending_blank = 0  # blank lines seen inside a script block, kept if the block goes on
     with open(path, encoding="utf-8") as f:
@@ -120,7 +119,7 @@ def read_effect_files(guides, source_root):
     return texts
 
 
-def read_guides(rows_dir):
-    """{family: Guide} for every plugin/commands/guides/*.md."""
-    paths = sorted(glob.glob(os.path.join(rows_dir, "guides", "*.md")))
-    return {g.family: g for g in map(read_guide, paths)}
+def read_guides(source_root, families):
+    """{family: Guide} for each of the families with a guide.md in its folder."""
+    paths = {f: os.path.join(source_root, f, "guide.md") for f in sorted(families)}
+    return {f: read_guide(p, family=f) for f, p in paths.items() if os.path.exists(p)}

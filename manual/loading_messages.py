@@ -4,7 +4,7 @@ Each binder of a host library that cannot be bound shows "Ryxo Plugin" (kFatalTi
 "Fatal Error: Could not initialise %s" formatted with the library's name. The texts are built at run
 time, so the message scanner cannot follow them; this module reads the title, the text's start and
 the library names from the two files, and reports any other message box call in plugin/*.cpp so a
-new loading message cannot go unlisted. Their remedies are in plugin/commands/loading.md (same
+new loading message cannot go unlisted. Their remedies are in plugin/manual/loading.md (same
 form as a family's `# Messages` section, see descriptions.py).
 """
 import glob

@@ -70,7 +70,7 @@ def check_see_also(name, text, names):
 def check_formats(name, text, formats):
     if text is None:
         return []
-    return [f"{name}: formats: {use} has no rows in plugin/commands/formats.tsv"
+    return [f"{name}: formats: {use} has no rows in plugin/manual/formats.tsv"
             for use in text.formats if not formats.get(use)]
 
 
@@ -96,7 +96,7 @@ def check_guides(guides, families, docs_dir):
     failures = []
     for family in families:
         if family not in guides:
-            failures.append(f"{family}: no getting-started guide (plugin/commands/guides/{family}.md)")
+            failures.append(f"{family}: no getting-started guide ({family}/guide.md)")
     for family, guide in sorted(guides.items()):
         if family not in families:
             failures.append(f"{guide.path}: no family {family} in the command table")

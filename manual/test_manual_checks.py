@@ -114,7 +114,7 @@ class ManualChecksTest(unittest.TestCase):
     def test_a_format_use_needs_rows_in_the_format_table(self):
         self.assertEqual(read_formats(self.folder.name), ({}, []))
         self.assertEqual(check_formats("Thing_Make", self.make, {}),
-                         ["Thing_Make: formats: render-target has no rows in plugin/commands/formats.tsv"])
+                         ["Thing_Make: formats: render-target has no rows in plugin/manual/formats.tsv"])
         write(self.folder.name, "formats.tsv", "use\tname\tnumber\tnote\nrender-target\tA8R8G8B8\t21\t32-bit\n"
                                                "cube\tR5G6B5\n")
         formats, problems = read_formats(self.folder.name)
@@ -180,7 +180,7 @@ class ManualChecksTest(unittest.TestCase):
         docs = os.path.join(self.folder.name, "docs")
         fenced = f"{path}:11: a fenced block: indent script lines four spaces instead, so the script checker reads them"
         self.assertEqual(check_guides({"things": guide}, ["things", "others"], docs), [
-            "others: no getting-started guide (plugin/commands/guides/others.md)",
+            "others: no getting-started guide (others/guide.md)",
             f"{path}: picture things.png is not in docs/", fenced])
         write(docs, "things.png", "png")
         guide.problems = []

@@ -1,9 +1,9 @@
 // How command exports are declared. Every command is an undecorated cdecl function taking 32-bit
 // arguments; results travel in the 32-bit integer register, F results as the float's bit pattern.
 // The export list, the prototypes included below (against which the compiler checks every
-// command's parameters) and the exports themselves are generated from plugin/commands: a command's
-// source defines its body with RYXO_COMMAND, in namespace command_bodies, and the export of the
-// same name calls the body inside the boundary (command_boundary.h).
+// command's parameters) and the exports themselves are generated from the families' command rows:
+// a command's source defines its body with RYXO_COMMAND, in namespace command_bodies, and the
+// export of the same name calls the body inside the boundary (command_boundary.h).
 #pragma once
 
 #include <bit>

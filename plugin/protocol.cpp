@@ -1,6 +1,6 @@
 // The plugin protocol through which the host learns the plugin's dependencies and hands over its
-// core data. Exported under the host's decorated names (see plugin/commands); each runs inside the
-// boundary, like the commands.
+// core data. Exported under the host's decorated names (see cmake/generate_command_table.cmake);
+// each runs inside the boundary, like the commands.
 #include <cstdio>
 
 #include "command_boundary.h"

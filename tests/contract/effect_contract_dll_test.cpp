@@ -1,5 +1,5 @@
 // What Ryxo hands a game maker's effect, row by row from the table the manual's page "Writing
-// effects for Ryxo" shows (plugin/commands/effect_contract.tsv), through the built Ryxo.dll in the
+// effects for Ryxo" shows (plugin/manual/effect_contract.tsv), through the built Ryxo.dll in the
 // reference host. An instance set drawn while the host renders its camera 0, and an effect camera,
 // each draw an object whose effect declares every parameter of the table, all starting at 7, a
 // value no draw gives. Afterwards every parameter holds what its row says for that kind of draw, and

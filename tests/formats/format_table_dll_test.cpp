@@ -1,4 +1,4 @@
-// The reference's format table (plugin/commands/formats.tsv), row by row, through the built Ryxo.dll
+// The reference's format table (plugin/manual/formats.tsv), row by row, through the built Ryxo.dll
 // in the reference host. A row claims that the device here accepts a D3DFORMAT for one use:
 //   render-target  an effect camera's main and extra target (EfxCam_SetToImageFormat,
 //                  EfxCam_SetMRTImageFormat) and an MRT_Sync image (MRT_MakeRenderTargetFormat)
