@@ -8,7 +8,7 @@
 # - no page of the reference scrolls sideways in a window 1100 pixels wide, nor in one 420 pixels wide
 #   (a docked help pane); a table may scroll inside its own box there, the page may not;
 # - screenshots of a command page and a guide at 420 pixels too.
-#   tools/browse_manual.sh build/command_reference build/screenshots
+#   tools/browse_manual.sh build/manual build/screenshots
 # Each check counts as passed or failed, so the script goes on after a failure (no set -e).
 set -uo pipefail
 reference=$(cd "$1" && pwd) || exit 1
