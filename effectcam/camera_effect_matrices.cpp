@@ -1,6 +1,6 @@
 #include "camera_effect_matrices.h"
 
-#include "meshdraw/mesh_effect_matrices.h"
+#include "drawing/mesh_effect_matrices.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "com.h"
 #include "host_records.h"
-#include "meshdraw/texture_parameters.h"
+#include "drawing/texture_parameters.h"
 
 inline constexpr int kEfxCamCount = 32;
 inline constexpr int kExtraTargetSlots = 3; // render targets 1 to 3

@@ -6,8 +6,8 @@
 #include "camera_view.h"
 #include "exports.h"
 #include "host_access.h"
-#include "meshdraw/effect_passes.h"
-#include "meshdraw/mesh_render_states.h"
+#include "drawing/effect_passes.h"
+#include "drawing/mesh_render_states.h"
 
 namespace {
 

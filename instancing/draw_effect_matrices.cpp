@@ -1,7 +1,7 @@
 #include "draw_effect_matrices.h"
 
 #include "host_access.h"
-#include "meshdraw/mesh_effect_matrices.h"
+#include "drawing/mesh_effect_matrices.h"
 
 namespace {
 

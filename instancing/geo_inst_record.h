@@ -13,7 +13,7 @@
 #include "com.h"
 #include "heap_block.h"
 #include "host_records.h"
-#include "meshdraw/texture_parameters.h"
+#include "drawing/texture_parameters.h"
 
 inline constexpr int kMaxCustomElements = 8;
 inline constexpr int kMaxVertexElements = 64;

@@ -2,9 +2,9 @@
 
 #include "draw_effect_matrices.h"
 #include "host_access.h"
-#include "meshdraw/effect_passes.h"
-#include "meshdraw/mesh_render_states.h"
-#include "meshdraw/texture_parameters.h"
+#include "drawing/effect_passes.h"
+#include "drawing/mesh_render_states.h"
+#include "drawing/texture_parameters.h"
 #include "message_box.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "instance_declaration.h"
 #include "instance_storage.h"
 #include "message_box.h"
-#include "meshdraw/texture_parameters.h"
+#include "drawing/texture_parameters.h"
 
 namespace {
 

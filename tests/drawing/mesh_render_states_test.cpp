@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "export_values.h"
-#include "meshdraw/mesh_render_states.h"
+#include "drawing/mesh_render_states.h"
 #include "plugin_lifetime.h"
 #include "plugin_state.h"
 #include "recording_device.h"
