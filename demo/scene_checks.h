@@ -6,6 +6,9 @@
 
 #include "ref_host.h"
 
+// How far each of red, green and blue may stray from the colour expected, where a scene says no more.
+inline constexpr int kColourTolerance = 3;
+
 class SceneCheck {
 public:
     explicit SceneCheck(const char* scene) : scene_(scene) {}
@@ -14,14 +17,14 @@ public:
     // A condition, named by `what` when it fails.
     bool That(bool condition, const char* what);
     // A pixel against the colour expected there (red, green and blue within `tolerance` each).
-    bool Pixel(D3DCOLOR seen, D3DCOLOR expected, const char* what, int tolerance = 3);
+    bool Pixel(D3DCOLOR seen, D3DCOLOR expected, const char* what, int tolerance = kColourTolerance);
 
 private:
     const char* scene_;
     bool passed_ = true;
 };
 
-bool NearColour(D3DCOLOR expected, D3DCOLOR seen, int tolerance = 3);
+bool NearColour(D3DCOLOR expected, D3DCOLOR seen, int tolerance = kColourTolerance);
 
 // The pixel of `picture` (camera `camera`'s own image) where a point in world space lands, with
 // the camera's matrices of its last frame; 0 outside the picture.
