@@ -196,7 +196,7 @@ private:
         const Token& name = Next();
         if (name.kind != TokenKind::Identifier) return Refuse(name, "a name expected after '" + type.text + "'");
         if (Peek().Is("(")) return SkipFunction();
-        if (IsSamplerType(type.text)) return ReadSampler(name);
+        if (IsSamplerType(type.text)) return ReadSampler(type, name);
         const ParameterType* kind = FindParameterType(type.text);
         if (!kind) return NotRead(type, "a parameter of type '" + type.text + "'");
         if (!declared_.insert(name.text).second) return Refuse(name, "'" + name.text + "' is declared twice");
@@ -330,11 +330,13 @@ private:
         return NotRead(t, "the value " + Shown(t) + " of '" + stateName.text + "'");
     }
 
-    bool ReadSampler(const Token& name)
+    bool ReadSampler(const Token& type, const Token& name)
     {
         if (!declared_.insert(name.text).second) return Refuse(name, "'" + name.text + "' is declared twice");
         EffectSamplerBinding sampler;
         sampler.sampler = name.text;
+        sampler.type = type.Is("sampler2D") ? D3DXPT_SAMPLER2D : type.Is("sampler3D") ? D3DXPT_SAMPLER3D
+                     : type.Is("samplerCUBE") ? D3DXPT_SAMPLERCUBE : D3DXPT_SAMPLER;
         if (Peek().Is("[")) return NotRead(Peek(), "an array of samplers");
         if (Peek().Is(":")) return NotRead(Peek(), "a sampler's semantic or register");
         if (!SkipAnnotations()) return false;
@@ -458,7 +460,7 @@ private:
                 if (samplerNames_.count(name)) return Refuse(state, "sampler '" + name + "' names no Texture in a sampler_state");
                 return Refuse(state, "'" + name + "' is not a sampler declared before");
             }
-            read->pass.pixelRegisters.push_back({sampler->texture, D3DXRS_SAMPLER, registerIndex});
+            read->pass.pixelRegisters.push_back({sampler->texture, D3DXRS_SAMPLER, registerIndex, name});
             return true;
         }
         auto renderState = index < 0 ? effect::FindRenderState(state.text) : std::nullopt;

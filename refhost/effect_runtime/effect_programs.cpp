@@ -209,6 +209,12 @@ void SetBools(const StateTarget& t, bool vs, UINT start, const BOOL* data, UINT 
 
 } // namespace
 
+bool CompileOrAssemble(const std::string& source, const std::string& entry, const std::string& profile,
+                       std::vector<DWORD>* code, std::string* error)
+{
+    return CompileCached(source, entry, profile, code, error);
+}
+
 bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const ParameterStore& parameters,
                const std::vector<EffectSamplerBinding>& samplers, PassProgram* program, std::string* error)
 {

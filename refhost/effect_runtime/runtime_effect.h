@@ -56,6 +56,7 @@ struct EffectRegister {
     std::string parameter;
     D3DXREGISTER_SET set;
     UINT index;
+    std::string sampler; // a sampler register: the sampler the file names (empty: the texture alone)
 };
 
 struct EffectPass {
@@ -83,6 +84,7 @@ struct EffectSamplerBinding {
     std::string sampler;
     std::string texture;
     std::vector<std::pair<D3DSAMPLERSTATETYPE, DWORD>> states;
+    D3DXPARAMETER_TYPE type = D3DXPT_SAMPLER; // as declared: sampler, sampler2D, sampler3D, samplerCUBE
 };
 
 struct EffectDescription {

@@ -1,0 +1,323 @@
+// The layout written here, as the effect framework reads it. All offsets count from the byte after
+// the two header words (the tag and the offset of the structured part). Before the structured part
+// lies the data the structures point into:
+// - a text: its size including the terminating zero (0 for none), the bytes, padded to 4;
+// - a type: type, class, name, semantic, array size, then rows and columns (columns and rows for
+//   a vector; nothing for an object);
+// - a value: the numbers of every element, or one object number per element for textures, strings
+//   and shaders, or for a sampler its state count and states.
+// The structured part: parameter count, technique count, a word unused here, object count; per
+// parameter its type, value, flags and annotation count; per technique its name, annotation and
+// pass counts and passes; per pass its name, annotation and state counts and states (operation,
+// index, type, value). Then the objects' data: a count of texts and a count of resources, each text
+// as object number and sized bytes, each resource as technique (or ~0 for a parameter), pass or
+// parameter, array element, state, usage (0: a shader's code; 1: the name of the parameter the
+// state takes) and sized bytes.
+#include "effect_binary_writer.h"
+
+#include <bit>
+#include <cstring>
+#include <map>
+
+#include "effect_binary_operations.h"
+#include "effect_programs.h"
+
+namespace refhost {
+
+namespace {
+
+constexpr DWORD kEffectTag = 0xFEFF0901;
+constexpr DWORD kNone = 0xFFFFFFFF;
+constexpr DWORD kShaderCode = 0, kParameterName = 1; // resource usages
+
+// The writer's one way to compile HLSL, with the signature of the shared shader compiler.
+bool CompileShader(const std::string& source, const std::string& entry, const std::string& profile,
+                   const std::string& /*sourceName*/, std::vector<DWORD>* code, std::string* error)
+{
+    return effect::CompileOrAssemble(source, entry, profile, code, error);
+}
+
+bool IsAssemblyText(const std::string& text, const char* stage)
+{
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    return start != std::string::npos && text.compare(start, 3, stage) == 0;
+}
+
+struct Shape {
+    D3DXPARAMETER_CLASS cls;
+    D3DXPARAMETER_TYPE type;
+    UINT rows, columns;
+};
+
+Shape CompiledShape(const EffectParameter& p)
+{
+    switch (p.kind) {
+    case EffectParameterKind::Bool: return {D3DXPC_SCALAR, D3DXPT_BOOL, 1, 1};
+    case EffectParameterKind::Int: return {D3DXPC_SCALAR, D3DXPT_INT, 1, 1};
+    case EffectParameterKind::Float: return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1};
+    case EffectParameterKind::Vector: return {D3DXPC_VECTOR, D3DXPT_FLOAT, 1, p.columns};
+    case EffectParameterKind::Matrix: return {D3DXPC_MATRIX_ROWS, D3DXPT_FLOAT, 4, 4};
+    case EffectParameterKind::Texture: return {D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0};
+    case EffectParameterKind::String: return {D3DXPC_OBJECT, D3DXPT_STRING, 0, 0};
+    }
+    return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1};
+}
+
+// The stored words of a numeric parameter's initial value, in the description's order.
+std::vector<DWORD> NumericWords(const EffectParameter& p, const Shape& s)
+{
+    std::vector<DWORD> words(s.rows * s.columns * (p.elements ? p.elements : 1), 0);
+    for (size_t i = 0; i < words.size() && i < p.initial.size(); ++i) {
+        const float v = p.initial[i];
+        words[i] = s.type == D3DXPT_BOOL  ? (v != 0.0f ? TRUE : FALSE)
+                   : s.type == D3DXPT_INT ? static_cast<DWORD>(static_cast<INT>(v))
+                                          : std::bit_cast<DWORD>(v);
+    }
+    return words;
+}
+
+// A text with its terminating zero, as texts are stored.
+std::vector<BYTE> TextBytes(const std::string& text)
+{
+    return std::vector<BYTE>(text.c_str(), text.c_str() + text.size() + 1);
+}
+
+struct State {
+    DWORD operation, index, type, value;
+};
+
+struct Resource {
+    DWORD technique, index, element, state, usage;
+    std::vector<BYTE> bytes;
+};
+
+struct TextObject {
+    DWORD object;
+    std::string text;
+};
+
+class Writer {
+public:
+    explicit Writer(std::string* error) : error_(error) {}
+
+    bool Write(const EffectDescription& d, std::vector<BYTE>* out)
+    {
+        Word(data_, 0); // offset 0: the empty text, for nameless things
+        std::vector<BYTE> parameters;
+        for (const EffectParameter& p : d.parameters) WriteParameter(p, parameters);
+        for (const EffectSamplerBinding& s : d.samplers)
+            if (!WriteSampler(s, static_cast<DWORD>(d.parameters.size() + (&s - d.samplers.data())), parameters))
+                return false;
+        std::vector<BYTE> techniques;
+        for (size_t t = 0; t < d.techniques.size(); ++t)
+            if (!WriteTechnique(d, static_cast<DWORD>(t), techniques)) return false;
+
+        std::vector<BYTE> body;
+        Word(body, static_cast<DWORD>(d.parameters.size() + d.samplers.size()));
+        Word(body, static_cast<DWORD>(d.techniques.size()));
+        Word(body, 0);
+        Word(body, nextObject_);
+        Append(body, parameters);
+        Append(body, techniques);
+        Word(body, static_cast<DWORD>(texts_.size()));
+        Word(body, static_cast<DWORD>(resources_.size()));
+        for (const TextObject& t : texts_) {
+            Word(body, t.object);
+            Sized(body, TextBytes(t.text));
+        }
+        for (const Resource& r : resources_) {
+            for (DWORD w : {r.technique, r.index, r.element, r.state, r.usage}) Word(body, w);
+            Sized(body, r.bytes);
+        }
+
+        out->clear();
+        Word(*out, kEffectTag);
+        Word(*out, static_cast<DWORD>(data_.size()));
+        Append(*out, data_);
+        Append(*out, body);
+        return true;
+    }
+
+private:
+    static void Word(std::vector<BYTE>& to, DWORD w)
+    {
+        const BYTE* b = reinterpret_cast<const BYTE*>(&w);
+        to.insert(to.end(), b, b + sizeof w);
+    }
+    static void Append(std::vector<BYTE>& to, const std::vector<BYTE>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+    // Size, bytes, padding to the next word.
+    static void Sized(std::vector<BYTE>& to, const std::vector<BYTE>& bytes)
+    {
+        Word(to, static_cast<DWORD>(bytes.size()));
+        Append(to, bytes);
+        to.resize((to.size() + 3) & ~size_t(3), 0);
+    }
+
+    DWORD Offset() const { return static_cast<DWORD>(data_.size()); }
+    DWORD Text(const std::string& text)
+    {
+        if (text.empty()) return 0;
+        const DWORD at = Offset();
+        Sized(data_, TextBytes(text));
+        return at;
+    }
+    DWORD Words(const std::vector<DWORD>& words)
+    {
+        const DWORD at = Offset();
+        for (DWORD w : words) Word(data_, w);
+        return at;
+    }
+    DWORD Type(D3DXPARAMETER_TYPE type, D3DXPARAMETER_CLASS cls, const std::string& name = {},
+               const std::string& semantic = {}, UINT elements = 0, UINT rows = 0, UINT columns = 0)
+    {
+        const DWORD nameAt = Text(name), semanticAt = Text(semantic);
+        std::vector<DWORD> words = {DWORD(type), DWORD(cls), nameAt, semanticAt, elements};
+        if (cls == D3DXPC_VECTOR) words.insert(words.end(), {columns, rows});
+        else if (cls != D3DXPC_OBJECT) words.insert(words.end(), {rows, columns});
+        return Words(words);
+    }
+    DWORD NewObject() { return nextObject_++; }
+    // A state holding a plain number (render and sampler states).
+    State NumberState(DWORD operation, DWORD value)
+    {
+        if (!numberType_) numberType_ = Type(D3DXPT_INT, D3DXPC_SCALAR, {}, {}, 0, 1, 1);
+        return {operation, 0, numberType_, Words({value})};
+    }
+
+    bool Fail(const std::string& what)
+    {
+        if (error_) *error_ = what;
+        return false;
+    }
+
+    static void WriteStates(const std::vector<State>& states, std::vector<BYTE>& to)
+    {
+        for (const State& s : states)
+            for (DWORD w : {s.operation, s.index, s.type, s.value}) Word(to, w);
+    }
+
+    void WriteParameter(const EffectParameter& p, std::vector<BYTE>& to)
+    {
+        const Shape s = CompiledShape(p);
+        const DWORD type = Type(s.type, s.cls, p.name, p.semantic, p.elements, s.rows, s.columns);
+        std::vector<DWORD> value;
+        if (s.cls != D3DXPC_OBJECT) {
+            value = NumericWords(p, s);
+        } else {
+            for (UINT e = 0; e < (p.elements ? p.elements : 1); ++e) value.push_back(NewObject());
+            if (s.type == D3DXPT_STRING) texts_.push_back({value.front(), p.initialString});
+        }
+        parameterAt_[p.name] = {type, Words(value)};
+        for (DWORD w : {type, parameterAt_[p.name].second, DWORD(0), DWORD(0)}) Word(to, w);
+    }
+
+    bool WriteSampler(const EffectSamplerBinding& s, DWORD parameterIndex, std::vector<BYTE>& to)
+    {
+        if (!parameterAt_.count(s.texture)) return Fail("sampler '" + s.sampler + "' takes the undeclared texture '" + s.texture + "'");
+        std::vector<State> states;
+        states.push_back({effect::kTextureOperation, 0, Type(D3DXPT_TEXTURE, D3DXPC_OBJECT), Words({NewObject()})});
+        resources_.push_back({kNone, parameterIndex, kNone, 0, kParameterName, TextBytes(s.texture)});
+        for (const auto& [state, value] : s.states) {
+            auto operation = effect::SamplerStateOperation(state);
+            if (!operation) return Fail("sampler '" + s.sampler + "': sampler state " + std::to_string(state) + " has no operation");
+            states.push_back(NumberState(*operation, value));
+        }
+        std::vector<BYTE> value;
+        Word(value, static_cast<DWORD>(states.size()));
+        WriteStates(states, value);
+        const DWORD type = Type(s.type, D3DXPC_OBJECT, s.sampler);
+        const DWORD valueAt = Offset();
+        Append(data_, value);
+        samplerAt_[s.sampler] = type;
+        for (DWORD w : {type, valueAt, DWORD(0), DWORD(0)}) Word(to, w);
+        return true;
+    }
+
+    bool WriteShader(const std::string& text, const std::string& entry, const std::string& profile, bool vertex,
+                     const std::string& where, DWORD technique, DWORD pass, std::vector<State>& states)
+    {
+        std::vector<DWORD> code;
+        std::string reason;
+        const bool compiled = IsAssemblyText(text, vertex ? "vs_" : "ps_")
+                                  ? effect::CompileOrAssemble(text, entry, profile, &code, &reason)
+                                  : CompileShader(text, entry, profile, where, &code, &reason);
+        if (!compiled) return Fail(where + ": " + reason);
+        const DWORD type = Type(vertex ? D3DXPT_VERTEXSHADER : D3DXPT_PIXELSHADER, D3DXPC_OBJECT);
+        resources_.push_back({technique, pass, kNone, static_cast<DWORD>(states.size()), kShaderCode,
+                              std::vector<BYTE>(reinterpret_cast<const BYTE*>(code.data()),
+                                                reinterpret_cast<const BYTE*>(code.data() + code.size()))});
+        states.push_back({vertex ? effect::kVertexShaderOperation : effect::kPixelShaderOperation, 0, type, Words({NewObject()})});
+        return true;
+    }
+
+    // A state taking a parameter by name: its own type and value are the parameter's.
+    bool WriteRegister(const EffectRegister& r, bool vertex, const std::string& where, DWORD technique, DWORD pass,
+                       std::vector<State>& states)
+    {
+        const DWORD stateIndex = static_cast<DWORD>(states.size());
+        std::string name = r.parameter;
+        if (r.set == D3DXRS_SAMPLER && !r.sampler.empty()) {
+            if (!samplerAt_.count(r.sampler)) return Fail(where + ": Sampler[" + std::to_string(r.index) + "] names no sampler '" + r.sampler + "'");
+            states.push_back({effect::kSamplerOperation, r.index, samplerAt_[r.sampler], Words({0})}); // no states of its own
+            name = r.sampler;
+        } else {
+            auto parameter = parameterAt_.find(r.parameter);
+            if (parameter == parameterAt_.end()) return Fail(where + ": register " + std::to_string(r.index) + " names no parameter '" + r.parameter + "'");
+            const DWORD operation = r.set == D3DXRS_SAMPLER ? effect::kTextureOperation
+                                    : vertex                ? effect::kVertexShaderConstantFOperation
+                                                            : effect::kPixelShaderConstantFOperation;
+            if (r.set == D3DXRS_SAMPLER) states.push_back({operation, r.index, Type(D3DXPT_TEXTURE, D3DXPC_OBJECT), Words({NewObject()})});
+            else states.push_back({operation, r.index, parameter->second.first, parameter->second.second});
+        }
+        resources_.push_back({technique, pass, kNone, stateIndex, kParameterName, TextBytes(name)});
+        return true;
+    }
+
+    bool WriteTechnique(const EffectDescription& d, DWORD t, std::vector<BYTE>& to)
+    {
+        const EffectTechnique& technique = d.techniques[t];
+        for (DWORD w : {Text(technique.name), DWORD(0), static_cast<DWORD>(technique.passes.size())}) Word(to, w);
+        for (size_t p = 0; p < technique.passes.size(); ++p) {
+            const EffectPass& pass = technique.passes[p];
+            const std::string where = "technique '" + technique.name + "' pass '" + pass.name + "'";
+            std::vector<State> states;
+            if (!WriteShader(pass.vertexShader, pass.vertexEntry, pass.vertexProfile, true, where, t, DWORD(p), states) ||
+                !WriteShader(pass.pixelShader, pass.pixelEntry, pass.pixelProfile, false, where, t, DWORD(p), states))
+                return false;
+            for (const EffectRegister& r : pass.vertexRegisters)
+                if (!WriteRegister(r, true, where, t, DWORD(p), states)) return false;
+            for (const EffectRegister& r : pass.pixelRegisters)
+                if (!WriteRegister(r, false, where, t, DWORD(p), states)) return false;
+            for (const EffectRenderState& rs : pass.renderStates) {
+                auto operation = effect::RenderStateOperation(rs.state);
+                if (!operation) return Fail(where + ": render state " + std::to_string(rs.state) + " has no operation");
+                states.push_back(NumberState(*operation, rs.value));
+            }
+            for (DWORD w : {Text(pass.name), DWORD(0), static_cast<DWORD>(states.size())}) Word(to, w);
+            WriteStates(states, to);
+        }
+        return true;
+    }
+
+    std::string* error_;
+    std::vector<BYTE> data_;
+    DWORD nextObject_ = 1; // object 0 only passes names through
+    DWORD numberType_ = 0;
+    std::map<std::string, std::pair<DWORD, DWORD>> parameterAt_; // name: type and value offsets
+    std::map<std::string, DWORD> samplerAt_;                     // name: type offset
+    std::vector<TextObject> texts_;
+    std::vector<Resource> resources_;
+};
+
+} // namespace
+
+bool WriteEffectBinary(const EffectDescription& description, std::vector<BYTE>* binary, std::string* error)
+{
+    if (description.techniques.empty()) {
+        if (error) *error = "the effect has no technique";
+        return false;
+    }
+    return Writer(error).Write(description, binary);
+}
+
+} // namespace refhost

@@ -1,0 +1,26 @@
+#include "framework_effect.h"
+
+#include "com.h"
+#include "effect_binary_writer.h"
+
+namespace refhost {
+
+ID3DXEffect* CreateFrameworkEffect(IDirect3DDevice9* device, const EffectDescription& description, std::string* error)
+{
+    std::vector<BYTE> binary;
+    if (!WriteEffectBinary(description, &binary, error)) return nullptr;
+    ID3DXEffect* effect = nullptr;
+    Com<ID3DXBuffer> messages;
+    const HRESULT hr = D3DXCreateEffect(device, binary.data(), static_cast<UINT>(binary.size()), nullptr, nullptr, 0,
+                                        nullptr, &effect, messages.put());
+    if (FAILED(hr) || !effect) {
+        if (error) {
+            *error = "D3DXCreateEffect refuses the written effect (" + std::to_string(hr) + ")";
+            if (messages) *error += ": " + std::string(static_cast<const char*>(messages->GetBufferPointer()));
+        }
+        return nullptr;
+    }
+    return effect;
+}
+
+} // namespace refhost
