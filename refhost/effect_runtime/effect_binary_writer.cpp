@@ -7,9 +7,9 @@
 // - a value: the numbers of every element, or one object number per element for textures, strings
 //   and shaders, or for a sampler its state count and states.
 // The structured part: parameter count, technique count, a word unused here, object count; per
-// parameter its type, value, flags and annotation count; per technique its name, annotation and
-// pass counts and passes; per pass its name, annotation and state counts and states (operation,
-// index, type, value). Then the objects' data: a count of texts and a count of resources, each text
+// parameter its type, value, flags, annotation count and annotations (type and value); per
+// technique its name, annotation and pass counts, annotations and passes; per pass its name,
+// annotation and state counts, annotations and states (operation, index, type, value). Then the objects' data: a count of texts and a count of resources, each text
 // as object number and sized bytes, each resource as technique (or ~0 for a parameter), pass or
 // parameter, array element, state, usage (0: a shader's code; 1: the name of the parameter the
 // state takes) and sized bytes.
@@ -196,7 +196,8 @@ private:
             for (DWORD w : {s.operation, s.index, s.type, s.value}) Word(to, w);
     }
 
-    void WriteParameter(const EffectParameter& p, std::vector<BYTE>& to)
+    // The type and value offsets of a parameter or annotation.
+    std::pair<DWORD, DWORD> TypeAndValue(const EffectParameter& p)
     {
         const Shape s = CompiledShape(p);
         const DWORD type = Type(s.type, s.cls, p.name, p.semantic, p.elements, s.rows, s.columns);
@@ -207,8 +208,27 @@ private:
             for (UINT e = 0; e < (p.elements ? p.elements : 1); ++e) value.push_back(NewObject());
             if (s.type == D3DXPT_STRING) texts_.push_back({value.front(), p.initialString});
         }
-        parameterAt_[p.name] = {type, Words(value)};
-        for (DWORD w : {type, parameterAt_[p.name].second, DWORD(0), DWORD(0)}) Word(to, w);
+        return {type, Words(value)};
+    }
+
+    // The annotation count, then each annotation's type and value.
+    void WriteAnnotations(const std::vector<EffectParameter>& annotations, std::vector<BYTE>& count, std::vector<BYTE>& to)
+    {
+        Word(count, static_cast<DWORD>(annotations.size()));
+        for (const EffectParameter& a : annotations) {
+            const auto [type, value] = TypeAndValue(a);
+            Word(to, type);
+            Word(to, value);
+        }
+    }
+
+    void WriteParameter(const EffectParameter& p, std::vector<BYTE>& to)
+    {
+        const auto at = parameterAt_[p.name] = TypeAndValue(p);
+        for (DWORD w : {at.first, at.second, DWORD(0)}) Word(to, w);
+        std::vector<BYTE> annotations;
+        WriteAnnotations(p.annotations, to, annotations);
+        Append(to, annotations);
     }
 
     bool WriteSampler(const EffectSamplerBinding& s, DWORD parameterIndex, std::vector<BYTE>& to)
@@ -276,7 +296,11 @@ private:
     bool WriteTechnique(const EffectDescription& d, DWORD t, std::vector<BYTE>& to)
     {
         const EffectTechnique& technique = d.techniques[t];
-        for (DWORD w : {Text(technique.name), DWORD(0), static_cast<DWORD>(technique.passes.size())}) Word(to, w);
+        std::vector<BYTE> annotations;
+        Word(to, Text(technique.name));
+        WriteAnnotations(technique.annotations, to, annotations);
+        Word(to, static_cast<DWORD>(technique.passes.size()));
+        Append(to, annotations);
         for (size_t p = 0; p < technique.passes.size(); ++p) {
             const EffectPass& pass = technique.passes[p];
             const std::string where = "technique '" + technique.name + "' pass '" + pass.name + "'";
@@ -293,7 +317,11 @@ private:
                 if (!operation) return Fail(where + ": render state " + std::to_string(rs.state) + " has no operation");
                 states.push_back(NumberState(*operation, rs.value));
             }
-            for (DWORD w : {Text(pass.name), DWORD(0), static_cast<DWORD>(states.size())}) Word(to, w);
+            std::vector<BYTE> passAnnotations;
+            Word(to, Text(pass.name));
+            WriteAnnotations(pass.annotations, to, passAnnotations);
+            Word(to, static_cast<DWORD>(states.size()));
+            Append(to, passAnnotations);
             WriteStates(states, to);
         }
         return true;

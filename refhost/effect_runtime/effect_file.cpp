@@ -139,18 +139,27 @@ private:
         return true;
     }
 
-    bool SkipAnnotations()
+    // `< type name = value; ... >`: numbers, vectors and strings, kept in `into` when given.
+    bool ReadAnnotations(std::vector<EffectParameter>* into)
     {
         if (!Peek().Is("<")) return true;
-        size_t begin = Peek().begin, end = 0;
-        // Annotations hold no '<' of their own, so the first '>' ends them.
-        const Token& first = Peek();
+        const Token& first = Next();
         while (!Peek().Is(">")) {
             if (Peek().kind == TokenKind::End) return Refuse(first, "annotations without their '>'");
-            Next();
+            const Token& type = Next();
+            const ParameterType* kind = FindParameterType(type.text);
+            if (!kind || kind->kind == EffectParameterKind::Texture) return NotRead(type, "an annotation of type " + Shown(type));
+            EffectParameter annotation;
+            annotation.kind = kind->kind;
+            if (kind->kind == EffectParameterKind::Vector) annotation.columns = kind->components;
+            if (Peek().kind != TokenKind::Identifier) return Refuse(Peek(), "an annotation's name expected after '" + type.text + "'");
+            annotation.name = Next().text;
+            if (!Expect("=", "after the annotation's name") || !ReadInitialValue(*kind, &annotation) ||
+                !Expect(";", "after the annotation"))
+                return false;
+            if (into) into->push_back(std::move(annotation));
         }
-        end = Next().end;
-        Blank(begin, end);
+        Blank(first.begin, Next().end);
         return true;
     }
 
@@ -221,7 +230,7 @@ private:
             if (semantic.Is("register")) return NotRead(semantic, "'register'");
             p.semantic = semantic.text;
         }
-        if (!SkipAnnotations()) return false;
+        if (!ReadAnnotations(&p.annotations)) return false;
         if (Peek().Is("=")) {
             const size_t initialBegin = Peek().begin;
             Next();
@@ -339,7 +348,7 @@ private:
                      : type.Is("samplerCUBE") ? D3DXPT_SAMPLERCUBE : D3DXPT_SAMPLER;
         if (Peek().Is("[")) return NotRead(Peek(), "an array of samplers");
         if (Peek().Is(":")) return NotRead(Peek(), "a sampler's semantic or register");
-        if (!SkipAnnotations()) return false;
+        if (!ReadAnnotations(nullptr)) return false;
         if (Peek().Is("=")) {
             const size_t stateBegin = Peek().begin;
             Next();
@@ -397,7 +406,7 @@ private:
         for (const EffectTechnique& t : out_->techniques)
             if (!technique.name.empty() && t.name == technique.name)
                 return Refuse(Peek(), "technique '" + technique.name + "' is declared twice");
-        if (!SkipAnnotations() || !Expect("{", "after the technique's name")) return false;
+        if (!ReadAnnotations(&technique.annotations) || !Expect("{", "after the technique's name")) return false;
         out_->techniques.push_back(technique);
         while (!Peek().Is("}")) {
             if (!Peek().Is("pass")) return NotRead(Peek(), Shown(Peek()) + " in a technique (only passes)");
@@ -413,7 +422,7 @@ private:
     {
         PassRead read{out_->techniques.size() - 1, {}, false, false, false, false, Next().line};
         if (Peek().kind == TokenKind::Identifier) read.pass.name = Next().text;
-        if (!SkipAnnotations() || !Expect("{", "after the pass's name")) return false;
+        if (!ReadAnnotations(&read.pass.annotations) || !Expect("{", "after the pass's name")) return false;
         while (!Peek().Is("}")) {
             const Token& state = Next();
             if (state.kind != TokenKind::Identifier) return Refuse(state, "a pass state expected, found " + Shown(state));

@@ -2,7 +2,8 @@
 //
 // What it reads:
 // - parameters: bool, int, float, float2, float3, float4, float4x4 (also `uniform`), single or as
-//   arrays `[n]`, with a semantic, annotations `< ... >` (read and ignored) and an initial value
+//   arrays `[n]`, with a semantic, annotations `< string Name = "text"; float2 Range = {0, 1}; ... >`
+//   (of the types below but texture; a sampler's are read and dropped) and an initial value
 //   (`= 0.5`, `= true`, `= {1, 0, 0, 1}`, `= float4(1, 0, 0, 1)`, nested braces for matrices and
 //   arrays: exactly as many numbers as the parameter holds);
 // - `texture` parameters and `string` parameters (with a "text" initial value);

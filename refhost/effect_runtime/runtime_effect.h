@@ -42,6 +42,7 @@ struct EffectParameter {
     std::vector<float> initial;
     std::string initialString; // for String parameters
     unsigned columns = 4;       // components of a Vector (2 to 4)
+    std::vector<EffectParameter> annotations; // named values without semantics or annotations of their own
 };
 
 struct EffectRenderState {
@@ -72,11 +73,13 @@ struct EffectPass {
     // The HLSL entry points and profiles (an assembly text carries its own version).
     std::string vertexEntry = "main", vertexProfile = "vs_3_0";
     std::string pixelEntry = "main", pixelProfile = "ps_3_0";
+    std::vector<EffectParameter> annotations;
 };
 
 struct EffectTechnique {
     std::string name;
     std::vector<EffectPass> passes;
+    std::vector<EffectParameter> annotations;
 };
 
 // Binds a sampler constant of the shaders to a texture parameter, with optional sampler states.

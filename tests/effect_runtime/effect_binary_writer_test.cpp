@@ -31,7 +31,10 @@ struct Row {
 
 const Row kRows[] = {
     {"float scalar with an initial value", "float F = 0.5;" PLAIN_PASS},
-    {"float4 with semantic and annotations", "float4 V : COLOR < string UIName = \"v\"; > = float4(1, -2, 30, .5);" PLAIN_PASS},
+    {"float4 with semantic and annotations",
+     "float4 V : COLOR < string UIName = \"v\"; float2 Range = {-1, 1}; int Steps = 3; bool B = true; > = float4(1, -2, 30, .5);"
+     "technique T < string Mode = \"fast\"; > { pass P < float Weight = 0.25; > { VertexShader = compile vs_3_0 VS();"
+     " PixelShader = compile ps_3_0 PS(); } }"},
     {"float3 and float2", "float3 N = {1, 0, -1}; float2 U = float2(0.25, 0.75);" PLAIN_PASS},
     {"bool and int arrays", "bool B = true; int I[3] = {1, -2, 0x10}; bool Bs[2] = {false, true};" PLAIN_PASS},
     {"float4x4 (rows differ)", "float4x4 M : WORLD = {{1,2,3,4},{5,6,7,8},{9,10,11,12},{13,14,15,16}};" PLAIN_PASS},
@@ -61,6 +64,7 @@ D3DXPARAMETER_DESC ExpectedShape(const refhost::EffectParameter& p)
 {
     D3DXPARAMETER_DESC d{};
     d.Elements = p.elements;
+    d.Annotations = UINT(p.annotations.size());
     switch (p.kind) {
     case EffectParameterKind::Bool: d.Class = D3DXPC_SCALAR, d.Type = D3DXPT_BOOL, d.Rows = d.Columns = 1; break;
     case EffectParameterKind::Int: d.Class = D3DXPC_SCALAR, d.Type = D3DXPT_INT, d.Rows = d.Columns = 1; break;
@@ -95,6 +99,33 @@ std::vector<float> InitialValue(ID3DXEffect* effect, D3DXHANDLE h, const refhost
     return values;
 }
 
+// The framework's description and value of a parameter or annotation, and its annotations.
+void ExpectParameter(ID3DXEffect* effect, D3DXHANDLE h, const refhost::EffectParameter& p)
+{
+    D3DXPARAMETER_DESC got{}, want = ExpectedShape(p);
+    ASSERT_EQ(effect->GetParameterDesc(h, &got), D3D_OK) << p.name;
+    EXPECT_EQ(Text(got.Name), p.name);
+    EXPECT_EQ(Text(got.Semantic), p.semantic) << p.name;
+    EXPECT_EQ(std::tie(got.Class, got.Type, got.Rows, got.Columns, got.Elements, got.Annotations),
+              std::tie(want.Class, want.Type, want.Rows, want.Columns, want.Elements, want.Annotations)) << p.name;
+    if (p.kind == EffectParameterKind::String) {
+        LPCSTR s = nullptr;
+        EXPECT_EQ(effect->GetString(h, &s), D3D_OK);
+        EXPECT_EQ(Text(s), p.initialString);
+    } else if (p.kind != EffectParameterKind::Texture) {
+        std::vector<float> values(InitialValue(effect, h, p).size(), 0.0f);
+        std::copy(p.initial.begin(), p.initial.end(), values.begin());
+        EXPECT_EQ(InitialValue(effect, h, p), values) << p.name;
+    }
+    for (size_t i = 0; i < p.annotations.size(); ++i) ExpectParameter(effect, effect->GetAnnotation(h, UINT(i)), p.annotations[i]);
+}
+
+void ExpectAnnotations(ID3DXEffect* effect, D3DXHANDLE h, UINT count, const std::vector<refhost::EffectParameter>& want)
+{
+    EXPECT_EQ(count, want.size());
+    for (size_t i = 0; i < want.size(); ++i) ExpectParameter(effect, effect->GetAnnotation(h, UINT(i)), want[i]);
+}
+
 TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
 {
     IDirect3DDevice9* device = refhost::RealDevice();
@@ -113,25 +144,8 @@ TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
         ASSERT_EQ(effect->GetDesc(&desc), D3D_OK);
         EXPECT_EQ(desc.Parameters, d.parameters.size() + d.samplers.size());
         EXPECT_EQ(desc.Techniques, d.techniques.size());
-        for (size_t i = 0; i < d.parameters.size(); ++i) {
-            const refhost::EffectParameter& p = d.parameters[i];
-            D3DXHANDLE h = effect->GetParameter(nullptr, UINT(i));
-            D3DXPARAMETER_DESC got{}, want = ExpectedShape(p);
-            ASSERT_EQ(effect->GetParameterDesc(h, &got), D3D_OK) << p.name;
-            EXPECT_EQ(Text(got.Name), p.name);
-            EXPECT_EQ(Text(got.Semantic), p.semantic) << p.name;
-            EXPECT_EQ(std::tie(got.Class, got.Type, got.Rows, got.Columns, got.Elements),
-                      std::tie(want.Class, want.Type, want.Rows, want.Columns, want.Elements)) << p.name;
-            if (p.kind == EffectParameterKind::String) {
-                LPCSTR s = nullptr;
-                EXPECT_EQ(effect->GetString(h, &s), D3D_OK);
-                EXPECT_EQ(Text(s), p.initialString);
-            } else if (p.kind != EffectParameterKind::Texture) {
-                std::vector<float> want(InitialValue(effect.ptr(), h, p).size(), 0.0f);
-                std::copy(p.initial.begin(), p.initial.end(), want.begin());
-                EXPECT_EQ(InitialValue(effect.ptr(), h, p), want) << p.name;
-            }
-        }
+        for (size_t i = 0; i < d.parameters.size(); ++i)
+            ExpectParameter(effect.ptr(), effect->GetParameter(nullptr, UINT(i)), d.parameters[i]);
         for (const refhost::EffectSamplerBinding& s : d.samplers) {
             D3DXPARAMETER_DESC got{};
             ASSERT_EQ(effect->GetParameterDesc(effect->GetParameterByName(nullptr, s.sampler.c_str()), &got), D3D_OK);
@@ -143,6 +157,7 @@ TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
             D3DXTECHNIQUE_DESC td{};
             ASSERT_EQ(effect->GetTechniqueDesc(technique, &td), D3D_OK);
             EXPECT_EQ(Text(td.Name), d.techniques[t].name);
+            ExpectAnnotations(effect.ptr(), technique, td.Annotations, d.techniques[t].annotations);
             ASSERT_EQ(td.Passes, d.techniques[t].passes.size());
             ASSERT_EQ(effect->SetTechnique(technique), D3D_OK);
             UINT passes = 0;
@@ -153,6 +168,7 @@ TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
                 D3DXPASS_DESC pd{};
                 ASSERT_EQ(effect->GetPassDesc(effect->GetPass(technique, p), &pd), D3D_OK);
                 EXPECT_EQ(Text(pd.Name), pass.name);
+                ExpectAnnotations(effect.ptr(), effect->GetPass(technique, p), pd.Annotations, pass.annotations);
                 ASSERT_TRUE(pd.pVertexShaderFunction && pd.pPixelShaderFunction);
                 EXPECT_EQ(pd.pVertexShaderFunction[0] >> 16, 0xFFFEu); // the version tokens
                 EXPECT_EQ(pd.pPixelShaderFunction[0] >> 16, 0xFFFFu);
