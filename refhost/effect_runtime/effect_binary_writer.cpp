@@ -18,6 +18,7 @@
 #include <bit>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "effect_binary_operations.h"
 #include "effect_programs.h"
@@ -102,6 +103,12 @@ public:
 
     bool Write(const EffectDescription& d, std::vector<BYTE>* out)
     {
+        samplers_ = &d.samplers;
+        std::set<std::string> names;
+        for (const EffectParameter& p : d.parameters)
+            if (p.name.empty() || !names.insert(p.name).second) return Fail("parameter name '" + p.name + "' is empty or declared twice");
+        for (const EffectSamplerBinding& s : d.samplers)
+            if (s.sampler.empty() || !names.insert(s.sampler).second) return Fail("sampler name '" + s.sampler + "' is empty or declared twice");
         Word(data_, 0); // offset 0: the empty text, for nameless things
         std::vector<BYTE> parameters;
         for (const EffectParameter& p : d.parameters) WriteParameter(p, parameters);
@@ -270,24 +277,38 @@ private:
         return true;
     }
 
+    // The sampler a sampler register takes: the one the register names, or else the first whose
+    // Texture is the register's texture.
+    const EffectSamplerBinding* SamplerOf(const EffectRegister& r) const
+    {
+        for (const EffectSamplerBinding& s : *samplers_)
+            if (r.sampler.empty() ? s.texture == r.parameter : s.sampler == r.sampler) return &s;
+        return nullptr;
+    }
+
     // A state taking a parameter by name: its own type and value are the parameter's.
     bool WriteRegister(const EffectRegister& r, bool vertex, const std::string& where, DWORD technique, DWORD pass,
                        std::vector<State>& states)
     {
         const DWORD stateIndex = static_cast<DWORD>(states.size());
+        const std::string registerName = where + ": register " + std::to_string(r.index);
         std::string name = r.parameter;
-        if (r.set == D3DXRS_SAMPLER && !r.sampler.empty()) {
-            if (!samplerAt_.count(r.sampler)) return Fail(where + ": Sampler[" + std::to_string(r.index) + "] names no sampler '" + r.sampler + "'");
-            states.push_back({effect::kSamplerOperation, r.index, samplerAt_[r.sampler], Words({0})}); // no states of its own
-            name = r.sampler;
+        const auto parameter = parameterAt_.find(r.parameter);
+        if (r.set == D3DXRS_SAMPLER && SamplerOf(r)) {
+            name = SamplerOf(r)->sampler;
+            states.push_back({effect::kSamplerOperation, r.index, samplerAt_[name], Words({0})}); // no states of its own
+        } else if (!r.sampler.empty()) {
+            return Fail(registerName + " names no sampler '" + r.sampler + "'");
+        } else if (parameter == parameterAt_.end()) {
+            return Fail(registerName + " names no parameter '" + r.parameter + "'");
+        } else if (r.set == D3DXRS_SAMPLER) {
+            states.push_back({effect::kTextureOperation, r.index, Type(D3DXPT_TEXTURE, D3DXPC_OBJECT), Words({NewObject()})});
         } else {
-            auto parameter = parameterAt_.find(r.parameter);
-            if (parameter == parameterAt_.end()) return Fail(where + ": register " + std::to_string(r.index) + " names no parameter '" + r.parameter + "'");
-            const DWORD operation = r.set == D3DXRS_SAMPLER ? effect::kTextureOperation
-                                    : vertex                ? effect::kVertexShaderConstantFOperation
-                                                            : effect::kPixelShaderConstantFOperation;
-            if (r.set == D3DXRS_SAMPLER) states.push_back({operation, r.index, Type(D3DXPT_TEXTURE, D3DXPC_OBJECT), Words({NewObject()})});
-            else states.push_back({operation, r.index, parameter->second.first, parameter->second.second});
+            using namespace effect;
+            const DWORD operation = r.set == D3DXRS_BOOL ? (vertex ? kVertexShaderConstantBOperation : kPixelShaderConstantBOperation)
+                                    : r.set == D3DXRS_INT4 ? (vertex ? kVertexShaderConstantIOperation : kPixelShaderConstantIOperation)
+                                    : vertex ? kVertexShaderConstantFOperation : kPixelShaderConstantFOperation;
+            states.push_back({operation, r.index, parameter->second.first, parameter->second.second});
         }
         resources_.push_back({technique, pass, kNone, stateIndex, kParameterName, TextBytes(name)});
         return true;
@@ -328,6 +349,7 @@ private:
     }
 
     std::string* error_;
+    const std::vector<EffectSamplerBinding>* samplers_ = nullptr;
     std::vector<BYTE> data_;
     DWORD nextObject_ = 1; // object 0 only passes names through
     DWORD numberType_ = 0;

@@ -1,6 +1,7 @@
 // The compiled-effect writer, proven by the effect framework: every construct the effect-file
 // reader takes (and the effects described in C++) is read, written, loaded with D3DXCreateEffect
 // and described back by the framework as it was read.
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -53,6 +54,15 @@ const Row kRows[] = {
      "technique First { pass A { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); ZFunc = LESSEQUAL;"
      " AlphaRef = 128; } pass B { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS();"
      " AlphaBlendEnable = TRUE; DestBlend = ONE; ColorWriteEnable1 = 5; } }\n" PASS_WITH("PixelShader = compile ps_3_0 PS();")},
+    {"int, bool and float registers; a sampler found by its texture", nullptr, [] {
+         EffectDescription d;
+         refhost::ReadEffectFile("row.fx", std::string(kShaders) + "int I = -7; bool B = true; float4 F = {1, 2, 3, 4}; texture T;"
+             "sampler S = sampler_state { Texture = <T>; AddressV = MIRROR; };" PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 };"),
+             &d, nullptr);
+         d.techniques.at(0).passes.at(0).pixelRegisters = {{"F", D3DXRS_FLOAT4, 3}, {"I", D3DXRS_INT4, 2},
+                                                           {"B", D3DXRS_BOOL, 5}, {"T", D3DXRS_SAMPLER, 4}};
+         return d;
+     }},
     {"the plain effect (textured)", nullptr, [] { return refhost::PlainEffectDescription({true}); }},
     {"the instancing effect (two passes)", nullptr, [] { return refhost::InstancingEffectDescription({1, true, 2}); }},
     {"the three-output effect", nullptr, refhost::ThreeOutputEffectDescription},
@@ -126,6 +136,45 @@ void ExpectAnnotations(ID3DXEffect* effect, D3DXHANDLE h, UINT count, const std:
     for (size_t i = 0; i < want.size(); ++i) ExpectParameter(effect, effect->GetAnnotation(h, UINT(i)), want[i]);
 }
 
+// What BeginPass put in the registers of the pass's assembly shaders: the parameters' initial
+// values (a bool register takes one value), `texture` and the sampler states.
+void ExpectRegisters(IDirect3DDevice9* device, const EffectDescription& d, const refhost::EffectPass& pass,
+                     IDirect3DBaseTexture9* texture)
+{
+    for (const auto* registers : {&pass.vertexRegisters, &pass.pixelRegisters})
+        for (const refhost::EffectRegister& r : *registers) {
+            const bool vs = registers == &pass.vertexRegisters;
+            if (r.set == D3DXRS_SAMPLER) {
+                Com<IDirect3DBaseTexture9> bound;
+                device->GetTexture(r.index, bound.put());
+                EXPECT_EQ(bound.ptr(), texture) << "sampler " << r.index;
+                auto s = std::find_if(d.samplers.begin(), d.samplers.end(), [&](const auto& s) {
+                    return r.sampler.empty() ? s.texture == r.parameter : s.sampler == r.sampler;
+                });
+                for (const auto& [state, want] : s == d.samplers.end() ? decltype(s->states){} : s->states) {
+                    DWORD value = 0;
+                    device->GetSamplerState(r.index, state, &value);
+                    EXPECT_EQ(value, want) << "sampler " << r.index << " state " << state;
+                }
+                continue;
+            }
+            auto p = std::find_if(d.parameters.begin(), d.parameters.end(), [&](const auto& p) { return p.name == r.parameter; });
+            ASSERT_NE(p, d.parameters.end());
+            std::vector<float> got(4), want(4);
+            std::copy_n(p->initial.begin(), std::min<size_t>(4, p->initial.size()), want.begin());
+            INT ints[4] = {};
+            BOOL b = FALSE;
+            switch (r.set) {
+            case D3DXRS_FLOAT4: vs ? device->GetVertexShaderConstantF(r.index, got.data(), 1) : device->GetPixelShaderConstantF(r.index, got.data(), 1); break;
+            case D3DXRS_INT4: vs ? device->GetVertexShaderConstantI(r.index, ints, 1) : device->GetPixelShaderConstantI(r.index, ints, 1); break;
+            default: vs ? device->GetVertexShaderConstantB(r.index, &b, 1) : device->GetPixelShaderConstantB(r.index, &b, 1); break;
+            }
+            if (r.set == D3DXRS_INT4) std::copy(ints, ints + 4, got.begin());
+            if (r.set == D3DXRS_BOOL) got = {float(b)}, want.resize(1);
+            EXPECT_EQ(got, want) << r.parameter << " in register " << r.index << " of set " << r.set;
+        }
+}
+
 TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
 {
     IDirect3DDevice9* device = refhost::RealDevice();
@@ -182,34 +231,33 @@ TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
                     device->GetRenderState(rs.state, &value);
                     EXPECT_EQ(value, rs.value) << "render state " << rs.state;
                 }
-                for (const auto* registers : {&pass.vertexRegisters, &pass.pixelRegisters})
-                    for (const refhost::EffectRegister& r : *registers) {
-                        if (r.set == D3DXRS_SAMPLER) {
-                            Com<IDirect3DBaseTexture9> bound;
-                            device->GetTexture(r.index, bound.put());
-                            EXPECT_EQ(bound.ptr(), texture.ptr()) << "sampler " << r.index;
-                            for (const refhost::EffectSamplerBinding& s : d.samplers)
-                                for (const auto& [state, want] : s.sampler == r.sampler ? s.states : decltype(s.states){}) {
-                                    DWORD value = 0;
-                                    device->GetSamplerState(r.index, state, &value);
-                                    EXPECT_EQ(value, want) << "sampler " << r.index << " state " << state;
-                                }
-                            continue;
-                        }
-                        float got[4] = {}, want[4] = {};
-                        const refhost::EffectParameter* p = nullptr;
-                        for (const auto& q : d.parameters) if (q.name == r.parameter) p = &q;
-                        ASSERT_TRUE(p);
-                        std::copy_n(p->initial.begin(), std::min<size_t>(4, p->initial.size()), want);
-                        registers == &pass.vertexRegisters ? device->GetVertexShaderConstantF(r.index, got, 1)
-                                                           : device->GetPixelShaderConstantF(r.index, got, 1);
-                        EXPECT_EQ(std::vector<float>(got, got + 4), std::vector<float>(want, want + 4))
-                            << r.parameter << " in register c" << r.index;
-                    }
+                ExpectRegisters(device, d, pass, texture.ptr());
                 EXPECT_EQ(effect->EndPass(), D3D_OK);
             }
             EXPECT_EQ(effect->End(), D3D_OK);
         }
+    }
+}
+
+// Descriptions the framework could not take are refused with what is wrong.
+TEST(EffectBinaryWriter, RefusesWhatItCannotWriteWithTheReason)
+{
+    const std::pair<std::function<void(EffectDescription&)>, const char*> kRefusals[] = {
+        {[](EffectDescription& d) { d.samplers.push_back({"", "TextureA"}); }, "sampler name '' is empty"},
+        {[](EffectDescription& d) { d.parameters.push_back(d.parameters[0]); }, "parameter name 'BoolValue' is empty or declared twice"},
+        {[](EffectDescription& d) { d.techniques[0].passes[0].pixelRegisters = {{"Missing", D3DXRS_FLOAT4, 0}}; },
+         "technique 'First' pass 'P0': register 0 names no parameter 'Missing'"},
+        {[](EffectDescription& d) { d.techniques[0].passes[0].pixelRegisters = {{"TextureA", D3DXRS_SAMPLER, 0, "S"}}; },
+         "register 0 names no sampler 'S'"},
+        {[](EffectDescription& d) { d.techniques[0].passes[0].pixelShader = "ps_3_0\n bogus r0\n"; }, "technique 'First' pass 'P0': "},
+        {[](EffectDescription& d) { d.techniques.clear(); }, "the effect has no technique"},
+    };
+    for (const auto& [change, message] : kRefusals) {
+        EffectDescription d = refhost::ParameterZooDescription();
+        change(d);
+        std::string error;
+        EXPECT_EQ(refhost::CreateFrameworkEffect(refhost::RealDevice(), d, &error), nullptr) << message;
+        EXPECT_NE(error.find(message), std::string::npos) << error;
     }
 }
 
