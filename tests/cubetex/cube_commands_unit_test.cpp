@@ -1,5 +1,5 @@
-// Cube texture commands on their own: creation, the handle checks, the values a cube keeps and the
-// format query.
+// Cube texture commands on their own: creation, the handle checks, the values a cube keeps, the
+// format query, and the file writer on formats no cube is made in here.
 #include <bit>
 #include <cstdio>
 #include <cstdlib>

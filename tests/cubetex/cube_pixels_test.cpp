@@ -300,7 +300,7 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
 
     // Where D3DX cannot save cubes (as here): a generated chain of a format without four 8-bit
     // channels is saved as its top level alone, L8 has no description in the file, so no file, and
-    // neither has a face level above 64 MiB (2900 x 2900 x 8 bytes).
+    // neither has a cube whose face is above 64 MiB (2900 x 2900 x 8 bytes).
     const struct {
         D3DFORMAT format;
         int edge, mipmaps;
