@@ -177,10 +177,10 @@ private:
         const refhost::CommandEntry* chosen = nullptr;
         const refhost::CommandEntry* sameCount = nullptr;
         int fewest = 0;
-        std::string counts;
+        std::set<size_t> counts;
         for (const refhost::CommandEntry* row : form) {
             const std::string types = ParameterTypes(*row);
-            counts += (counts.empty() ? "" : " or ") + std::to_string(types.size());
+            counts.insert(types.size());
             if (types.size() != e.operands.size())
                 continue;
             if (!sameCount)
@@ -199,8 +199,12 @@ private:
                 fewest = conversions;
             }
         }
-        if (!sameCount)
-            Fail(e.line, e.text + " takes " + counts + " values, not " + std::to_string(e.operands.size()));
+        if (!sameCount) {
+            std::string taken;
+            for (size_t count : counts)
+                taken += (taken.empty() ? "" : " or ") + std::to_string(count);
+            Fail(e.line, e.text + " takes " + taken + " values, not " + std::to_string(e.operands.size()));
+        }
         if (!chosen) {
             const std::string types = ParameterTypes(*sameCount);
             for (size_t i = 0; i < types.size(); ++i) {
