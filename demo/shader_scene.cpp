@@ -69,6 +69,7 @@ std::vector<HostStep> HostSteps()
                  refhost::SetSyncMask(1);
                  refhost::FastSync();
              }),
+        // The demo's 80 bytes live as long as the program: there is nothing to free.
         Step("free the 80 bytes at mem with the host's memory commands", [](script::ScriptVariables&) {}),
         Step("delete the objects and their effects with the host's commands as usual", [](script::ScriptVariables&) {
             for (int object : {kByValue, kThroughMemory, kSwitched}) {

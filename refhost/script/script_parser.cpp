@@ -156,6 +156,8 @@ private:
         call.line = line.number;
         call.text = first.text;
         size_t at = from + 1;
+        if (WrappedList(t, at, to))
+            Fail(line, first.text + " as a statement takes its values without parentheses: " + first.text + " a, b");
         if (at < to) {
             Use(line, to);
             call.operands = Arguments(at);
@@ -239,6 +241,24 @@ private:
         if (n.size() > 2 || (n.size() == 2 && Lower(n[1].text) != Lower(s.text)))
             Fail(*end, "'next' does not match 'for " + s.text + "' of line " + std::to_string(line.number));
         return s;
+    }
+
+    // Whether [from, to) is "(a, b, ...)": a list of several values in one pair of parentheses.
+    static bool WrappedList(const std::vector<Token>& t, size_t from, size_t to)
+    {
+        if (from >= to || t[from].text != "(" || t[to - 1].text != ")")
+            return false;
+        int depth = 0;
+        bool comma = false;
+        for (size_t i = from; i < to; ++i) {
+            if (t[i].kind != TokenKind::Operator)
+                continue;
+            depth += t[i].text == "(" ? 1 : t[i].text == ")" ? -1 : 0;
+            if (depth == 0 && i + 1 < to)
+                return false; // the first parenthesis closes before the end: (a) + b
+            comma = comma || (depth == 1 && t[i].text == ",");
+        }
+        return comma;
     }
 
     // The first `word` in [from, to) outside parentheses, or `to`.

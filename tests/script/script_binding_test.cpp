@@ -44,6 +44,8 @@ const ErrorCase kErrors[] = {
     {"a command without parentheses as a value", {"n = GeoInst_MakeNew"},
      "line 1: GeoInst_MakeNew is a command, not a variable: a value needs parentheses, GeoInst_MakeNew(...)"},
     {"a maths function's count", {"x# = atan2(1)"}, "line 1: atan2 takes 2 values, not 1"},
+    {"a statement's values in parentheses", {"GeoInst_SetMesh(1, 1, 0)"},
+     "line 1: GeoInst_SetMesh as a statement takes its values without parentheses: GeoInst_SetMesh a, b"},
     {"for without next", {"for i = 1 to 3", "n = i"}, "line 1: 'for i' has no 'next'"},
     {"next of another loop", {"for i = 1 to 3", "next j"}, "line 2: 'next' does not match 'for i' of line 1"},
     {"a closer without its block", {"n = 1", "endif"}, "line 2: 'endif' has no block open to close here"},
