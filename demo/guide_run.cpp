@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "message_answers.h"
+
 HostStep Step(std::string words, std::function<void(script::ScriptVariables&)> perform)
 {
     return {std::move(words), [perform = std::move(perform)](script::ScriptVariables& variables) {
@@ -57,10 +59,16 @@ bool RunGuide(GuideRun& run, const script::CommandIndex& commands, const std::st
             run.skipped.insert(script::BlockText(block));
             continue;
         }
+        TakeAnsweredMessages(); // what came before is not this block's
         const script::RunResult result = script::RunScript(program, run.variables, steps);
         if (!result.ok || result.ended) {
             std::fprintf(stderr, "demo: %s guide, %s, %s\n", run.family.c_str(), block.file.c_str(),
                          result.ok ? "the script ended before its last block" : result.error.c_str());
+            run.ok = false;
+        }
+        for (const std::string& message : TakeAnsweredMessages()) {
+            std::fprintf(stderr, "demo: %s guide, %s, the block of line %d showed \"%s\"\n", run.family.c_str(),
+                         block.file.c_str(), block.firstLine, message.c_str());
             run.ok = false;
         }
     }

@@ -1,8 +1,9 @@
 // A scene that is a guide: the guide's script blocks run in order, as the manual prints them,
 // against the loaded plugin's command table. The scene performs the host steps (the comment lines
 // of the scripts) and names the blocks it does not run. A host step the scene does not perform, a
-// step or skipped block it names that the guide no longer has, a block the runner cannot run, or a
-// script that stops early fails the scene, so the guide and the picture cannot drift apart.
+// step or skipped block it names that the guide no longer has, a block the runner cannot run, a
+// block during which Ryxo shows a message, or a script that stops early fails the scene, so the
+// guide and the picture cannot drift apart.
 #pragma once
 
 #include <functional>
