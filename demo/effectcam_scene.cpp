@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "demo_plugin.h"
 #include "effect_files.h"
 #include "guide_run.h"
 #include "ref_host.h"
@@ -16,7 +15,6 @@ constexpr int kChequerImage = 1, kCameraImage = 2, kIdImage = 3, kGreyImage = 4;
 constexpr D3DCOLOR kChequerA = 0xFFF0B030, kChequerB = 0xFF3060D0;
 constexpr D3DCOLOR kCameraBackdrop = 0xFF283848;
 constexpr D3DCOLOR kId = 0xFFFF00FF; // IdColor of camera_object.fx
-constexpr int kEfxCam = 0;
 
 // An image of 8 x 8 squares in two colours, for the cube's faces.
 bool MakeChequer(int image)
@@ -114,7 +112,7 @@ bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::str
     const script::CommandIndex commands = script::IndexCommands(plugin.commands);
     GuideRun run;
     run.steps = HostSteps();
-    const bool ran = OpenGuide(run, "effectcam") && RunGuide(run, commands, "Cleaning up");
+    const bool ran = OpenGuide(run, "effectcam") && RunGuide(run, commands, "Extra images");
 
     // The camera's image: the chequer on the cube at its centre, the backdrop in a corner.
     SceneCheck check("effect camera scene");
@@ -130,13 +128,9 @@ bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::str
     std::printf("demo: a cube seen by a circling effect camera, shown on a quad -> %s%s\n", path.c_str(),
                 saved ? "" : " (not written)");
 
-    // Beyond the guide: the effect's second technique also writes the camera's extra images,
-    // IdColor wherever the cube is, and the chequer in grey.
-    if (HostEffect* effect = refhost::GetEffectRecord(kCubeEffect))
-        effect->effect->SetTechnique("TexturedWithExtraTargets");
-    CallCommand(plugin, "EfxCam_SetMRTImage", kEfxCam, 1, kIdImage);
-    CallCommand(plugin, "EfxCam_SetMRTImage", kEfxCam, 2, kGreyImage);
-    CallCommand(plugin, "EfxCam_Sync");
+    // The extra images of the effect's second technique: IdColor wherever the cube is, and the
+    // chequer in grey.
+    RunGuide(run, commands, "Cleaning up");
     refhost::SurfacePixels idImage, greyImage;
     if (check.That(refhost::ReadTexturePixels(refhost::GetImagePointer(kIdImage), idImage) &&
                        refhost::ReadTexturePixels(refhost::GetImagePointer(kGreyImage), greyImage),
