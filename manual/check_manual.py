@@ -20,6 +20,7 @@ import sys
 from command_rows import read_callbacks, read_rows
 from descriptions import read_descriptions
 from effects_page import linking_commands, read_effects_text
+from language_page import PAGE as LANGUAGE_PAGE, read_language_text
 from formats import read_formats
 from generate_manual import LOADING_TEXT, read_loading_text
 from guides import read_effect_files, read_guides
@@ -178,6 +179,14 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
     for family in guides:
         guide_page = read(os.path.join(reference_dir, "guides", family + ".html"))
         check('href="../effects.html"' in guide_page, f"guides/{family}.html: no link to effects.html")
+
+    # The script language: its page made and linked from the index, its examples checked.
+    language = read_language_text(spine_dir)
+    check_all(language.problems)
+    check(os.path.exists(os.path.join(reference_dir, LANGUAGE_PAGE)), f"{LANGUAGE_PAGE}: missing")
+    check(f'href="{LANGUAGE_PAGE}"' in index_page, f"index.html: no link to {LANGUAGE_PAGE}")
+    for block in language.scripts():
+        check_all(check_block(checker, block.lines, block.line, language.path))
 
     # The scanner must have followed every message box call in the sources.
     for path, text in files:
