@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -529,6 +528,8 @@ bool ReadEffectFile(const std::string& fileName, const std::string& text, Effect
     if (!ok) {
         *description = {};
         if (error) *error = reason;
+    } else {
+        description->sourceName = fileName;
     }
     return ok;
 }
@@ -546,13 +547,7 @@ HostEffect* LoadEffectFile(int effectNumber, const char* path, std::string* erro
     if (!ReadEffectFile(path, text.str(), &description, error)) return nullptr;
     std::string reason;
     HostEffect* effect = AddRuntimeEffect(effectNumber, description, &reason);
-    if (!effect && error) {
-        // The compiler, given text rather than a file, calls it "<anonymous>" in its messages.
-        const std::string anonymous = "<anonymous>";
-        for (size_t at = reason.find(anonymous); at != std::string::npos; at = reason.find(anonymous, at + std::strlen(path)))
-            reason.replace(at, anonymous.size(), path);
-        *error = std::string(path) + ": " + reason;
-    }
+    if (!effect && error) *error = std::string(path) + ": " + reason;
     return effect;
 }
 
