@@ -230,7 +230,7 @@ private:
         if (Peek().Is(",")) return NotRead(Peek(), "more than one parameter in a declaration");
         const size_t end = Peek().end;
         if (!Expect(";", "after the parameter")) return false;
-        // The compiler here rejects string globals: the whole declaration goes.
+        // A string is an effect-only value that no shader reads: the whole declaration goes.
         if (p.kind == EffectParameterKind::String) Blank(begin, end);
         out_->parameters.push_back(std::move(p));
         return true;
