@@ -1,5 +1,5 @@
 // Showcase scene: a mirror ball in the middle of the instanced field, reflecting it through a cube
-// texture rendered from the ball's centre every frame.
+// texture rendered from the ball's centre every frame: the cube map guide's script.
 #pragma once
 
 #include <string>

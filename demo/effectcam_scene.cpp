@@ -1,10 +1,9 @@
 #include "effectcam_scene.h"
 
-#include <cmath>
 #include <cstdio>
 
-#include "demo_plugin.h"
 #include "effect_files.h"
+#include "guide_run.h"
 #include "ref_host.h"
 #include "scene_checks.h"
 
@@ -16,9 +15,6 @@ constexpr int kChequerImage = 1, kCameraImage = 2, kIdImage = 3, kGreyImage = 4;
 constexpr D3DCOLOR kChequerA = 0xFFF0B030, kChequerB = 0xFF3060D0;
 constexpr D3DCOLOR kCameraBackdrop = 0xFF283848;
 constexpr D3DCOLOR kId = 0xFFFF00FF; // IdColor of camera_object.fx
-constexpr int kEfxCam = 0;
-constexpr int kFrames = 40;
-constexpr float kRadiansPerDegree = 3.14159265f / 180.0f;
 
 // An image of 8 x 8 squares in two colours, for the cube's faces.
 bool MakeChequer(int image)
@@ -53,63 +49,70 @@ D3DCOLOR Grey(D3DCOLOR c)
     return 0xFF000000 | g << 16 | g << 8 | g;
 }
 
+// The host's side of the guide's script.
+std::vector<HostStep> HostSteps()
+{
+    return {
+        {"object 1: a cube of edge 2 at 0, 0, 50, its texture stage 0 showing a chequered image",
+         [](script::ScriptVariables&) {
+             refhost::MeshDescription cube;
+             cube.size = 2.0f;
+             cube.texCoordSets = 1;
+             cube.textureStages = 1;
+             cube.image = kChequerImage;
+             const bool made = MakeChequer(kChequerImage) && refhost::MakeObject(kCube, cube);
+             refhost::SetObjectPosition(kCube, 0.0f, 0.0f, 50.0f);
+             return Performed(made);
+         }},
+        // The cube is drawn by the effect camera only, through camera_object.fx, which samples the
+        // texture of the mesh's stage 0 (the camera hands it to the effect's texture parameter).
+        {"apply effects/camera_object.fx to object 1 (it samples the texture stage 0) and hide object 1",
+         [](script::ScriptVariables&) {
+             const bool loaded = LoadDemoEffect(kCubeEffect, "camera_object.fx") != nullptr;
+             refhost::SetObjectEffect(kCube, kCubeEffect);
+             refhost::HideObject(kCube);
+             return Performed(loaded);
+         }},
+        {"object 2: a flat quad of side 6, turned 20 degrees about Y, its texture stage 0 showing image 2",
+         [](script::ScriptVariables&) {
+             refhost::MeshDescription quad;
+             quad.shape = refhost::Shape::Plane;
+             quad.size = 6.0f;
+             quad.texCoordSets = 1;
+             quad.textureStages = 1;
+             const bool made = refhost::MakeObject(kQuad, quad);
+             refhost::SetTextureStage(kQuad, 0, kCameraImage);
+             refhost::SetObjectRotation(kQuad, 0.0f, 20.0f, 0.0f);
+             return Performed(made);
+         }},
+        Step("host camera 0 at 0, 0, -8 looking along +Z",
+             [](script::ScriptVariables&) {
+                 refhost::SetCameraBackdrop(0, 0xFF101418);
+                 refhost::SetCameraPosition(0, 0.0f, 0.0f, -8.0f);
+                 refhost::SetCameraRotation(0, 0.0f, 0.0f, 0.0f);
+             }),
+        Step("turn object 1 to 1.5 * frame degrees about Y",
+             [](script::ScriptVariables& variables) {
+                 const script::Value* frame = script::FindVariable(variables, "frame");
+                 refhost::SetObjectRotation(kCube, 0.0f, 1.5f * float(frame ? frame->integer : 0), 0.0f);
+             }),
+        Step("draw the host's frame: host camera 0 sees the quad showing image 2",
+             [](script::ScriptVariables&) {
+                 refhost::SetSyncMask(1);
+                 refhost::FastSync();
+             }),
+    };
+}
+
 } // namespace
 
 bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
 {
     refhost::ResetScene();
-    // The cube: drawn by the effect camera only, through camera_object.fx, which samples the
-    // texture of the mesh's stage 0 (the camera hands it to the effect's texture parameter).
-    HostEffect* effect = LoadDemoEffect(kCubeEffect, "camera_object.fx");
-    if (!effect || !MakeChequer(kChequerImage))
-        return false;
-    refhost::MeshDescription cube;
-    cube.size = 2.0f;
-    cube.texCoordSets = 1;
-    cube.textureStages = 1;
-    cube.image = kChequerImage;
-    if (!refhost::MakeObject(kCube, cube))
-        return false;
-    refhost::SetObjectEffect(kCube, kCubeEffect);
-    refhost::SetObjectPosition(kCube, 0.0f, 0.0f, 50.0f);
-    refhost::HideObject(kCube);
-
-    CallCommand(plugin, "EfxCam_MakeNew", kEfxCam);
-    CallCommand(plugin, "EfxCam_SetToImage", kEfxCam, kCameraImage, 256, 256);
-    CallCommand(plugin, "EfxCam_SetObject", kEfxCam, kCube);
-    CallCommand(plugin, "EfxCam_SetBackdropColor", kEfxCam, static_cast<int>(kCameraBackdrop));
-    CallCommand(plugin, "EfxCam_SetAspect", kEfxCam, 1.0f);
-    CallCommand(plugin, "EfxCam_SetFOV", kEfxCam, 0.8f);
-    CallCommand(plugin, "EfxCam_SetRange", kEfxCam, 0.5f, 100.0f);
-
-    // The quad in the main scene shows the camera's image.
-    refhost::MeshDescription quad;
-    quad.shape = refhost::Shape::Plane;
-    quad.size = 6.0f;
-    quad.texCoordSets = 1;
-    quad.textureStages = 1;
-    if (!refhost::MakeObject(kQuad, quad))
-        return false;
-    refhost::SetTextureStage(kQuad, 0, kCameraImage);
-    refhost::SetObjectRotation(kQuad, 0.0f, 20.0f, 0.0f);
-    refhost::SetCameraBackdrop(0, 0xFF101418);
-    refhost::SetCameraPosition(0, 0.0f, 0.0f, -8.0f);
-    refhost::SetCameraRotation(0, 0.0f, 0.0f, 0.0f);
-    refhost::SetSyncMask(1);
-
-    // The camera circles the cube, slightly above it, always looking at its centre.
-    for (int frame = 0; frame < kFrames; ++frame) {
-        const float angle = 200.0f + 4.0f * frame;
-        const float x = 5.0f * std::sin(angle * kRadiansPerDegree), y = 2.5f;
-        const float z = 50.0f - 5.0f * std::cos(angle * kRadiansPerDegree);
-        const float yaw = std::atan2(-x, 50.0f - z) / kRadiansPerDegree;
-        const float pitch = std::atan2(y, std::sqrt(x * x + (50.0f - z) * (50.0f - z))) / kRadiansPerDegree;
-        CallCommand(plugin, "EfxCam_SetPosition", kEfxCam, x, y, z);
-        CallCommand(plugin, "EfxCam_SetRotation", kEfxCam, pitch, yaw, 0.0f);
-        refhost::SetObjectRotation(kCube, 0.0f, 1.5f * frame, 0.0f);
-        CallCommand(plugin, "EfxCam_Sync");
-        refhost::FastSync();
-    }
+    const script::CommandIndex commands = script::IndexCommands(plugin.commands);
+    GuideRun run;
+    run.steps = HostSteps();
+    const bool ran = OpenGuide(run, "effectcam") && RunGuide(run, commands, "Extra images");
 
     // The camera's image: the chequer on the cube at its centre, the backdrop in a corner.
     SceneCheck check("effect camera scene");
@@ -125,12 +128,9 @@ bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::str
     std::printf("demo: a cube seen by a circling effect camera, shown on a quad -> %s%s\n", path.c_str(),
                 saved ? "" : " (not written)");
 
-    // The effect's second technique also writes the camera's extra images: IdColor wherever the
-    // cube is, and the chequer in grey.
-    effect->effect->SetTechnique("TexturedWithExtraTargets");
-    CallCommand(plugin, "EfxCam_SetMRTImage", kEfxCam, 1, kIdImage);
-    CallCommand(plugin, "EfxCam_SetMRTImage", kEfxCam, 2, kGreyImage);
-    CallCommand(plugin, "EfxCam_Sync");
+    // The extra images of the effect's second technique: IdColor wherever the cube is, and the
+    // chequer in grey.
+    RunGuide(run, commands, "Cleaning up");
     refhost::SurfacePixels idImage, greyImage;
     if (check.That(refhost::ReadTexturePixels(refhost::GetImagePointer(kIdImage), idImage) &&
                        refhost::ReadTexturePixels(refhost::GetImagePointer(kGreyImage), greyImage),
@@ -140,7 +140,8 @@ bool RenderEffectCameraScene(const refhost::LoadedPlugin& plugin, const std::str
         check.That(CountColour(greyImage, Grey(kChequerA)) > 100 && CountColour(greyImage, Grey(kChequerB)) > 100,
                    "the second extra image does not show the chequer in grey");
     }
-    CallCommand(plugin, "EfxCam_Delete", kEfxCam);
+    RunGuide(run, commands);
+    const bool finished = FinishGuide(run);
     refhost::ResetScene();
-    return saved && check.Passed();
+    return ran && finished && saved && check.Passed();
 }

@@ -1,5 +1,5 @@
 // Showcase scene: a chequered cube seen by an effect camera circling it; the camera's image is shown
-// on a quad in the main scene.
+// on a quad in the main scene: the effect camera guide's script.
 #pragma once
 
 #include <string>

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "cube_scene.h"
-#include "demo_plugin.h"
 #include "effect_files.h"
+#include "guide_run.h"
 #include "ref_host.h"
 #include "scene_checks.h"
 
@@ -16,28 +16,24 @@ constexpr int kObject = 1;
 constexpr int kEffect = 1;
 constexpr int kSide = 100; // kSide x kSide instances
 constexpr D3DCOLOR kBackdrop = 0xFF101820;
+constexpr float kRadiansPerDegree = 3.14159265f / 180.0f;
 
 struct Instance {
-    float x, y, z;             // position
-    float pitch, yaw;          // rotation, degrees
-    float size;                // scale, percent
-    float red, green, blue;    // colour
+    float x, y, z;          // position
+    float red, green, blue; // colour
 };
 
-// Instance (row, column) of the field, worked out as the instancing guide's script does: a ripple
-// round the centre; the colour runs from blue at the centre to red at the edge, brighter on the
-// crests.
+// Where the guide's script puts instance (row, column) and the colour it gives it, for the checks:
+// a ripple round the centre; the colour runs from blue at the centre to red at the edge, brighter
+// on the crests.
 Instance FieldInstance(int row, int column)
 {
     Instance i{};
     i.x = column - 49.5f;
     i.z = row - 49.5f;
     const float d = std::sqrt(i.x * i.x + i.z * i.z);
-    const float wave = std::sin(d * 0.35f) * std::exp(0.0f - d * 0.02f);
+    const float wave = std::sin(d * 20.0f * kRadiansPerDegree) * std::exp(0.0f - d * 0.02f);
     i.y = 4.0f * wave;
-    i.pitch = 25.0f * wave;
-    i.yaw = d * 7.0f;
-    i.size = 55.0f + 15.0f * wave + 15.0f;
     const float bright = 0.55f + 0.225f * wave + 0.225f;
     const float t = d / 71.0f;
     i.red = bright * t;
@@ -52,51 +48,14 @@ D3DCOLOR ColourOf(const Instance& i)
     return 0xFF000000 | channel(i.red) << 16 | channel(i.green) << 8 | channel(i.blue);
 }
 
-} // namespace
-
-bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
+// The frame the guide's main loop draws: each checked cube shows its own colour where its centre
+// lands (the effect reads the rows and the colour from the texture coordinates the set gives); the
+// sky above the field is empty.
+bool DrawAndCheckField(GuideRun& run, const std::string& outDir)
 {
-    refhost::ResetScene();
-    if (!LoadDemoEffect(kEffect, "instancing_field.fx"))
-        return false;
-    refhost::MeshDescription cube;
-    cube.size = 1.0f;
-    if (!refhost::MakeObject(kObject, cube))
-        return false;
-    refhost::SetObjectEffect(kObject, kEffect);
-    refhost::HideObject(kObject); // only its instances show
-
-    const int set = RunCommand(plugin, "GeoInst_MakeNew");
-    RunCommand(plugin, "GeoInst_DeclareCustomElements", set, 1);
-    RunCommand(plugin, "GeoInst_AddCustomElement", set, 4);
-    RunCommand(plugin, "GeoInst_FinishCustomElements", set);
-    RunCommand(plugin, "GeoInst_SetMesh", set, kObject, 0);
-    RunCommand(plugin, "GeoInst_SetMaxInstanceCount", set, kSide * kSide);
-    RunCommand(plugin, "GeoInst_SetInstanceCount", set, kSide * kSide);
-
-    // Each instance, numbered from 1: placed, turned, sized and coloured as the guide's script does.
-    for (int row = 0; row < kSide; ++row) {
-        for (int column = 0; column < kSide; ++column) {
-            const int n = row * kSide + column + 1;
-            const Instance i = FieldInstance(row, column);
-            RunCommand(plugin, "GeoInst_SetPosition", set, n, i.x, i.y, i.z);
-            RunCommand(plugin, "GeoInst_SetRotation", set, n, i.pitch, i.yaw, 0.0f);
-            RunCommand(plugin, "GeoInst_SetScaleUniform", set, n, i.size);
-            RunCommand(plugin, "GeoInst_UpdateInstance", set, n);
-            RunCommand(plugin, "GeoInst_SetCustomData4", set, n, 1, i.red, i.green, i.blue, 1.0f);
-        }
-    }
-    RunCommand(plugin, "GeoInst_Update", set);
-    const int drawn = RunCommand(plugin, "GeoInst_GetDrawCount", set);
-
-    refhost::SetCameraBackdrop(0, kBackdrop);
-    refhost::SetCameraPosition(0, 0.0f, 44.0f, -84.0f);
-    refhost::SetCameraRotation(0, 30.0f, 0.0f, 0.0f);
     refhost::SetSyncMask(1);
     refhost::FastSync();
-
-    // Each checked cube shows its own colour where its centre lands (the effect reads the rows and
-    // the colour from the texture coordinates the set gives); the sky above the field is empty.
+    const int drawn = static_cast<int>(GuideNumber(run, "drawn"));
     SceneCheck check("instancing scene");
     refhost::SurfacePixels picture;
     check.That(drawn == kSide * kSide, "the set does not draw every instance");
@@ -109,13 +68,53 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
         }
         check.Pixel(picture.At(picture.width / 2, 2), kBackdrop, "the sky above the field");
     }
-
     const std::string path = outDir + "/instancing_10000.png";
     const bool saved = refhost::SavePng(path.c_str(), picture);
     std::printf("demo: %d instances in one instance set -> %s%s%s\n", drawn, path.c_str(), saved ? "" : " (not written)",
                 check.Passed() ? "" : " (pixel checks failed)");
-    const bool mirrored = RenderMirrorBall(plugin, outDir);
-    RunCommand(plugin, "GeoInst_Delete", set);
+    return saved && check.Passed();
+}
+
+} // namespace
+
+bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
+{
     refhost::ResetScene();
-    return saved && check.Passed() && mirrored;
+    const script::CommandIndex commands = script::IndexCommands(plugin.commands);
+    GuideRun run;
+    bool drew = false;
+    run.steps = {
+        {"object 1: a cube of edge 1 with effects/instancing_field.fx (effect 1) applied to it",
+         [](script::ScriptVariables&) {
+             refhost::MeshDescription cube;
+             cube.size = 1.0f;
+             const bool made = LoadDemoEffect(kEffect, "instancing_field.fx") && refhost::MakeObject(kObject, cube);
+             refhost::SetObjectEffect(kObject, kEffect);
+             return Performed(made);
+         }},
+        Step("hide object 1: only its instances are to show", [](script::ScriptVariables&) { refhost::HideObject(kObject); }),
+        Step("camera 0: backdrop colour 0xFF101820, at 0, 44, -84, turned 30 degrees down towards the field",
+             [](script::ScriptVariables&) {
+                 refhost::SetCameraBackdrop(0, kBackdrop);
+                 refhost::SetCameraPosition(0, 0.0f, 44.0f, -84.0f);
+                 refhost::SetCameraRotation(0, 30.0f, 0.0f, 0.0f);
+             }),
+        // The demo draws one frame of the game's main loop, then the game ends.
+        {"the host draws the frame: camera 0 renders, and the set is drawn with it",
+         [&](script::ScriptVariables&) {
+             drew = DrawAndCheckField(run, outDir);
+             return script::HostStepAnswer::LeaveLoop;
+         }},
+        Step("delete object 1 and effect 1 with the host's commands", [](script::ScriptVariables&) {
+            refhost::DeleteObject(kObject);
+            refhost::DeleteEffect(kEffect);
+        }),
+    };
+    // The field stays while the mirror ball's guide hangs its ball above it.
+    const bool ok = OpenGuide(run, "instancing") && RunGuide(run, commands, "Cleaning up");
+    const bool mirrored = ok && RenderMirrorBall(plugin, outDir);
+    RunGuide(run, commands);
+    const bool finished = FinishGuide(run);
+    refhost::ResetScene();
+    return ok && drew && mirrored && finished;
 }

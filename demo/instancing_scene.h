@@ -1,4 +1,6 @@
-// Showcase scene: ten thousand cubes drawn by one instance set, each in its own colour.
+// Showcase scene: ten thousand cubes drawn by one instance set, each in its own colour: the
+// instancing guide's script, with the cube map guide's mirror ball hung above the field before the
+// field is cleaned up.
 #pragma once
 
 #include <string>

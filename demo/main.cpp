@@ -9,6 +9,7 @@
 #include "effectcam_scene.h"
 #include "host_scene.h"
 #include "instancing_scene.h"
+#include "message_answers.h"
 #include "million_instances_scene.h"
 #include "mrt_scene.h"
 #include "plugin_loader.h"
@@ -33,12 +34,14 @@ int main(int argc, char** argv)
     for (const std::string& d : plugin.dependencies)
         std::printf(" %s", d.c_str());
     std::printf("\n");
+    StartAnsweringMessages();
     bool ok = RenderHostScene(outDir);
     ok = RenderInstancingScene(plugin, outDir) && ok;
     ok = RenderMillionInstancesScene(plugin, outDir) && ok;
     ok = RenderEffectCameraScene(plugin, outDir) && ok;
     ok = RenderMrtScene(plugin, outDir) && ok;
     ok = RenderShaderScene(plugin, outDir) && ok;
+    StopAnsweringMessages();
     refhost::UnloadPlugin(plugin);
     refhost::Stop();
     return ok ? 0 : 1;

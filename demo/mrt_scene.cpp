@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "demo_plugin.h"
+#include "guide_run.h"
 #include "effect_files.h"
 #include "ref_host.h"
 #include "scene_checks.h"
@@ -15,63 +15,39 @@ constexpr int kCamera = 1;
 constexpr int kFirstImage = 40;
 constexpr D3DCOLOR kBackdrop = 0xFF102030;
 
-D3DXVECTOR4 Rgb(D3DCOLOR c)
-{
-    return {((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f, 1.0f};
-}
-
-// Each shape gets its own effect: its colour to output 0, a grey that grows with its distance
-// to output 1 (a depth pass), and an identifying colour to output 2 (an object-id pass).
+// Each shape gets its own copy of the effect, to which the guide's script gives its colour for
+// output 0, a grey that grows with its distance for output 1 (a depth pass), and an identifying
+// colour for output 2 (an object-id pass).
 struct Shape {
     refhost::Shape shape;
     float x, y, z, turn;
     D3DCOLOR colour, depthGrey, id;
 };
 
+const Shape kShapes[] = {
+    {refhost::Shape::Cube, -3.2f, 0.0f, 4.0f, 30.0f, 0xFFE04030, 0xFF505050, 0xFFFFFF00},
+    {refhost::Shape::Sphere, 0.0f, 0.5f, 7.0f, 0.0f, 0xFF40C060, 0xFF909090, 0xFF00FFFF},
+    {refhost::Shape::Cube, 3.2f, 0.0f, 10.0f, -25.0f, 0xFF3070E0, 0xFFD0D0D0, 0xFFFF00FF},
+};
+
 bool MakeShape(int number, const Shape& s)
 {
-    HostEffect* record = LoadDemoEffect(number, "three_outputs.fx");
-    if (!record)
+    if (!LoadDemoEffect(number, "three_outputs.fx"))
         return false;
-    ID3DXEffect* fx = record->effect;
-    const D3DXVECTOR4 outputs[] = {Rgb(s.colour), Rgb(s.depthGrey), Rgb(s.id)};
-    fx->SetVector("Color0", &outputs[0]);
-    fx->SetVector("Color1", &outputs[1]);
-    fx->SetVector("Color2", &outputs[2]);
     refhost::MeshDescription mesh;
     mesh.shape = s.shape;
     mesh.size = 3.0f;
-    refhost::MakeObject(number, mesh);
+    const bool made = refhost::MakeObject(number, mesh);
     refhost::SetObjectEffect(number, number);
     refhost::SetObjectPosition(number, s.x, s.y, s.z);
     refhost::SetObjectRotation(number, 20, s.turn, 0);
-    return true;
+    return made;
 }
 
-} // namespace
-
-bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
+// Reads the three outputs back, checks them and writes them side by side.
+bool CheckOutputs(const std::string& outDir)
 {
-    refhost::ResetScene();
-    refhost::MakeCamera(kCamera, kWidth, kHeight);
-    refhost::SetCameraBackdrop(kCamera, kBackdrop);
-    refhost::SetCameraPosition(kCamera, 0, 2.5f, -5);
-    refhost::PointCamera(kCamera, 0, 0.5f, 7);
-
-    const Shape shapes[] = {
-        {refhost::Shape::Cube, -3.2f, 0.0f, 4.0f, 30.0f, 0xFFE04030, 0xFF505050, 0xFFFFFF00},
-        {refhost::Shape::Sphere, 0.0f, 0.5f, 7.0f, 0.0f, 0xFF40C060, 0xFF909090, 0xFF00FFFF},
-        {refhost::Shape::Cube, 3.2f, 0.0f, 10.0f, -25.0f, 0xFF3070E0, 0xFFD0D0D0, 0xFFFF00FF},
-    };
-    for (int i = 0; i < 3; ++i)
-        if (!MakeShape(10 + i, shapes[i]))
-            return false;
-
     const int image1 = kFirstImage, image2 = kFirstImage + 1;
-    RunCommand(plugin, "MRT_MakeRenderTarget", image1, kWidth, kHeight);
-    RunCommand(plugin, "MRT_MakeRenderTarget", image2, kWidth, kHeight);
-    RunCommand(plugin, "MRT_Sync", kCamera, image1, image2, 0);
-
     refhost::SurfacePixels outputs[3], strip;
     bool read = refhost::ReadCameraPixels(kCamera, outputs[0]) &&
                 refhost::ReadTexturePixels(refhost::GetImagePointer(image1), outputs[1]) &&
@@ -93,7 +69,7 @@ bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outD
     // Each shape's centre shows its colour in output 0, its depth grey in 1 and its id in 2; a
     // corner shows the backdrop in every output.
     SceneCheck check("multiple render targets scene");
-    for (const Shape& s : shapes) {
+    for (const Shape& s : kShapes) {
         const D3DXVECTOR3 centre(s.x, s.y, s.z);
         check.Pixel(PixelAtPoint(outputs[0], kCamera, centre), s.colour, "a shape's colour in output 0");
         check.Pixel(PixelAtPoint(outputs[1], kCamera, centre), s.depthGrey, "a shape's grey in output 1");
@@ -107,4 +83,41 @@ bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outD
     std::printf("demo: %s %s%s\n", saved ? "wrote" : "could not write", path.c_str(),
                 check.Passed() ? "" : " (pixel checks failed)");
     return saved && check.Passed();
+}
+
+} // namespace
+
+bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
+{
+    refhost::ResetScene();
+    const script::CommandIndex commands = script::IndexCommands(plugin.commands);
+    bool checked = false;
+    GuideRun run;
+    run.steps = {
+        Step("camera 1: a host camera of 320 x 240 at 0, 2.5, -5, pointed at 0, 0.5, 7, with a dark blue backdrop",
+             [](script::ScriptVariables&) {
+                 refhost::MakeCamera(kCamera, kWidth, kHeight);
+                 refhost::SetCameraBackdrop(kCamera, kBackdrop);
+                 refhost::SetCameraPosition(kCamera, 0, 2.5f, -5);
+                 refhost::PointCamera(kCamera, 0, 0.5f, 7);
+             }),
+        {"objects 10, 11 and 12: a cube, a sphere and a cube, each with its own copy of effects/three_outputs.fx",
+         [](script::ScriptVariables&) {
+             bool made = true;
+             for (int i = 0; i < 3; ++i)
+                 made = MakeShape(10 + i, kShapes[i]) && made;
+             return Performed(made);
+         }},
+        Step("read camera 1's image and images 40 and 41, or show them on objects",
+             [&](script::ScriptVariables&) { checked = CheckOutputs(outDir); }),
+        Step("delete images 40 and 41 with the host engine when they are no longer needed",
+             [](script::ScriptVariables&) {
+                 refhost::DeleteImage(kFirstImage);
+                 refhost::DeleteImage(kFirstImage + 1);
+             }),
+    };
+    const bool ran = OpenGuide(run, "mrt") && RunGuide(run, commands);
+    const bool finished = FinishGuide(run);
+    refhost::ResetScene();
+    return ran && finished && checked;
 }

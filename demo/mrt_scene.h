@@ -1,5 +1,5 @@
 // Showcase scene: one host camera rendered through MRT_Sync with two images as extra render
-// targets, the three shader outputs saved side by side.
+// targets, the three shader outputs saved side by side: the render-target guide's script.
 #pragma once
 
 #include <string>

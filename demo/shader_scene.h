@@ -1,6 +1,7 @@
 // Showcase scene: three cubes, each with its own copy of one effect, whose colour, brightness and
 // shape matrix the script sets through the effect parameter commands: by value, through memory laid
-// out with the Poke commands, and with the effect switched to its second technique.
+// out with the Poke commands, and with the effect switched to its second technique: the effect
+// guide's script.
 #pragma once
 
 #include <string>

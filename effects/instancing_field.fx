@@ -2,16 +2,14 @@
 // instancing field: ten thousand cubes in one draw call).
 //
 // Apply it to the host object whose limb the set draws (GeoInst_SetMesh). For every draw of the
-// set Ryxo fills View, Projection and ViewProjection from the camera being rendered; it never
-// fills World: each instance brings its own world matrix as vertex inputs instead.
+// set Ryxo fills ViewProjection from the camera being rendered; it never fills World: each
+// instance brings its own world matrix as vertex inputs instead. The script may set Color.
 //
 // The vertex inputs of an instance set: the mesh's own streams (here POSITION of a cube without
 // texture coordinates), then the four rows of the instance's world matrix at the four texture
 // coordinates above the mesh's highest (TEXCOORD1 to TEXCOORD4 here), then the set's custom
 // elements in the order they were added: the colour, one element of four floats, at TEXCOORD5.
 
-float4x4 View : VIEW;
-float4x4 Projection : PROJECTION;
 float4x4 ViewProjection : VIEWPROJECTION;
 
 // Multiplies every instance's colour (white leaves the colours as the script set them).
@@ -34,12 +32,8 @@ struct VertexOutput {
 VertexOutput InstanceVS(VertexInput input)
 {
     VertexOutput output;
-    // position x world matrix, written out row by row: the same product as
-    // mul(input.position, float4x4(input.row0, input.row1, input.row2, input.row3)), which some HLSL
-    // compilers get wrong for a matrix built from vertex inputs.
-    float4 world = input.position.x * input.row0 + input.position.y * input.row1 +
-                   input.position.z * input.row2 + input.position.w * input.row3;
-    output.position = mul(world, ViewProjection);
+    float4x4 world = float4x4(input.row0, input.row1, input.row2, input.row3);
+    output.position = mul(mul(input.position, world), ViewProjection);
     output.color = Color * input.color;
     return output;
 }
@@ -49,13 +43,13 @@ float4 InstancePS(float4 color : TEXCOORD0) : COLOR0
     return color;
 }
 
+// No render states: the instances are drawn with the host object's own settings (depth test,
+// depth writes, transparency), which Ryxo puts on the device before the effect begins.
 technique Instanced
 {
     pass P0
     {
         VertexShader = compile vs_3_0 InstanceVS();
         PixelShader = compile ps_3_0 InstancePS();
-        ZEnable = TRUE;
-        ZWriteEnable = TRUE;
     }
 }

@@ -8,7 +8,6 @@
 float4x4 World : WORLD;
 float4x4 View : VIEW;
 float4x4 Projection : PROJECTION;
-float4x4 ViewProjection : VIEWPROJECTION;
 
 float4 Color = {1.0, 1.0, 1.0, 1.0};  // the cube's colour (alpha is written as it is)
 float Brightness = 1.0;               // multiplies the colour
@@ -35,28 +34,30 @@ VertexOutput CubeVS(float4 position : POSITION, float3 normal : NORMAL)
 
 // A fixed shade by the side a face is turned to: faces turned to -Z or +Z at full colour, faces
 // turned up or down at 0.75, faces turned sideways at 0.55. The normal's components are squared,
-// which needs no abs(). The shade is written out in both pixel shaders rather than in a function
-// they share.
+// so both sides of an axis get the same shade.
+float Shade(float3 normal)
+{
+    float3 n = normalize(normal);
+    return 1.0 - dot(n * n, float3(0.45, 0.25, 0.0));
+}
+
 float4 TintedPS(float3 normal : TEXCOORD0) : COLOR0
 {
-    float shade = 1.0 - 0.25 * normal.y * normal.y - 0.45 * normal.x * normal.x;
-    return float4(Color.rgb * Brightness * shade, Color.a);
+    return float4(Color.rgb * Brightness * Shade(normal), Color.a);
 }
 
 float4 InvertedPS(float3 normal : TEXCOORD0) : COLOR0
 {
-    float shade = 1.0 - 0.25 * normal.y * normal.y - 0.45 * normal.x * normal.x;
-    return float4((1.0 - Color.rgb) * Brightness * shade, Color.a);
+    return float4((1.0 - Color.rgb) * Brightness * Shade(normal), Color.a);
 }
 
+// No render states: each cube keeps the host object's own settings.
 technique Tinted
 {
     pass P0
     {
         VertexShader = compile vs_3_0 CubeVS();
         PixelShader = compile ps_3_0 TintedPS();
-        ZEnable = TRUE;
-        ZWriteEnable = TRUE;
     }
 }
 
@@ -66,7 +67,5 @@ technique Inverted
     {
         VertexShader = compile vs_3_0 CubeVS();
         PixelShader = compile ps_3_0 InvertedPS();
-        ZEnable = TRUE;
-        ZWriteEnable = TRUE;
     }
 }

@@ -8,7 +8,6 @@
 float4x4 World : WORLD;
 float4x4 View : VIEW;
 float4x4 Projection : PROJECTION;
-float4x4 ViewProjection : VIEWPROJECTION;
 
 float4 Color0 = {1.0, 0.0, 0.0, 1.0};
 float4 Color1 = {0.0, 1.0, 0.0, 1.0};
@@ -34,13 +33,12 @@ ThreeColours ThreeOutputsPS()
     return output;
 }
 
+// No render states: the object keeps its own host settings.
 technique ThreeOutputs
 {
     pass P0
     {
         VertexShader = compile vs_3_0 ThreeOutputsVS();
         PixelShader = compile ps_3_0 ThreeOutputsPS();
-        ZEnable = TRUE;
-        ZWriteEnable = TRUE;
     }
 }

@@ -93,5 +93,7 @@ RYXO_COMMAND GeoInst_CheckDeviceSupport()
     D3DCAPS9 caps{};
     if (!device || FAILED(device->GetDeviceCaps(&caps)))
         return 0;
-    return caps.MaxStreams > 1 ? 1 : 0;
+    // The instance stream's frequency divider works only with vertex shader 3.0: a card of shader
+    // model 2 with several streams would accept a set and then fail every draw.
+    return caps.MaxStreams > 1 && caps.VertexShaderVersion >= D3DVS_VERSION(3, 0) ? 1 : 0;
 }

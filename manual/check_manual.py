@@ -6,7 +6,8 @@ message the sources can show (found by message_scan, whose every ShowMessage cal
 to a literal text and reached by a command or callback) is on the page of each command that can
 show it, with a remedy from its family's `# Messages` section, where no stale entry may stay; the
 messages shown while the plugin loads are on loading.html with theirs; every family has a guide
-with its picture; and every example and guide script passes the script checker.
+with its picture; every example and guide script passes the script checker; and Writing effects
+names exactly the semantics of its table that the shipped effect files use.
 
 Usage: check_manual.py SPINE_DIR SOURCE_ROOT REFERENCE_DIR FAMILY...
 Prints 'N passed, N failed' and exits non-zero on any failure.
@@ -19,6 +20,7 @@ import sys
 from command_rows import read_callbacks, read_rows
 from descriptions import read_descriptions
 from effects_page import linking_commands, read_effects_text
+from language_page import PAGE as LANGUAGE_PAGE, read_language_text
 from formats import read_formats
 from generate_manual import LOADING_TEXT, read_loading_text
 from guides import read_effect_files, read_guides
@@ -157,9 +159,19 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
 
     # Writing effects: its text and tables read, the pages its `linked from:` names link to it, as do
     # the index and every guide.
-    effects_text, _ = read_effects_text(spine_dir)
+    effects_text, effect_tables = read_effects_text(spine_dir)
     linked = linking_commands(effects_text, names)
     check_all(effects_text.problems)
+    # The semantics the page says the shipped effect files use are exactly the table's they use.
+    contract = effect_tables.get("effect_contract.tsv", [])
+    table_semantics = {row[2] for row in contract[1:] if len(row) > 2 and row[2]}
+    effects_dir = os.path.join(source_root, "effects")
+    shipped = {m for name in os.listdir(effects_dir) if name.endswith(".fx")
+               for m in re.findall(r":\s*([A-Z][A-Z0-9_]*)\b", read(os.path.join(effects_dir, name)))}
+    said = re.search(r"use only these of the semantics: ([^.]*)\.",
+                     " ".join(read(os.path.join(spine_dir, "writing_effects.md")).split()))
+    check(said and set(re.findall(r"[A-Z][A-Z0-9_]+", said.group(1))) == table_semantics & shipped,
+          f"writing_effects.md: the semantics it says effects/ uses are not {sorted(table_semantics & shipped)}")
     check(os.path.exists(os.path.join(reference_dir, "effects.html")), "effects.html: missing")
     check('href="effects.html"' in index_page, "index.html: no link to effects.html")
     for name in sorted(linked):
@@ -167,6 +179,14 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
     for family in guides:
         guide_page = read(os.path.join(reference_dir, "guides", family + ".html"))
         check('href="../effects.html"' in guide_page, f"guides/{family}.html: no link to effects.html")
+
+    # The script language: its page made and linked from the index, its examples checked.
+    language = read_language_text(spine_dir)
+    check_all(language.problems)
+    check(os.path.exists(os.path.join(reference_dir, LANGUAGE_PAGE)), f"{LANGUAGE_PAGE}: missing")
+    check(f'href="{LANGUAGE_PAGE}"' in index_page, f"index.html: no link to {LANGUAGE_PAGE}")
+    for block in language.scripts():
+        check_all(check_block(checker, block.lines, block.line, language.path))
 
     # The scanner must have followed every message box call in the sources.
     for path, text in files:

@@ -5,6 +5,7 @@ beside them, the guides, the format table and the message texts found in the plu
     commands/<name>.html    one page per command name (see command_page.py)
     guides/<family>.html    the family's getting-started guide (<family>/guide.md)
     effects.html            writing effects for Ryxo: what each kind of draw hands the effect
+    script_language.html    the language of every script in the manual
     pictures/<file>         the guides' pictures, copied from docs/
     loading.html            the messages shown while the plugin loads, with what to do
     ryxo_keywords.txt       one command name per line, for script editors
@@ -25,6 +26,7 @@ from formats import read_formats
 from guide_page import guide_page
 from guides import read_effect_files, read_guides
 from index_page import index_page
+from language_page import PAGE as LANGUAGE_PAGE, language_page, read_language_text
 from loading_messages import loading_messages
 from loading_page import loading_page
 from message_scan import Scan, family_sources
@@ -96,6 +98,7 @@ def main(spine_dir, source_root, out_dir, family_dirs):
     write(os.path.join(out_dir, "index.html"),
           index_page(families, rows, descriptions, guides, callback_messages, top))
     write(os.path.join(out_dir, "effects.html"), effects_page(effects_text, effects_tables, top))
+    write(os.path.join(out_dir, LANGUAGE_PAGE), language_page(read_language_text(spine_dir), top))
     loading, _ = loading_messages(source_root)
     write(os.path.join(out_dir, "loading.html"), loading_page(loading, read_loading_text(spine_dir), top))
     write(os.path.join(out_dir, "ryxo_keywords.txt"), "".join(n + "\n" for n in by_name))

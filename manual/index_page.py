@@ -4,6 +4,7 @@ import os
 
 from command_page import messages_html, parameter_names, syntax
 from effects_page import effects_link
+from language_page import language_link
 from page_html import TYPE_NAMES, esc, page_name, wrap
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -57,7 +58,8 @@ def index_page(families, rows, descriptions, guides, callback_messages, linker):
     parts = ["<h1>Ryxo command reference</h1>\n",
              f"<p>{names} script commands ({len(rows)} rows with their overloads) in {len(families)} families. "
              "Types: Integer (32-bit), Float (32-bit), String (text). Commands with a result are written "
-             "<code>result = Command(parameters)</code>, the others <code>Command parameters</code>.</p>\n"]
+             "<code>result = Command(parameters)</code>, the others <code>Command parameters</code>; "
+             f"every script follows {language_link(0).replace('The script', 'the script')}.</p>\n"]
     if guides:
         parts.append("<h2 class=\"start\">Getting started</h2>\n<ul class=\"guides\">\n")
         for family in families:

@@ -19,7 +19,8 @@ run(${OBJCOPY} --add-gnu-debuglink=${OUT}/Ryxo.dll.debug ${stage}/Ryxo.dll)
 
 file(COPY ${REFERENCE}/ryxo_keywords.txt DESTINATION ${stage})
 # The reference as generated: its pages, the guides and the pictures they show.
-file(COPY ${REFERENCE}/index.html ${REFERENCE}/loading.html ${REFERENCE}/effects.html ${REFERENCE}/style.css
+file(COPY ${REFERENCE}/index.html ${REFERENCE}/loading.html ${REFERENCE}/effects.html
+          ${REFERENCE}/script_language.html ${REFERENCE}/style.css
           ${REFERENCE}/commands ${REFERENCE}/guides ${REFERENCE}/pictures DESTINATION ${stage}/reference)
 configure_file(${INSTALL_TEXT} ${stage}/INSTALL.txt COPYONLY)
 # The effect files the guides show and the demo draws with, as they are in the source tree.

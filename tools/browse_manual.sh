@@ -53,7 +53,7 @@ done
 dom=$(browse "file://$reference/index.html" --dump-dom)
 # Here-strings, not pipes: under pipefail a grep -q that stops reading early fails the pipeline.
 grep -q "<h1>Ryxo command reference</h1>" <<< "$dom"; expect $? "index.html: the browser did not render its heading"
-links=$(echo "$dom" | grep -o 'href="\(commands\|guides\)/[^"]*"\|href="loading.html"' | sed 's/^href="//; s/"$//' | sort -u)
+links=$(echo "$dom" | grep -o 'href="\(commands\|guides\)/[^"]*"\|href="\(loading\|script_language\).html"' | sed 's/^href="//; s/"$//' | sort -u)
 count=0
 for link in $links; do
     count=$((count + 1))
@@ -104,7 +104,7 @@ EOF
 # Every page in windows 1100 and 420 pixels wide: no element wider than its box (a syntax line, a
 # table), unless the box scrolls its content itself. A page of ours loads each page in turn into a
 # frame of each width and writes what overflows.
-pages=$(cd "$reference" && ls index.html loading.html commands/*.html guides/*.html 2>/dev/null | sed 's/.*/"&"/' | paste -sd,)
+pages=$(cd "$reference" && ls index.html loading.html script_language.html commands/*.html guides/*.html 2>/dev/null | sed 's/.*/"&"/' | paste -sd,)
 cat > "$profile/measure.html" <<EOF
 <!DOCTYPE html><html><body style="margin:0">
 <iframe id="frame" style="width:1100px;height:900px;border:0"></iframe>

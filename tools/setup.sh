@@ -10,14 +10,17 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 
-sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-
-echo "setup: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo_cmd[@]}" dpkg --add-architecture i386
+    echo "setup: installing ${missing[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo_cmd[@]}" dpkg --add-architecture i386
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# The HLSL compiler of the reference host goes into build/compiler/, not onto the system.
+"$(dirname "${BASH_SOURCE[0]}")/install-compiler.sh"

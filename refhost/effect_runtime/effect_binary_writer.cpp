@@ -20,8 +20,9 @@
 #include <map>
 #include <set>
 
+#include "com.h"
 #include "effect_binary_operations.h"
-#include "effect_programs.h"
+#include "shader_compiler.h"
 
 namespace refhost {
 
@@ -30,19 +31,6 @@ namespace {
 constexpr DWORD kEffectTag = 0xFEFF0901;
 constexpr DWORD kNone = 0xFFFFFFFF;
 constexpr DWORD kShaderCode = 0, kParameterName = 1; // resource usages
-
-// The writer's one way to compile HLSL, with the signature of the shared shader compiler.
-bool CompileShader(const std::string& source, const std::string& entry, const std::string& profile,
-                   const std::string& /*sourceName*/, std::vector<DWORD>* code, std::string* error)
-{
-    return effect::CompileOrAssemble(source, entry, profile, code, error);
-}
-
-bool IsAssemblyText(const std::string& text, const char* stage)
-{
-    const size_t start = text.find_first_not_of(" \t\r\n");
-    return start != std::string::npos && text.compare(start, 3, stage) == 0;
-}
 
 struct Shape {
     D3DXPARAMETER_CLASS cls;
@@ -104,6 +92,7 @@ public:
     bool Write(const EffectDescription& d, std::vector<BYTE>* out)
     {
         samplers_ = &d.samplers;
+        sourceName_ = d.sourceName;
         std::set<std::string> names;
         for (const EffectParameter& p : d.parameters)
             if (p.name.empty() || !names.insert(p.name).second) return Fail("parameter name '" + p.name + "' is empty or declared twice");
@@ -260,15 +249,32 @@ private:
         return true;
     }
 
+    // The framework binds a shader's sampler constant to the sampler parameter of its name and
+    // refuses the whole effect when a parameter of that name is no sampler.
+    bool SamplersAreSamplers(const std::vector<DWORD>& code, const std::string& where)
+    {
+        Com<ID3DXConstantTable> table;
+        D3DXCONSTANTTABLE_DESC desc{};
+        if (FAILED(D3DXGetShaderConstantTable(code.data(), table.put())) || !table || FAILED(table->GetDesc(&desc)))
+            return true; // assembly: its registers are bound by the pass
+        for (UINT i = 0; i < desc.Constants; ++i) {
+            D3DXCONSTANT_DESC c{};
+            UINT count = 1;
+            if (FAILED(table->GetConstantDesc(table->GetConstant(nullptr, i), &c, &count)) || c.RegisterSet != D3DXRS_SAMPLER) continue;
+            if (c.Name && parameterAt_.count(c.Name))
+                return Fail(where + ": the shader samples '" + c.Name + "', a parameter that is no sampler (declare a sampler whose "
+                                    "sampler_state names the texture)");
+        }
+        return true;
+    }
+
     bool WriteShader(const std::string& text, const std::string& entry, const std::string& profile, bool vertex,
                      const std::string& where, DWORD technique, DWORD pass, std::vector<State>& states)
     {
         std::vector<DWORD> code;
         std::string reason;
-        const bool compiled = IsAssemblyText(text, vertex ? "vs_" : "ps_")
-                                  ? effect::CompileOrAssemble(text, entry, profile, &code, &reason)
-                                  : CompileShader(text, entry, profile, where, &code, &reason);
-        if (!compiled) return Fail(where + ": " + reason);
+        if (!effect::CompileShader(text, entry, profile, sourceName_, &code, &reason)) return Fail(where + ": " + reason);
+        if (!SamplersAreSamplers(code, where)) return false;
         const DWORD type = Type(vertex ? D3DXPT_VERTEXSHADER : D3DXPT_PIXELSHADER, D3DXPC_OBJECT);
         resources_.push_back({technique, pass, kNone, static_cast<DWORD>(states.size()), kShaderCode,
                               std::vector<BYTE>(reinterpret_cast<const BYTE*>(code.data()),
@@ -350,6 +356,7 @@ private:
 
     std::string* error_;
     const std::vector<EffectSamplerBinding>* samplers_ = nullptr;
+    std::string sourceName_; // the compiler's messages name it as the file
     std::vector<BYTE> data_;
     DWORD nextObject_ = 1; // object 0 only passes names through
     DWORD numberType_ = 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -240,7 +239,7 @@ private:
         if (Peek().Is(",")) return NotRead(Peek(), "more than one parameter in a declaration");
         const size_t end = Peek().end;
         if (!Expect(";", "after the parameter")) return false;
-        // The compiler here rejects string globals: the whole declaration goes.
+        // A string is an effect-only value that no shader reads: the whole declaration goes.
         if (p.kind == EffectParameterKind::String) Blank(begin, end);
         out_->parameters.push_back(std::move(p));
         return true;
@@ -540,6 +539,8 @@ bool ReadEffectFile(const std::string& fileName, const std::string& text, Effect
     if (!ok) {
         *description = {};
         if (error) *error = reason;
+    } else {
+        description->sourceName = fileName;
     }
     return ok;
 }
@@ -557,13 +558,7 @@ HostEffect* LoadEffectFile(int effectNumber, const char* path, std::string* erro
     if (!ReadEffectFile(path, text.str(), &description, error)) return nullptr;
     std::string reason;
     HostEffect* effect = AddRuntimeEffect(effectNumber, description, &reason);
-    if (!effect && error) {
-        // The compiler, given text rather than a file, calls it "<anonymous>" in its messages.
-        const std::string anonymous = "<anonymous>";
-        for (size_t at = reason.find(anonymous); at != std::string::npos; at = reason.find(anonymous, at + std::strlen(path)))
-            reason.replace(at, anonymous.size(), path);
-        *error = std::string(path) + ": " + reason;
-    }
+    if (!effect && error) *error = std::string(path) + ": " + reason;
     return effect;
 }
 

@@ -16,10 +16,11 @@
 //   <sampler>, also written with parentheses), and the render states of effect_states.h.
 // Anything else is refused: the file name, the line and the construct are in the message.
 //
-// The HLSL compiler here cannot take initial values, annotations, sampler_state blocks, techniques
-// or string parameters, so the shaders are compiled from the file's text with those blanked out
-// line by line: the compiler's line numbers are the file's. An assembly text is padded with the
-// lines before it for the same reason.
+// The HLSL compiler (shader_compiler.h) compiles one entry point, not a whole effect, and refuses
+// the effect-only syntax (a sampler_state's `Texture = <T>` among others), so each shader is
+// compiled from the file's text with the initial values, annotations, sampler_state blocks,
+// techniques and string parameters blanked out line by line: the compiler's line numbers are the
+// file's. An assembly text is padded with the lines before it for the same reason.
 #pragma once
 
 #include <string>

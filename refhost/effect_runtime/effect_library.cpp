@@ -67,13 +67,14 @@ EffectDescription PlainEffectDescription(const PlainEffectOptions& options)
                         "    return o;\n"
                         "}\n";
     if (options.textured) {
-        // Assembly: the HLSL compiler here cannot sample textures.
-        pass.pixelShader = "ps_3_0\n"
-                           "dcl_texcoord0 v0.xy\n"
-                           "dcl_2d s0\n"
-                           "texld r0, v0, s0\n"
-                           "mul oC0, r0, c0\n";
-        pass.pixelRegisters = {{"Color", D3DXRS_FLOAT4, 0}, {"DiffuseTexture", D3DXRS_SAMPLER, 0}};
+        // The sampler is a parameter of its own that takes the texture, as in an effect file.
+        pass.pixelShader = "float4 Color;\n"
+                           "sampler DiffuseSampler;\n"
+                           "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+                           "{\n"
+                           "    return tex2D(DiffuseSampler, uv) * Color;\n"
+                           "}\n";
+        d.samplers.push_back({"DiffuseSampler", "DiffuseTexture"});
     } else {
         pass.pixelShader = "float4 Color;\n"
                            "float4 main() : COLOR\n"
@@ -122,16 +123,13 @@ EffectDescription InstancingEffectDescription(const InstancingEffectOptions& opt
     if (options.instanceColor) input += "    float4 color : " + texcoord(4) + ";\n";
     input += "};\n";
 
-    // The world matrix is applied row by row: a float4x4 built from vertex inputs does not compile
-    // correctly with every HLSL compiler.
     auto vertexShader = [&](const char* colorParameter) {
         return "float4 " + std::string(colorParameter) + ";\n" + CameraUniforms(options.camera) + input +
                "struct Out { float4 position : POSITION; float4 color : TEXCOORD0; };\n"
                "Out main(In i)\n"
                "{\n"
                "    Out o;\n"
-               "    float4 world = i.position.x * i.row0 + i.position.y * i.row1 + i.position.z * i.row2 +\n"
-               "                   i.position.w * i.row3;\n"
+               "    float4 world = mul(i.position, float4x4(i.row0, i.row1, i.row2, i.row3));\n"
                "    o.position = " + Project(options.camera, "world") + ";\n" +
                (options.instanceColor ? "    o.color = " + std::string(colorParameter) + " * i.color;\n"
                                       : "    o.color = " + std::string(colorParameter) + ";\n") +

@@ -14,7 +14,7 @@ enum class CameraMatrices {
 };
 
 struct PlainEffectOptions {
-    bool textured = false; // multiply Color by DiffuseTexture sampled at TEXCOORD0 (sampler 0)
+    bool textured = false; // multiply Color by DiffuseTexture sampled at TEXCOORD0 (by DiffuseSampler)
     CameraMatrices camera = CameraMatrices::ViewAndProjection;
 };
 

@@ -2,62 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
+
+#include "shader_compiler.h"
 
 namespace refhost::effect {
 
 namespace {
-
-// Compiling the same HLSL again gives the same code: keep it for the life of the process, since
-// tests and scenes make many effects from the same few shaders.
-bool IsAssembly(const std::string& source, const char* profile)
-{
-    size_t start = source.find_first_not_of(" \t\r\n");
-    return start != std::string::npos && source.compare(start, 3, profile, 3) == 0;
-}
-
-// The messages of a compile or assembly, as text.
-std::string MessageText(ID3DXBuffer* messages)
-{
-    if (!messages) return {};
-    std::string text(static_cast<const char*>(messages->GetBufferPointer()), messages->GetBufferSize());
-    while (!text.empty() && (text.back() == '\0' || text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-}
-
-bool CompileCached(const std::string& source, const std::string& entry, const std::string& profile,
-                   std::vector<DWORD>* code, std::string* error)
-{
-    static std::map<std::string, std::vector<DWORD>> cache;
-    std::string key = profile + '\n' + entry + '\n' + source;
-    if (auto it = cache.find(key); it != cache.end()) {
-        *code = it->second;
-        return true;
-    }
-    Com<ID3DXBuffer> compiled;
-    Com<ID3DXBuffer> messages;
-    HRESULT hr = IsAssembly(source, profile.c_str())
-                     ? D3DXAssembleShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr, 0,
-                                          compiled.put(), messages.put())
-                     : D3DXCompileShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr,
-                                         entry.c_str(), profile.c_str(), 0, compiled.put(), messages.put(), nullptr);
-    std::string text = MessageText(messages.ptr());
-    // The HLSL compiler here answers S_OK with code that does not do what the source says when it
-    // gives up on a feature it has not implemented ("E5017: Aborting due to not yet implemented
-    // feature"): such code is refused like code that does not compile.
-    bool unimplemented = text.find("not yet implemented") != std::string::npos;
-    if (FAILED(hr) || !compiled || unimplemented) {
-        if (error) {
-            *error = profile + " shader does not compile";
-            if (!text.empty()) *error += ": " + text;
-        }
-        return false;
-    }
-    const auto* words = static_cast<const DWORD*>(compiled->GetBufferPointer());
-    code->assign(words, words + compiled->GetBufferSize() / sizeof(DWORD));
-    cache.emplace(std::move(key), *code);
-    return true;
-}
 
 bool BindConstants(const std::vector<DWORD>& code, bool vertexStage, const ParameterStore& parameters,
                    const std::vector<EffectSamplerBinding>& samplers, PassProgram* program, std::string* error)
@@ -209,20 +159,15 @@ void SetBools(const StateTarget& t, bool vs, UINT start, const BOOL* data, UINT 
 
 } // namespace
 
-bool CompileOrAssemble(const std::string& source, const std::string& entry, const std::string& profile,
-                       std::vector<DWORD>* code, std::string* error)
-{
-    return CompileCached(source, entry, profile, code, error);
-}
-
-bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const ParameterStore& parameters,
-               const std::vector<EffectSamplerBinding>& samplers, PassProgram* program, std::string* error)
+bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const std::string& sourceName,
+               const ParameterStore& parameters, const std::vector<EffectSamplerBinding>& samplers,
+               PassProgram* program, std::string* error)
 {
     program->name = pass.name;
     program->renderStates = pass.renderStates;
     std::string reason;
-    if (!CompileCached(pass.vertexShader, pass.vertexEntry, pass.vertexProfile, &program->vertexCode, &reason) ||
-        !CompileCached(pass.pixelShader, pass.pixelEntry, pass.pixelProfile, &program->pixelCode, &reason)) {
+    if (!CompileShader(pass.vertexShader, pass.vertexEntry, pass.vertexProfile, sourceName, &program->vertexCode, &reason) ||
+        !CompileShader(pass.pixelShader, pass.pixelEntry, pass.pixelProfile, sourceName, &program->pixelCode, &reason)) {
         if (error) *error = "pass '" + pass.name + "': " + reason;
         return false;
     }
@@ -231,10 +176,10 @@ bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const Parameter
         if (error) *error = "pass '" + pass.name + "': the device refuses its shaders";
         return false;
     }
-    bool vertexBound = IsAssembly(pass.vertexShader, pass.vertexProfile.c_str())
+    bool vertexBound = IsAssemblyShader(pass.vertexShader, pass.vertexProfile)
                            ? BindRegisters(pass.vertexRegisters, true, parameters, samplers, program, &reason)
                            : BindConstants(program->vertexCode, true, parameters, samplers, program, &reason);
-    bool pixelBound = vertexBound && (IsAssembly(pass.pixelShader, pass.pixelProfile.c_str())
+    bool pixelBound = vertexBound && (IsAssemblyShader(pass.pixelShader, pass.pixelProfile)
                                           ? BindRegisters(pass.pixelRegisters, false, parameters, samplers, program, &reason)
                                           : BindConstants(program->pixelCode, false, parameters, samplers, program, &reason));
     if (!pixelBound) {

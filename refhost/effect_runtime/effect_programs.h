@@ -37,14 +37,11 @@ struct StateTarget {
     ID3DXEffectStateManager* manager; // may be null
 };
 
-// Compiles HLSL (`entry`, `profile`) or assembles a text that starts with its version, as a pass's
-// shaders are; the same source is compiled once per process.
-bool CompileOrAssemble(const std::string& source, const std::string& entry, const std::string& profile,
-                       std::vector<DWORD>* code, std::string* error);
-
-// Compiles the pass's shaders on `device` and binds their constants to the parameters.
-bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const ParameterStore& parameters,
-               const std::vector<EffectSamplerBinding>& samplers, PassProgram* program, std::string* error);
+// Compiles the pass's shaders on `device` and binds their constants to the parameters. The
+// compiler's messages name `sourceName` as the file the shaders come from.
+bool BuildPass(IDirect3DDevice9* device, const EffectPass& pass, const std::string& sourceName,
+               const ParameterStore& parameters, const std::vector<EffectSamplerBinding>& samplers,
+               PassProgram* program, std::string* error);
 
 // Sets the pass's shaders and render states (when `withShaders`/`withRenderStates`).
 void ApplyPassStates(const StateTarget& target, const PassProgram& pass, bool withShaders, bool withRenderStates);

@@ -56,7 +56,7 @@ public:
             techniques_[t].name = source.name;
             techniques_[t].passes.resize(source.passes.size());
             for (size_t p = 0; p < source.passes.size(); ++p)
-                if (!effect::BuildPass(device_.ptr(), source.passes[p], parameters_, description_.samplers,
+                if (!effect::BuildPass(device_.ptr(), source.passes[p], description_.sourceName, parameters_, description_.samplers,
                                        &techniques_[t].passes[p], error))
                     return false;
         }

@@ -63,8 +63,7 @@ struct EffectRegister {
 struct EffectPass {
     std::string name;
     // HLSL compiled from its entry point with its profile; or assembly, when the text starts with
-    // its version ("vs_3_0", "ps_3_0"). The HLSL compiler here has no texture sampling, so a pixel
-    // shader that samples is written in assembly.
+    // its version ("vs_3_0", "ps_3_0").
     std::string vertexShader;
     std::string pixelShader;
     std::vector<EffectRenderState> renderStates; // set by BeginPass, saved and restored by Begin/End
@@ -94,6 +93,7 @@ struct EffectDescription {
     std::vector<EffectParameter> parameters;
     std::vector<EffectTechnique> techniques; // the first is current after creation
     std::vector<EffectSamplerBinding> samplers;
+    std::string sourceName; // the file the shaders come from, as the compiler's messages name it
 };
 
 // Compiles every pass and makes the effect (reference count 1; it holds a reference on the device).

@@ -1,11 +1,14 @@
-// Cube texture commands on their own: creation, the handle checks, the values a cube keeps and the
-// format query.
+// Cube texture commands on their own: creation, the handle checks, the values a cube keeps, the
+// format query, and the file writer on formats no cube is made in here.
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <new>
 
 #include "cube_fixture.h"
+#include "cubetex/cube_dds_file.h"
 #include "cubetex/cube_list.h"
 
 // This program's operator new can be made to fail once, for the record that cannot be allocated.
@@ -185,6 +188,26 @@ TEST_F(CubeTest, FormatSupportAnswersTwoOneOrZero)
     Device().Direct3D()->ClearFormatOverrides();
     EXPECT_EQ(CubeTex_CheckFormatSupport(D3DFMT_X8R8G8B8), 2) << "the device renders into X8R8G8B8 cubes";
     EXPECT_EQ(CubeTex_CheckFormatSupport(D3DFMT_DXT1), 0);
+}
+
+TEST_F(CubeTest, TheFileWriterTakesFormatsNoCubeIsMadeInHere)
+{
+    // The card here makes no render-target cube in these formats, but the writer reads a managed
+    // cube the same way: a generated chain in full only for four 8-bit channels.
+    const struct {
+        D3DFORMAT format;
+        uintmax_t levelTexels, bytesPerTexel;
+    } cases[] = {{D3DFMT_X8B8G8R8, 256 + 64 + 16 + 4 + 1, 4}, {D3DFMT_A1R5G5B5, 256, 2}};
+    for (const auto& c : cases) {
+        Com<IDirect3DCubeTexture9> cube;
+        ASSERT_EQ(Device().CreateCubeTexture(16, 0, D3DUSAGE_AUTOGENMIPMAP, c.format, D3DPOOL_MANAGED, cube.put(),
+                                              nullptr),
+                  D3D_OK);
+        EXPECT_TRUE(WriteCubeDds(&Device(), cube.ptr(), "writer.dds")) << "format " << c.format;
+        std::error_code error;
+        EXPECT_EQ(std::filesystem::file_size("writer.dds", error), 128 + 6 * c.levelTexels * c.bytesPerTexel);
+        std::remove("writer.dds");
+    }
 }
 
 } // namespace

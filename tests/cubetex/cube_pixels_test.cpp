@@ -299,13 +299,19 @@ TEST_F(CubePixelsTest, SaveWritesADdsCubeMapOfEveryFaceAndLevel)
     }
 
     // Where D3DX cannot save cubes (as here): a generated chain of a format without four 8-bit
-    // channels is saved as its top level alone, and L8 has no description in the file, so no file.
+    // channels is saved as its top level alone, L8 has no description in the file, so no file, and
+    // neither has a cube whose face is above 64 MiB (2900 x 2900 x 8 bytes).
     const struct {
         D3DFORMAT format;
+        int edge, mipmaps;
         size_t bytes;
-    } others[] = {{D3DFMT_R5G6B5, 128 + 6 * kEdge * kEdge * 2}, {D3DFMT_L8, 0}};
+    } others[] = {{D3DFMT_R5G6B5, kEdge, 1, 128 + 6 * kEdge * kEdge * 2},
+                  {D3DFMT_L8, kEdge, 1, 0},
+                  {D3DFMT_A16B16G16R16F, kEdge, 0, 128 + 6 * kEdge * kEdge * 8},
+                  {D3DFMT_A16B16G16R16F, 2900, 0, 0}};
     for (const auto& other : others) {
-        cubes_.push_back(CALL(CubeTex_MakeNewFormat, kEdge, 1, static_cast<int>(other.format)));
+        cubes_.push_back(CALL(CubeTex_MakeNewFormat, other.edge, other.mipmaps, static_cast<int>(other.format)));
+        ASSERT_EQ(CALL(CubeTex_GetFormat, cubes_.back()), static_cast<int>(other.format));
         std::remove("cube_other.dds");
         CALL(CubeTex_Save, cubes_.back(), "cube_other.dds");
         EXPECT_EQ(ReadFile("cube_other.dds").size(), other.bytes) << "format " << other.format;

@@ -180,6 +180,8 @@ TEST(EffectBinaryWriter, RefusesWhatItCannotWriteWithTheReason)
         {[](EffectDescription& d) { d.techniques[0].passes[0].pixelRegisters = {{"TextureA", D3DXRS_SAMPLER, 0, "S"}}; }, "no sampler 'S'"},
         {[](EffectDescription& d) { d.techniques[0].passes[0].pixelShader = "ps_3_0\n bogus r0\n"; }, "technique 'First' pass 'P0': "},
         {[](EffectDescription& d) { d.techniques.clear(); }, "the effect has no technique"},
+        {[](EffectDescription& d) { d.techniques[0].passes[0].pixelShader = "sampler TextureA; float4 main(float2 t : TEXCOORD0) : COLOR"
+                                                                           " { return tex2D(TextureA, t); }"; }, "samples 'TextureA', a parameter that is no sampler"},
     };
     for (const auto& [change, message] : kRefusals) {
         EffectDescription d = refhost::ParameterZooDescription();

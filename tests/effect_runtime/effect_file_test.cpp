@@ -42,6 +42,17 @@ const Row kRows[] = {
      nullptr, "C", {0, 1, 0, 1}, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
     {PASS_WITH("PixelShader = compile ps_3_0 PS(); ZFunc = LESSEQUAL; AlphaRef = 128;"), nullptr, nullptr, {},
      D3DRS_ALPHAREF, 128},
+    // Samplers read with tex2D and texCUBE, intrinsics and functions of one's own, shader model 2.
+    {"texture T0; sampler2D S = sampler_state { Texture = <T0>; MagFilter = LINEAR; };\n"
+     "float4 PS2(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(S, uv); }\n" PASS_WITH("PixelShader = compile ps_3_0 PS2();")},
+    {"texture Cube; samplerCUBE S = sampler_state { Texture = <Cube>; };\n"
+     "float3 Mirror(float3 d, float3 n) { return reflect(normalize(d), normalize(n)); }\n"
+     "float4 PS2(float3 d : TEXCOORD0, float3 n : TEXCOORD1) : COLOR0 { return texCUBE(S, Mirror(d, n)); }\n"
+     PASS_WITH("PixelShader = compile ps_3_0 PS2();")},
+    {"float4 VS2(float4 p : POSITION, float4 r0 : TEXCOORD1, float4 r1 : TEXCOORD2, float4 r2 : TEXCOORD3,\n"
+     "float4 r3 : TEXCOORD4) : POSITION { return mul(p, float4x4(r0, r1, r2, r3)); }\n"
+     "float4 PS2(float3 n : TEXCOORD0) : COLOR0 { return saturate(dot(n, n)) * pow(length(n), 2) + sqrt(n.x); }\n"
+     "technique T { pass P { VertexShader = compile vs_2_0 VS2(); PixelShader = compile ps_2_0 PS2(); } }"},
 
     {"static const float K = 1;", "file.fx(3): 'static' is not read"},
     {"\n#define X 1", "file.fx(4): the preprocessor line '#define X 1'"},
@@ -68,13 +79,13 @@ const Row kRows[] = {
     {"float F = 1; // and no technique", "file.fx(3): the file has no technique"},
     {"technique Empty { }", "file.fx(3): technique 'Empty' has no pass"},
     {"/* not ended", "file.fx(3): a comment that does not end"},
-    // The shader compiler's messages keep the file's line numbers (the initial value and the
-    // annotations above the faulty line are blanked, not removed).
+    // The shader compiler's messages name the file and keep its line numbers (the initial value and
+    // the annotations above the faulty line are blanked, not removed).
     {"float4 V <\n string a = \"b\";\n> = {1,\n 2, 3, 4};\nfloat4 PS2() : COLOR0 { return Undeclared; }\n"
-     PASS_WITH("PixelShader = compile ps_3_0 PS2();"), ":7:34: E5005"},
-    // Code the compiler gives up on is refused although the compiler answers S_OK.
-    {"float4 PS2() : COLOR0 { return normalize(float4(1, 1, 1, 1)); }\n" PASS_WITH("PixelShader = compile ps_3_0 PS2();"),
-     "not yet implemented"},
+     PASS_WITH("PixelShader = compile ps_3_0 PS2();"), "file.fx:7:34: E5005"},
+    // What the compiler has not implemented is refused, whatever it answers.
+    {"float4 PS2(float4 p : TEXCOORD0) : COLOR0 { float4 r = 0; for (int i = 0; i < p.x; ++i) r += p; return r; }\n"
+     PASS_WITH("PixelShader = compile ps_3_0 PS2();"), "not yet implemented feature"},
 };
 
 TEST(EffectFile, ConstructsAreTakenOrRefusedWithFileLineAndConstruct)

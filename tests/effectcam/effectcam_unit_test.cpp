@@ -305,8 +305,10 @@ TEST_F(EfxCamTest, SyncDrawsTheMaskedCamerasInOrderAndGivesTheHostItsTargetsBack
         {5, join({open, {M::SetRenderTarget, M::SetViewport}, draw,
                   {M::SetRenderTarget, M::SetRenderTarget, M::SetViewport, M::Clear}, draw, {M::SetRenderTarget}, close})},
     };
+    const D3DVIEWPORT9 hostPort{2, 3, 20, 10, 0.0f, 1.0f};
     for (const Case& k : cases) {
         EfxCam_SyncMask(static_cast<int>(k.mask));
+        Device().SetViewport(&hostPort);
         Device().ClearLog();
         EfxCam_Sync();
         std::vector<M> seen;
@@ -331,6 +333,20 @@ TEST_F(EfxCamTest, SyncDrawsTheMaskedCamerasInOrderAndGivesTheHostItsTargetsBack
     Device().GetRenderTarget(0, &targetAfter);
     Device().GetDepthStencilSurface(&depthAfter);
     EXPECT_TRUE(targetAfter == target && depthAfter == depth);
+    // The last camera's transforms stay; the view port is the host target's whole surface.
+    using Kept = std::pair<D3DTRANSFORMSTATETYPE, const D3DMATRIX*>;
+    for (auto [state, matrix] : {Kept{D3DTS_WORLD, Camera(2).worldMatrix}, Kept{D3DTS_VIEW, &Camera(2).view},
+                                 Kept{D3DTS_PROJECTION, &Camera(2).projection}}) {
+        D3DMATRIX kept{};
+        Device().GetTransform(state, &kept);
+        EXPECT_EQ(std::memcmp(&kept, matrix, sizeof kept), 0) << "transform " << state;
+    }
+    D3DVIEWPORT9 port{};
+    D3DSURFACE_DESC whole{};
+    Device().GetViewport(&port);
+    target->GetDesc(&whole);
+    EXPECT_TRUE(port.X == 0 && port.Y == 0 && port.Width == whole.Width && port.Height == whole.Height)
+        << port.X << ", " << port.Y << ", " << port.Width << " x " << port.Height;
     for (IDirect3DSurface9* s : {target, depth, targetAfter, depthAfter})
         if (s) s->Release();
 }

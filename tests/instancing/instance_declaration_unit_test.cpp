@@ -1,5 +1,7 @@
 // The instance vertex layout and the two-stream declaration made from it: the element arithmetic
 // on arrays, and the declaration the device was given, read back from it.
+#include <functional>
+
 #include "instancing/instance_declaration.h"
 #include "instancing_commands.h"
 #include "unit_fixture.h"
@@ -144,13 +146,17 @@ TEST_F(DeclarationTest, FvfMeshIsDescribedByTheDeclarator)
         << "TEXCOORD0 stays free";
 }
 
-TEST_F(DeclarationTest, MeshUsingTexcoordFiveGetsNoRows)
+TEST_F(DeclarationTest, MeshUsingTexcoordFiveIsBoundWithoutRows)
 {
-    int set = MakeBoundSet(4, LimbLayout{.elements = Texcoords({5}), .vertexSize = 20});
+    int set = MakeBoundSet(4);
+    MakeObject(77, LimbLayout{.elements = Texcoords({5}), .vertexSize = 20});
+    EXPECT_EQ(GeoInst_SetMesh(set, 77, 0), 0) << "a layout that does not fit is no refusal";
+    EXPECT_EQ(GeoInst_GetMeshObject(set), 77);
+    GeoInst_DeleteCustomElements(set); // the default layout is made again, with the same result
     EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration.ptr()), Concat(Texcoords({5}), {kEnd}));
-    EXPECT_EQ(messages_.Take(),
-              (std::vector<ShownMessage>{
-                  {"Error", "Cant setup geometry instance for mesh, World Matrix Requires 4 Free TEXCOORD elements"}}));
+    const ShownMessage noRows{"Error",
+                              "Cant setup geometry instance for mesh, World Matrix Requires 4 Free TEXCOORD elements"};
+    EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{noRows, noRows}));
 }
 
 TEST_F(DeclarationTest, CustomElementsAfterTheRows)
@@ -190,21 +196,30 @@ TEST_F(DeclarationTest, CustomElementsAfterTheRows)
     EXPECT_EQ(desc.Size, 10u * 64);
 }
 
-TEST_F(DeclarationTest, AFourthCustomElementAfterTheRowsDoesNotFit)
+TEST_F(DeclarationTest, AFourthCustomElementAfterTheRowsIsLeftOutOfTheLayout)
 {
-    int set = MakeBoundSet(2, LimbLayout{.elements = PositionNormalTexcoord()});
-    GeoInst_DeclareCustomElements(set, 1);
-    for (int i = 0; i < 4; ++i)
-        GeoInst_AddCustomElement(set, 1);
-    GeoInst_FinishCustomElements(set);
-    const GeoInstRecord& record = Set(set);
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
-              Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4),
-                                                Custom(64, D3DDECLTYPE_FLOAT1, 5), Custom(68, D3DDECLTYPE_FLOAT1, 6),
-                                                Custom(72, D3DDECLTYPE_FLOAT1, 7), kEnd}));
-    EXPECT_EQ(record.stride, 80) << "the stride keeps the layout's size";
-    EXPECT_EQ(messages_.Take(),
-              (std::vector<ShownMessage>{{"Error", "Cant add additional TEXCOORD element, Already reached the limit of 8"}}));
+    // The finish of a bound set, or the binding of a finished one, shows the message and goes ahead.
+    for (bool boundFirst : {true, false}) {
+        int set = boundFirst ? MakeBoundSet(2, LimbLayout{.elements = PositionNormalTexcoord()}) : GeoInst_MakeNew();
+        GeoInst_DeclareCustomElements(set, 1);
+        for (int i = 0; i < 4; ++i)
+            GeoInst_AddCustomElement(set, 1);
+        GeoInst_FinishCustomElements(set);
+        if (!boundFirst) {
+            MakeObject(90, LimbLayout{.elements = PositionNormalTexcoord()});
+            EXPECT_EQ(GeoInst_SetMesh(set, 90, 0), 0);
+            EXPECT_EQ(GeoInst_GetMeshObject(set), 90);
+        }
+        const GeoInstRecord& record = Set(set);
+        EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
+                  Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4),
+                                                    Custom(64, D3DDECLTYPE_FLOAT1, 5), Custom(68, D3DDECLTYPE_FLOAT1, 6),
+                                                    Custom(72, D3DDECLTYPE_FLOAT1, 7), kEnd}))
+            << "bound first: " << boundFirst;
+        EXPECT_EQ(record.stride, 80) << "the stride keeps the layout's size";
+        EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{
+                                        {"Error", "Cant add additional TEXCOORD element, Already reached the limit of 8"}}));
+    }
 }
 
 TEST_F(DeclarationTest, CustomLayoutWithoutRows)
@@ -277,15 +292,22 @@ TEST_F(DeclarationTest, FinishingOnABareSetOnlyUpdatesTheLayout)
 
 TEST_F(DeclarationTest, ARebuildWhileDeclaringTurnsTheRowsBackOn)
 {
-    int set = MakeBoundSet(5);
-    GeoInst_DeclareCustomElements(set, 0);
-    EXPECT_EQ(Set(set).worldMatrixEnabled, 0);
-    GeoInst_SetMaxInstanceCount(set, 6);
-    EXPECT_EQ(Set(set).worldMatrixEnabled, 1);
-    GeoInst_DeclareCustomElements(set, 0);
-    MakeObject(77);
-    GeoInst_SetMesh(set, 77, 0);
-    EXPECT_EQ(Set(set).worldMatrixEnabled, 1);
+    int set = MakeBoundSet(5, LimbLayout{.elements = PositionNormalTexcoord()});
+    MakeObject(77, LimbLayout{.elements = PositionNormalTexcoord()});
+    const std::function<void()> rebuilds[] = {[&] { GeoInst_SetMaxInstanceCount(set, 6); },
+                                              [&] { GeoInst_SetMesh(set, 77, 0); }};
+    for (const auto& rebuild : rebuilds) {
+        GeoInst_DeclareCustomElements(set, 0);
+        EXPECT_EQ(Set(set).worldMatrixEnabled, 0);
+        rebuild();
+        EXPECT_EQ(Set(set).worldMatrixEnabled, 1);
+        GeoInst_AddCustomElement(set, 4);
+        GeoInst_FinishCustomElements(set);
+        EXPECT_EQ(Set(set).customDataOffset, 64) << "the finished layout has the rows";
+        EXPECT_EQ(DeclarationElements(Set(set).vertexDeclaration.ptr()),
+                  Concat(PositionNormalTexcoord(), {Row(0, 1), Row(1, 2), Row(2, 3), Row(3, 4),
+                                                    Custom(64, D3DDECLTYPE_FLOAT4, 5), kEnd}));
+    }
 }
 
 } // namespace

@@ -301,11 +301,23 @@ TEST_F(InstancingDllTest, DeviceFailuresAreReportedAndLeaveNoHalfMadeObject)
     EXPECT_EQ(CALL(GeoInst_GetMeshObject, set), 1) << "the set keeps its binding";
 }
 
-TEST_F(InstancingDllTest, DeviceSupportNeedsTwoStreams)
+TEST_F(InstancingDllTest, DeviceSupportNeedsTwoStreamsAndVertexShaderThree)
 {
-    EXPECT_EQ(CALL(GeoInst_CheckDeviceSupport), 1);
-    Device().OverrideCaps({.maxStreams = 1});
-    EXPECT_EQ(CALL(GeoInst_CheckDeviceSupport), 0);
+    const struct {
+        CapsOverride caps;
+        int supported;
+    } cases[] = {
+        {{}, 1},
+        {{.maxStreams = 1}, 0},
+        {{.maxStreams = 2, .vertexShaderVersion = D3DVS_VERSION(3, 0)}, 1},
+        {{.maxStreams = 16, .vertexShaderVersion = D3DVS_VERSION(2, 0)}, 0},
+    };
+    for (const auto& c : cases) {
+        Device().OverrideCaps(c.caps);
+        EXPECT_EQ(CALL(GeoInst_CheckDeviceSupport), c.supported)
+            << "streams " << c.caps.maxStreams.value_or(0) << ", vertex shader " << std::hex
+            << c.caps.vertexShaderVersion.value_or(0);
+    }
 }
 
 TEST_F(InstancingDllTest, BindingNeedsAKnownLimbWithAnEffectAndAVertexBuffer)

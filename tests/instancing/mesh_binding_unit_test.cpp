@@ -285,12 +285,4 @@ TEST_F(MeshBindingTest, StorageBeyondTheBoundIsRefusedAndTheSetKept)
     EXPECT_EQ(BytesOf(record), before);
 }
 
-TEST_F(MeshBindingTest, TwoStreamsAreSupportedHere)
-{
-    D3DCAPS9 caps{};
-    Device()->GetDeviceCaps(&caps);
-    EXPECT_EQ(GeoInst_CheckDeviceSupport(), caps.MaxStreams > 1 ? 1 : 0);
-    EXPECT_EQ(GeoInst_CheckDeviceSupport(), 1);
-}
-
 } // namespace

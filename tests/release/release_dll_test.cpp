@@ -102,8 +102,9 @@ TEST(ReleaseArchive, InstallTextTakesTheGameMakerThroughTheStepsInOrder)
 {
     const std::string text = ReadFile(ArchiveFolder() / "INSTALL.txt");
     const char* steps[] = {"1. Where Ryxo.dll goes", "2. What your players need: d3dx9_35.dll",
-                           "3. Where the keyword file goes", "4. How to open the reference", "reference\\index.html",
-                           "5. How to check the installation", "reference\\loading.html"};
+                           "3. Where the keyword file goes", "4. Where the effect files go",
+                           "vertex shader 3.0 and pixel shader 3.0", "5. How to open the reference",
+                           "reference\\index.html", "6. How to check the installation", "reference\\loading.html"};
     size_t from = 0;
     for (const char* step : steps) {
         const size_t at = text.find(step, from);
@@ -111,6 +112,9 @@ TEST(ReleaseArchive, InstallTextTakesTheGameMakerThroughTheStepsInOrder)
         if (at != std::string::npos)
             from = at;
     }
+    for (const auto& effect : std::filesystem::directory_iterator(ArchiveFolder() / "effects"))
+        EXPECT_NE(text.find(effect.path().filename().string()), std::string::npos)
+            << "INSTALL.txt does not list " << effect.path().filename();
 }
 
 } // namespace
