@@ -13,8 +13,7 @@
 
 namespace {
 
-using refhost::EffectDescription;
-using refhost::EffectParameterKind;
+using refhost::EffectDescription, refhost::EffectParameterKind;
 
 const char* const kShaders = "float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
                              "float4 PS() : COLOR0 { return float4(1, 1, 1, 1); }\n";
@@ -143,9 +142,8 @@ TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
             D3DXHANDLE technique = effect->GetTechnique(t);
             D3DXTECHNIQUE_DESC td{};
             ASSERT_EQ(effect->GetTechniqueDesc(technique, &td), D3D_OK);
-            EXPECT_EQ(Text(td.Name), d.techniques[t].name);
+            ASSERT_EQ(std::make_pair(Text(td.Name), td.Passes), std::make_pair(d.techniques[t].name, UINT(d.techniques[t].passes.size())));
             expectAnnotations(technique, td.Annotations, d.techniques[t].annotations);
-            ASSERT_EQ(td.Passes, d.techniques[t].passes.size());
             ASSERT_EQ(effect->SetTechnique(technique), D3D_OK);
             ASSERT_EQ(effect->Begin(nullptr, 0), D3D_OK);
             for (UINT p = 0; p < td.Passes; ++p) {
