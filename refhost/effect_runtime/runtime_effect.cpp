@@ -6,6 +6,10 @@
 // give back); SetRawValue writes in storage order.
 #include "runtime_effect.h"
 
+#include <cstdlib>
+
+#include "framework_effect.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -783,6 +787,8 @@ ID3DXEffect* CreateRuntimeEffect(IDirect3DDevice9* device, const EffectDescripti
         if (error) *error = "no device";
         return nullptr;
     }
+    // Experiment: every effect is the framework's, made from the written binary.
+    if (!getenv("RYXO_OWN_EFFECT")) return CreateFrameworkEffect(device, description, error);
     auto* effect = new RuntimeEffect(device, description);
     if (!effect->Build(error)) {
         effect->Release();
