@@ -107,7 +107,7 @@ refhost::EffectDescription RegisterDescription()
                            {"BoolArray", D3DXRS_BOOL, 0},       {"BoolValue", D3DXRS_BOOL, 6},
                            {"TextureA", D3DXRS_SAMPLER, 1}};
     pass.renderStates = {{D3DRS_ZWRITEENABLE, FALSE}};
-    d.samplers.push_back({"", "TextureA", {{D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP}}});
+    d.samplers.push_back({"SamplerA", "TextureA", {{D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP}}});
     d.techniques.push_back({"Registers", {pass}});
     return d;
 }
