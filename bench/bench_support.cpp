@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "effect_creation.h"
+
 bool Commands::Load(const refhost::LoadedPlugin& plugin)
 {
     bool ok = true;
@@ -34,7 +36,7 @@ bool Commands::Load(const refhost::LoadedPlugin& plugin)
 bool MakeEffect(int number, const refhost::EffectDescription& description)
 {
     std::string error;
-    if (!refhost::AddRuntimeEffect(number, description, &error)) {
+    if (!refhost::AddDescribedEffect(number, description, &error)) {
         std::fprintf(stderr, "bench: effect %d: %s\n", number, error.c_str());
         return false;
     }

@@ -16,6 +16,7 @@
 
 #include "bench_start.h"
 #include "bench_timing.h"
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
@@ -82,7 +83,7 @@ void Finish() { WaitUntilIdle(refhost::RealDevice()); }
 bool BuildScene(const Commands& c)
 {
     std::string error;
-    ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(), &error);
+    ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(), &error);
     if (!fx) {
         std::fprintf(stderr, "bench: %s\n", error.c_str());
         return false;

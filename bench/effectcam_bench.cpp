@@ -16,6 +16,7 @@
 
 #include "bench_start.h"
 #include "bench_timing.h"
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
@@ -167,7 +168,7 @@ int main()
         return 1;
     const Commands call{&plugin};
     std::string error;
-    ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
+    ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
     if (!fx) {
         std::fprintf(stderr, "bench: effect: %s\n", error.c_str());
         return 1;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "matrices.h"
 #include "plugin_fixture.h"
@@ -190,7 +191,7 @@ protected:
         cube.textureStages = 2;
         cube.colour = kHalfAlphaWhite;
         std::string error;
-        HostEffect* record = refhost::AddRuntimeEffect(object, ContractEffect(base, rows_), &error);
+        HostEffect* record = refhost::AddDescribedEffect(object, ContractEffect(base, rows_), &error);
         if (!record || !refhost::MakeObject(object, cube)) {
             ADD_FAILURE() << "object " << object << ": " << error;
             return nullptr;

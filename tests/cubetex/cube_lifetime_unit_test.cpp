@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cube_fixture.h"
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "cubetex/cube_list.h"
 #include "plugin_state.h"
@@ -136,7 +137,7 @@ TEST_F(CubeLifetimeTest, DeletionTakesTheTextureOutOfTheEffectsOfItsObjects)
     // The host's renderer hands stage textures to the mesh's effect, which holds references of its
     // own: deletion empties those parameters and leaves the effect's other textures alone.
     std::string error;
-    ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
+    ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
     ASSERT_NE(fx, nullptr) << error;
     refhost::AddEffect(1, fx);
     MakeObject(1, 1);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "pixel_checks.h"
 #include "plugin_fixture.h"
@@ -159,7 +160,7 @@ TEST_F(CubePixelsTest, EachFaceShowsItsWallTheWayTheCubeMapConventionPutsIt)
 TEST_F(CubePixelsTest, InstanceSetsAreDrawnIntoTheFaces)
 {
     std::string error;
-    ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(), &error);
+    ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), refhost::InstancingEffectDescription(), &error);
     ASSERT_NE(fx, nullptr) << error;
     refhost::AddEffect(1, fx);
     fx->Release();
@@ -195,7 +196,7 @@ TEST_F(CubePixelsTest, SyncMrtFillsTheSameFaceOfEveryCube)
     pass.pixelShader = "ps_3_0\nmov oC0, c0\nmov oC1, c1\n";
     pass.pixelRegisters = {{"Color", D3DXRS_FLOAT4, 0}, {"Color2", D3DXRS_FLOAT4, 1}};
     std::string error;
-    ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error);
+    ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), description, &error);
     ASSERT_NE(fx, nullptr) << error;
     refhost::AddEffect(1, fx);
     fx->Release();

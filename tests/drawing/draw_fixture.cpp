@@ -2,13 +2,14 @@
 
 #include <string>
 
+#include "effect_creation.h"
 #include "instancing_commands.h"
 
 HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& description)
 {
     std::string error;
     // Made on the real device: the effect's own calls stay out of the log.
-    HostEffect* record = refhost::AddRuntimeEffect(number, description, &error);
+    HostEffect* record = refhost::AddDescribedEffect(number, description, &error);
     EXPECT_NE(record, nullptr) << error;
     return record;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "misaligned_call.h"
 #include "pixel_checks.h"
@@ -64,7 +65,7 @@ protected:
                                   refhost::MeshDescription meshDescription = {})
     {
         std::string error;
-        HostEffect* record = refhost::AddRuntimeEffect(effect, refhost::InstancingEffectDescription(options), &error);
+        HostEffect* record = refhost::AddDescribedEffect(effect, refhost::InstancingEffectDescription(options), &error);
         EXPECT_NE(record, nullptr) << error;
         if (!record)
             return nullptr;

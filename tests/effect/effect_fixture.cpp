@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "ref_host.h"
 
@@ -28,7 +29,7 @@ void EffectCommandTest::SetUp()
         return;
     refhost::ResetScene();
     std::string error;
-    HostEffect* record = refhost::AddRuntimeEffect(kEffectNumber, TestEffect(), &error);
+    HostEffect* record = refhost::AddDescribedEffect(kEffectNumber, TestEffect(), &error);
     ASSERT_NE(record, nullptr) << error;
     fx_ = record->effect;
     refhost::MeshDescription meshDescription;

@@ -1,5 +1,5 @@
 // Fixture for the effect commands: the reference host makes its "parameter zoo" effect (one
-// parameter of every kind, see refhost/effect_runtime/effect_library.h) with one more array, "Lights"
+// parameter of every kind, see refhost/host_effects/effect_library.h) with one more array, "Lights"
 // (float4[240], as many vectors as the plugin's staging block holds), and puts it on both limbs of
 // object 1. Scripts reach it as they would in the host: Object_GetShaderPtr(1, 0).
 #pragma once

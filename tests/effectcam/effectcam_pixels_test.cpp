@@ -3,6 +3,7 @@
 // colours its effect writes, with the backdrop around it.
 #include <string>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "misaligned_call.h"
 #include "pixel_checks.h"
@@ -68,7 +69,7 @@ protected:
     void MakeObject(int object, D3DCOLOR colour, float x, float y, float z, D3DCOLOR second = 0)
     {
         std::string error;
-        ID3DXEffect* fx = refhost::CreateRuntimeEffect(
+        ID3DXEffect* fx = refhost::CreateDescribedEffect(
             refhost::RealDevice(), second ? TwoOutputEffect() : refhost::PlainEffectDescription(), &error);
         ASSERT_NE(fx, nullptr) << error;
         D3DXVECTOR4 value = Rgba(colour);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "plugin_fixture.h"
 #include "ref_host.h"
@@ -126,7 +127,7 @@ protected:
     void MakeScene()
     {
         std::string error;
-        HostEffect* effect = refhost::AddRuntimeEffect(kObject, refhost::ThreeOutputEffectDescription(), &error);
+        HostEffect* effect = refhost::AddDescribedEffect(kObject, refhost::ThreeOutputEffectDescription(), &error);
         ASSERT_NE(effect, nullptr) << error;
         const D3DXVECTOR4 black(0, 0, 0, 1);
         for (const char* output : {"Color0", "Color1", "Color2"})

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "instancing/geo_inst_record.h"
 #include "misaligned_call.h"
@@ -261,7 +262,7 @@ TEST_F(InstancingDllTest, UpdatePacksTheDrawnInstancesIntoTheInstanceBuffer)
 TEST_F(InstancingDllTest, BindingCollectsTheHostEffectsPlainTextureParameters)
 {
     ASSERT_TRUE(refhost::MakeObject(1, {}));
-    HostEffect* host = refhost::AddRuntimeEffect(1, refhost::ParameterZooDescription());
+    HostEffect* host = refhost::AddDescribedEffect(1, refhost::ParameterZooDescription());
     ASSERT_NE(host, nullptr);
     ID3DXEffect* effect = host->effect;
     refhost::SetObjectEffect(1, 1);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "pixel_checks.h"
 #include "plugin_fixture.h"
@@ -218,7 +219,7 @@ TEST_F(MrtDllTest, SyncBindsTheChainRendersTheCameraOnceAndUnbinds)
 TEST_F(MrtDllTest, SyncFillsTheImagesWithTheShaderOutputs)
 {
     std::string error;
-    ASSERT_NE(refhost::AddRuntimeEffect(1, refhost::ThreeOutputEffectDescription(), &error), nullptr) << error;
+    ASSERT_NE(refhost::AddDescribedEffect(1, refhost::ThreeOutputEffectDescription(), &error), nullptr) << error;
     refhost::MeshDescription cube;
     cube.size = 4.0f;
     ASSERT_TRUE(refhost::MakeObject(1, cube));

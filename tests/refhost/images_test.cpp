@@ -2,7 +2,7 @@
 // texture balanced whether the caller keeps the handed-out reference or not.
 #include "effect_library.h"
 #include "reference_count.h"
-#include "runtime_effect.h"
+#include "effect_creation.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -114,7 +114,7 @@ TEST_F(ImagesTest, DeletingAnImageTakesItOutOfTheEffectsThatShowIt)
     // The engine's reference and the effect's make two, the same count as a handed-out reference
     // nobody kept: the engine must not mistake one for the other and free the texture under the effect.
     DestructionWatch watch;
-    HostEffect* record = refhost::AddRuntimeEffect(1, refhost::ParameterZooDescription());
+    HostEffect* record = refhost::AddDescribedEffect(1, refhost::ParameterZooDescription());
     ASSERT_NE(record, nullptr);
     ID3DXEffect* effect = record->effect;
     IDirect3DTexture9* kept = refhost::MakeRenderTarget(5, 32, 32, D3DFMT_UNKNOWN);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "pixel_checks.h"
 #include "plugin_fixture.h"
@@ -29,7 +30,7 @@ const int kInstanceX = static_cast<int>(std::lround(128 + kInstanceLeft * 128 / 
 void AddEffect(int number, const refhost::EffectDescription& description)
 {
     std::string error;
-    ID3DXEffect* fx = refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error);
+    ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), description, &error);
     ASSERT_NE(fx, nullptr) << error;
     refhost::AddEffect(number, fx);
     fx->Release();

@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 
 #include "command_call.h"
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "import_redirect.h"
 #include "plugin_loader.h"
@@ -274,7 +275,7 @@ const Row kRows[] = {
 void AddEffect(int number, const refhost::EffectDescription& description)
 {
     std::string error;
-    ASSERT_NE(refhost::AddRuntimeEffect(number, description, &error), nullptr) << error;
+    ASSERT_NE(refhost::AddDescribedEffect(number, description, &error), nullptr) << error;
 }
 
 // Host side: hidden meshes for the instance sets, an object writing three colours in front of the

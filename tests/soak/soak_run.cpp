@@ -17,6 +17,7 @@
 #include <d3dx9.h>
 
 #include "argument_kinds.h"
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "export_values.h"
 #include "plugin_heap.h"
@@ -573,7 +574,7 @@ std::vector<ID3DXEffect*> BuildSoakHostScene()
     const refhost::EffectDescription descriptions[] = {refhost::InstancingEffectDescription(),
                                                        refhost::ParameterZooDescription()};
     for (int e = 0; e < 2; ++e) {
-        if (HostEffect* record = refhost::AddRuntimeEffect(e + 1, descriptions[e], &error))
+        if (HostEffect* record = refhost::AddDescribedEffect(e + 1, descriptions[e], &error))
             effects.push_back(record->effect);
     }
     for (int object = 1; object <= kObjects; ++object)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "com_object.h"
+#include "effect_creation.h"
 #include "effect_library.h"
 
 namespace {
@@ -117,7 +118,7 @@ protected:
     void Make()
     {
         std::string error;
-        effect_ = refhost::CreateRuntimeEffect(refhost::Device(), RegisterDescription(), &error);
+        effect_ = refhost::CreateDescribedEffect(refhost::Device(), RegisterDescription(), &error);
         ASSERT_NE(effect_, nullptr) << error;
         ASSERT_EQ(effect_->SetTechnique("Registers"), D3D_OK);
         ASSERT_EQ(effect_->SetStateManager(&manager_), D3D_OK);

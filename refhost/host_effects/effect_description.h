@@ -1,12 +1,11 @@
-// The reference host's own effects. D3DX cannot compile effect files here, so the host describes an
-// effect as data (parameters, techniques, passes of HLSL vertex and pixel shaders) and implements
-// ID3DXEffect over it: parameters keep their values the way D3DX does, and BeginPass sets the pass's
-// shaders and uploads the parameters to the registers the shaders' constant tables name.
+// The reference host's effects as data: parameters, techniques, passes of HLSL or assembly vertex
+// and pixel shaders, and sampler bindings. The effect-file reader makes these from a file, the tests
+// write them in C++; effect_binary_writer.h writes them as a compiled effect, and effect_creation.h
+// makes the framework's effect from it.
 //
 // How parameters reach the shaders:
 // - a shader constant receives the top-level parameter with the same name (case-sensitive);
-// - a sampler constant receives the texture parameter named by a sampler binding of the description,
-//   or, without one, the texture parameter with the sampler's own name;
+// - a sampler constant receives the sampler binding of that name, which holds a texture parameter;
 // - an assembly shader's registers receive the parameters its pass lists for them.
 // Matrices are row-major parameters (class D3DXPC_MATRIX_ROWS): SetMatrix(M) makes `mul(v, M)` in
 // the shader compute v x M, whatever packing the shader constant uses.
@@ -18,7 +17,6 @@
 
 #include <d3dx9.h>
 
-#include "ref_host.h"
 
 namespace refhost {
 
@@ -51,8 +49,9 @@ struct EffectRenderState {
 };
 
 // Where a parameter goes in a shader written in assembly, which has no constant table to say so.
-// Float registers take matrices by columns (for m4x4 and dp4 against c[n]..c[n+3]), vectors and
-// scalars one register per element; a sampler register takes a texture parameter.
+// A register takes the parameter's value in storage order (a float4x4 row by row); Wine's framework
+// fills only the first register of a longer value, so values of more than one register are given to
+// HLSL shaders instead. A sampler register takes a texture parameter.
 struct EffectRegister {
     std::string parameter;
     D3DXREGISTER_SET set;
@@ -95,16 +94,5 @@ struct EffectDescription {
     std::vector<EffectSamplerBinding> samplers;
     std::string sourceName; // the file the shaders come from, as the compiler's messages name it
 };
-
-// Compiles every pass and makes the effect (reference count 1; it holds a reference on the device).
-// Null, with the reason in `error` when given, when a shader does not compile or the description
-// is unusable (no technique, a duplicate parameter name, a string array).
-REFHOST_API ID3DXEffect* CreateRuntimeEffect(IDirect3DDevice9* device, const EffectDescription& description,
-                                             std::string* error = nullptr);
-
-// Makes the effect on the host's real device and keeps it as host effect `effectNumber` (see
-// AddEffect; the record holds the only reference). The record, or null with the reason in `error`.
-REFHOST_API HostEffect* AddRuntimeEffect(int effectNumber, const EffectDescription& description,
-                                         std::string* error = nullptr);
 
 } // namespace refhost

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "com.h"
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "pixel_checks.h"
 
@@ -40,7 +41,7 @@ protected:
     ID3DXEffect* Make(const refhost::EffectDescription& description)
     {
         std::string error;
-        ID3DXEffect* e = refhost::CreateRuntimeEffect(device_, description, &error);
+        ID3DXEffect* e = refhost::CreateDescribedEffect(device_, description, &error);
         EXPECT_NE(e, nullptr) << error;
         if (e) effects_.push_back(e);
         return e;

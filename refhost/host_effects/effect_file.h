@@ -25,12 +25,13 @@
 
 #include <string>
 
-#include "runtime_effect.h"
+#include "effect_description.h"
+#include "ref_host.h"
 
 namespace refhost {
 
 // Reads `text`, named `fileName` in messages. False with the reason in `error` when the file holds
-// a construct the reader does not read; the shaders are not compiled here (CreateRuntimeEffect
+// a construct the reader does not read; the shaders are not compiled here (CreateDescribedEffect
 // compiles them).
 REFHOST_API bool ReadEffectFile(const std::string& fileName, const std::string& text,
                                 EffectDescription* description, std::string* error);

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "com.h"
+#include "effect_creation.h"
 #include "effect_file.h"
 #include "effect_library.h"
-#include "framework_effect.h"
 #include "ref_host.h"
 
 namespace {
@@ -125,7 +125,7 @@ TEST(EffectBinaryWriter, TheFrameworkDescribesEveryConstructAsItWasRead)
         std::string error;
         if (row.text) ASSERT_TRUE(refhost::ReadEffectFile("row.fx", std::string(kShaders) + row.text, &d, &error)) << error;
         else d = row.described();
-        auto effect = Com<ID3DXEffect>::Adopt(refhost::CreateFrameworkEffect(device, d, &error));
+        auto effect = Com<ID3DXEffect>::Adopt(refhost::CreateDescribedEffect(device, d, &error));
         ASSERT_TRUE(effect) << error;
         auto expectAnnotations = [&](D3DXHANDLE h, UINT count, const std::vector<refhost::EffectParameter>& want) {
             EXPECT_EQ(count, want.size());
@@ -185,8 +185,10 @@ TEST(EffectBinaryWriter, RefusesWhatItCannotWriteWithTheReason)
         EffectDescription d = refhost::ParameterZooDescription();
         std::string error;
         change(d);
-        EXPECT_TRUE(!refhost::CreateFrameworkEffect(refhost::RealDevice(), d, &error) && error.find(message) != std::string::npos) << error;
+        EXPECT_TRUE(!refhost::CreateDescribedEffect(refhost::RealDevice(), d, &error) && error.find(message) != std::string::npos) << error;
     }
+    std::string error;
+    EXPECT_TRUE(!refhost::CreateDescribedEffect(nullptr, refhost::ParameterZooDescription(), &error) && error == "no device") << error;
 }
 
 } // namespace

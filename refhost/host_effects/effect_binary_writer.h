@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime_effect.h"
+#include "effect_description.h"
+#include "ref_host.h"
 
 namespace refhost {
 

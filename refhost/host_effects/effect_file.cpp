@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "effect_creation.h"
 #include "effect_lexer.h"
 #include "effect_states.h"
 
@@ -557,7 +558,7 @@ HostEffect* LoadEffectFile(int effectNumber, const char* path, std::string* erro
     EffectDescription description;
     if (!ReadEffectFile(path, text.str(), &description, error)) return nullptr;
     std::string reason;
-    HostEffect* effect = AddRuntimeEffect(effectNumber, description, &reason);
+    HostEffect* effect = AddDescribedEffect(effectNumber, description, &reason);
     if (!effect && error) *error = std::string(path) + ": " + reason;
     return effect;
 }

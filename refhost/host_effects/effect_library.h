@@ -2,7 +2,8 @@
 // parameter tests draw with.
 #pragma once
 
-#include "runtime_effect.h"
+#include "effect_description.h"
+#include "ref_host.h"
 
 namespace refhost {
 

@@ -1,12 +1,18 @@
-#include "framework_effect.h"
+#include "effect_creation.h"
+
+#include <vector>
 
 #include "com.h"
 #include "effect_binary_writer.h"
 
 namespace refhost {
 
-ID3DXEffect* CreateFrameworkEffect(IDirect3DDevice9* device, const EffectDescription& description, std::string* error)
+ID3DXEffect* CreateDescribedEffect(IDirect3DDevice9* device, const EffectDescription& description, std::string* error)
 {
+    if (!device) {
+        if (error) *error = "no device";
+        return nullptr;
+    }
     std::vector<BYTE> binary;
     if (!WriteEffectBinary(description, &binary, error)) return nullptr;
     ID3DXEffect* effect = nullptr;
@@ -21,6 +27,12 @@ ID3DXEffect* CreateFrameworkEffect(IDirect3DDevice9* device, const EffectDescrip
         return nullptr;
     }
     return effect;
+}
+
+HostEffect* AddDescribedEffect(int effectNumber, const EffectDescription& description, std::string* error)
+{
+    Com<ID3DXEffect> effect = Com<ID3DXEffect>::Adopt(CreateDescribedEffect(RealDevice(), description, error));
+    return effect ? AddEffect(effectNumber, effect.ptr()) : nullptr;
 }
 
 } // namespace refhost

@@ -2,6 +2,7 @@
 // the object, and the pixels show the effect's colour where the object's matrices put it.
 #include <gtest/gtest.h>
 
+#include "effect_creation.h"
 #include "effect_library.h"
 #include "pixel_checks.h"
 
@@ -26,7 +27,7 @@ TEST_F(HostEffectSceneTest, RendersAnObjectWithAHostEffectThroughFastSyncAndRead
     refhost::SetCameraBackdrop(0, kBackdrop);
 
     std::string error;
-    HostEffect* record = refhost::AddRuntimeEffect(7, refhost::PlainEffectDescription(), &error);
+    HostEffect* record = refhost::AddDescribedEffect(7, refhost::PlainEffectDescription(), &error);
     ASSERT_NE(record, nullptr) << error;
     ID3DXEffect* effect = record->effect;
     D3DXVECTOR4 orange(1.0f, 0.5f, 0.0f, 1.0f);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "com.h"
+#include "effect_creation.h"
 #include "effect_file.h"
 #include "ref_host.h"
 
@@ -98,7 +99,7 @@ TEST(EffectFile, ConstructsAreTakenOrRefusedWithFileLineAndConstruct)
         std::string error;
         Com<ID3DXEffect> effect;
         if (refhost::ReadEffectFile("file.fx", text, &description, &error))
-            effect = Com<ID3DXEffect>::Adopt(refhost::CreateRuntimeEffect(refhost::RealDevice(), description, &error));
+            effect = Com<ID3DXEffect>::Adopt(refhost::CreateDescribedEffect(refhost::RealDevice(), description, &error));
         if (row.refused) {
             EXPECT_FALSE(effect);
             EXPECT_NE(error.find(row.refused), std::string::npos) << error;
