@@ -11,3 +11,13 @@ int CallEffect(int effect, Method method, Args... args)
         (fx->*method)(args...);
     return 0;
 }
+
+// The pointer-style shape: the value is read or written at a script's address. An address of 0 is
+// not passed on, since the framework may read or write through it unchecked; the command returns
+// as for a failed call.
+template <typename T, typename Method, typename... Args>
+int CallEffectAt(int effect, Method method, D3DXHANDLE parameter, int address, Args... args)
+{
+    if (address == 0) return 0;
+    return CallEffect(effect, method, parameter, ScriptPointer<T>(address), args...);
+}

@@ -1,4 +1,5 @@
-// Effect 0 in a script: every effect command does nothing and gives 0.
+// Effect 0 in a script: every effect command does nothing and gives 0. So does a pointer-style
+// command given the address 0, or a string's value at 0, which never reach the effect.
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
     uint32_t s = Address(name);
     int32_t vectorList[2] = {Address(&guard[0]), Address(&guard[8])};
     uint32_t list = Address(vectorList);
+    const char* noText = nullptr;
 
     // The return buffer holds the matrix; no command with effect 0 may change it.
     D3DXMATRIX m = CountingMatrix(1);
@@ -29,6 +31,7 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
     struct Command {
         const char* exportName;
         std::vector<uint32_t> args; // after the effect
+        uint32_t effect = 0;
     };
     const uint32_t one = FloatBits(1.0f);
     std::vector<Command> commands = {
@@ -44,6 +47,8 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
         {"Shader_GetMatrixTranspose", {handle, g}}, {"Shader_SetMatrixTranspose", {handle, g}},
         {"Shader_SetArrayRange", {handle, 0, 1}},
         {"Shader_GetBoolArray", {handle, g, 2}}, {"Shader_SetBoolArray", {handle, g, 2}},
+        {"Shader_SetBoolArray", {Parameter("BoolArray"), 0, 4}, uint32_t(effect_)}, // Wine's framework would crash
+        {"Shader_SetValue", {Parameter("Label"), Address(&noText), 4}, uint32_t(effect_)}, // and on a text at 0
         {"Shader_GetIntArray", {handle, g, 2}}, {"Shader_SetIntArray", {handle, g, 2}},
         {"Shader_GetFloatArray", {handle, g, 2}}, {"Shader_SetFloatArray", {handle, g, 2}},
         {"Shader_GetVectorArray", {handle, g, 2}}, {"Shader_SetVectorArray", {handle, g, 2}},
@@ -65,7 +70,7 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
     commands[commands.size() - 1].args[0] = handle;
 
     for (const Command& command : commands) {
-        std::vector<uint32_t> args = {0};
+        std::vector<uint32_t> args = {command.effect};
         args.insert(args.end(), command.args.begin(), command.args.end());
         const void* fn = reinterpret_cast<const void*>(Export(command.exportName));
         ASSERT_NE(fn, nullptr) << command.exportName;
