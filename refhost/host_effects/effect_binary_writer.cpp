@@ -46,7 +46,7 @@ Shape CompiledShape(const EffectParameter& p)
     case EffectParameterKind::Float: return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1};
     case EffectParameterKind::Vector: return {D3DXPC_VECTOR, D3DXPT_FLOAT, 1, p.columns};
     case EffectParameterKind::Matrix: return {D3DXPC_MATRIX_ROWS, D3DXPT_FLOAT, 4, 4};
-    case EffectParameterKind::Texture: return {D3DXPC_OBJECT, D3DXPT_TEXTURE, 0, 0};
+    case EffectParameterKind::Texture: return {D3DXPC_OBJECT, p.textureType, 0, 0};
     case EffectParameterKind::String: return {D3DXPC_OBJECT, D3DXPT_STRING, 0, 0};
     }
     return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1};

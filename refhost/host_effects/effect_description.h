@@ -40,6 +40,7 @@ struct EffectParameter {
     std::vector<float> initial;
     std::string initialString; // for String parameters
     unsigned columns = 4;       // components of a Vector (2 to 4)
+    D3DXPARAMETER_TYPE textureType = D3DXPT_TEXTURE; // of a Texture: D3DXPT_TEXTURE, ..._TEXTURE2D, ..._TEXTURECUBE
     std::vector<EffectParameter> annotations; // named values without semantics or annotations of their own
 };
 

@@ -1,6 +1,6 @@
-// An ID3DXEffect that only describes a fixed list of top-level parameters (name, type, class) and
-// has one technique with one pass that does nothing. Enough for code that scans an effect's
-// parameters, without an effect compiler.
+// The framework's effect with a fixed list of top-level parameters (name, type, class) and one
+// technique "Main" of one pass, whose shaders keep the position and draw in colour c0. Enough for
+// code that scans an effect's parameters, which meets them as the framework describes them.
 #pragma once
 
 #include <string>
@@ -14,7 +14,8 @@ struct EffectParameter {
     D3DXPARAMETER_CLASS parameterClass;
 };
 
-// A new effect with one reference, owned by the caller.
+// A new effect with one reference, owned by the caller (null, with a test failure, if the framework
+// refuses it).
 ID3DXEffect* MakeParameterListEffect(std::vector<EffectParameter> parameters);
 
 // The handle the effect gives its parameter `index`.
