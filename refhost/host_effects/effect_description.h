@@ -17,7 +17,6 @@
 
 #include <d3dx9.h>
 
-
 namespace refhost {
 
 enum class EffectParameterKind {

@@ -9,7 +9,8 @@ namespace {
 
 class ParameterPointerTest : public EffectCommandTest {};
 
-// Records the array range it is given; the test host's own effect accepts a range and keeps nothing.
+// Records the array range it is given: Wine's framework answers SetArrayRange with E_NOTIMPL (a
+// stub), so only a recorder shows what reaches the effect.
 class RangeRecordingEffect final : public UnimplementedEffect {
 public:
     D3DXHANDLE parameter = nullptr;

@@ -1,6 +1,8 @@
 // An ID3DXEffect whose every method answers "not implemented" (E_NOTIMPL, a null handle or FALSE).
 // Test fakes derive from it and override only what the code under test calls, plus QueryInterface;
-// the reference count is ComObject's.
+// the reference count is ComObject's. Every effect Ryxo draws with in the tests is the framework's;
+// fakes are for what the framework cannot be made to do (fail Begin, describe no parameter, record
+// calls it answers with a stub).
 #pragma once
 
 #include <d3dx9.h>
