@@ -47,8 +47,8 @@ TEST_F(EffectZeroTest, EveryCommandDoesNothingAndGivesZero)
         {"Shader_GetMatrixTranspose", {handle, g}}, {"Shader_SetMatrixTranspose", {handle, g}},
         {"Shader_SetArrayRange", {handle, 0, 1}},
         {"Shader_GetBoolArray", {handle, g, 2}}, {"Shader_SetBoolArray", {handle, g, 2}},
-        {"Shader_SetBoolArray", {Parameter("BoolArray"), 0, 4}, uint32_t(effect_)}, // Wine's framework would crash
-        {"Shader_SetValue", {Parameter("Label"), Address(&noText), 4}, uint32_t(effect_)}, // and on a text at 0
+        {"Shader_SetBoolArray", {uint32_t(Parameter("BoolArray")), 0, 4}, uint32_t(effect_)}, // Wine's framework would crash
+        {"Shader_SetValue", {uint32_t(Parameter("Label")), uint32_t(Address(&noText)), 4}, uint32_t(effect_)}, // and on a text at 0
         {"Shader_GetIntArray", {handle, g, 2}}, {"Shader_SetIntArray", {handle, g, 2}},
         {"Shader_GetFloatArray", {handle, g, 2}}, {"Shader_SetFloatArray", {handle, g, 2}},
         {"Shader_GetVectorArray", {handle, g, 2}}, {"Shader_SetVectorArray", {handle, g, 2}},
