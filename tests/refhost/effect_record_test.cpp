@@ -20,7 +20,8 @@ refhost::EffectParameter Parameter(const char* name, const char* semantic, Kind 
     return p;
 }
 
-// A framework effect with parameters the host looks for and `passes` passes that use none of them.
+// A framework effect with parameters the host looks for and `passes` passes that use none of them
+// and change a render state.
 Com<ID3DXEffect> TypicalEffect(UINT passes = 1)
 {
     refhost::EffectDescription d;
@@ -43,6 +44,7 @@ Com<ID3DXEffect> TypicalEffect(UINT passes = 1)
     refhost::EffectPass pass;
     pass.vertexShader = "float4 main(float4 p : POSITION) : POSITION { return p; }";
     pass.pixelShader = "float4 main() : COLOR { return 1; }";
+    pass.renderStates = {{D3DRS_STENCILREF, 0x5A}}; // which End gives back
     d.techniques = {{"T", std::vector<refhost::EffectPass>(passes, pass)}};
     std::string error;
     auto effect = Com<ID3DXEffect>::Adopt(refhost::CreateDescribedEffect(refhost::RealDevice(), d, &error));
@@ -136,6 +138,9 @@ TEST_F(EffectRecordTest, RendererFeedsTheEffectAndDrawsEachPass)
     refhost::FastSync();
 
     EXPECT_EQ(refhost::GetStatistic(5), 2) << "one draw per pass";
+    DWORD stencilRef = 0;
+    refhost::RealDevice()->GetRenderState(D3DRS_STENCILREF, &stencilRef);
+    EXPECT_EQ(stencilRef, 0u) << "the effect was ended";
     EXPECT_EQ(refhost::GetStatistic(1), 24);
 
     const D3DXMATRIX& world = refhost::GetObjectRecord(1)->world;
