@@ -45,13 +45,13 @@ const ParameterNames kZeroFloat1 = {{"TIME"}, {"Time"}};
 const ParameterNames kZeroFloat2 = {{"SINTIME"}, {"SinTime"}};
 const ParameterNames kClipPlane = {{"CLIPPLANE"}, {"ClipPlane"}};
 
-// A found parameter is taken only when its class fits; an effect that cannot describe its
-// parameters is taken at its word.
+// A found parameter is taken only when its class fits. (The framework describes every parameter
+// it finds.)
 bool ClassFits(ID3DXEffect* effect, D3DXHANDLE handle, ParameterKind kind)
 {
     D3DXPARAMETER_DESC desc{};
     if (FAILED(effect->GetParameterDesc(handle, &desc)))
-        return true;
+        return false;
     switch (kind) {
     case ParameterKind::Matrix:
         return desc.Class == D3DXPC_MATRIX_ROWS || desc.Class == D3DXPC_MATRIX_COLUMNS;

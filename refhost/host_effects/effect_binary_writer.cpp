@@ -370,10 +370,8 @@ private:
 
 bool WriteEffectBinary(const EffectDescription& description, std::vector<BYTE>* binary, std::string* error)
 {
-    if (description.techniques.empty()) {
-        if (error) *error = "the effect has no technique";
-        return false;
-    }
+    // An effect without technique is written as it is: the framework loads it (as it loads a pool of
+    // shared parameters) and answers its Begin with D3DERR_INVALIDCALL.
     return Writer(error).Write(description, binary);
 }
 

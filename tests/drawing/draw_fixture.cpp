@@ -14,6 +14,17 @@ HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& d
     return record;
 }
 
+Com<ID3DXEffect> DrawTest::MakeEffectThatCannotBegin()
+{
+    refhost::EffectDescription description = refhost::PlainEffectDescription();
+    description.techniques.clear();
+    std::string error;
+    auto effect = Com<ID3DXEffect>::Adopt(refhost::CreateDescribedEffect(refhost::RealDevice(), description, &error));
+    UINT passes = 0;
+    EXPECT_TRUE(effect && effect->Begin(&passes, 0) == D3DERR_INVALIDCALL) << error;
+    return effect;
+}
+
 void DrawTest::MakeObject(int object, int effect, refhost::MeshDescription meshDescription)
 {
     if (meshDescription.size == 1.0f)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "bound_plugin_test.h"
+#include "com.h"
 #include "effect_library.h"
 #include "instancing/geo_inst_record.h"
 #include "ref_host.h"
@@ -11,6 +12,10 @@ class DrawTest : public BoundPluginTest {
 protected:
     // Makes host effect `number` from `description` and returns its record.
     HostEffect* MakeEffect(int number, const refhost::EffectDescription& description);
+
+    // A framework effect whose Begin fails: it has no technique, and Begin without an active
+    // technique answers D3DERR_INVALIDCALL, writing no pass count.
+    static Com<ID3DXEffect> MakeEffectThatCannotBegin();
 
     // Host object `object`: a cube of edge 2 (or `meshDescription`) showing effect `effect`.
     void MakeObject(int object, int effect, refhost::MeshDescription meshDescription = {});

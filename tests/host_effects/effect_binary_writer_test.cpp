@@ -55,6 +55,7 @@ const Row kRows[] = {
     {"the instancing effect (two passes)", nullptr, [] { return refhost::InstancingEffectDescription({1, true, 2}); }},
     {"the three-output effect", nullptr, refhost::ThreeOutputEffectDescription},
     {"the parameter zoo", nullptr, refhost::ParameterZooDescription},
+    {"no technique", nullptr, [] { auto d = refhost::ParameterZooDescription(); d.techniques.clear(); return d; }},
 };
 
 std::string Text(const char* s) { return s ? s : ""; }
@@ -177,7 +178,6 @@ TEST(EffectBinaryWriter, RefusesWhatItCannotWriteWithTheReason)
         {[](EffectDescription& d) { d.techniques[0].passes[0].pixelRegisters = {{"No", D3DXRS_FLOAT4, 0}}; }, "register 0 names no parameter 'No'"},
         {[](EffectDescription& d) { d.techniques[0].passes[0].pixelRegisters = {{"TextureA", D3DXRS_SAMPLER, 0, "S"}}; }, "no sampler 'S'"},
         {[](EffectDescription& d) { d.techniques[0].passes[0].pixelShader = "ps_3_0\n bogus r0\n"; }, "technique 'First' pass 'P0': "},
-        {[](EffectDescription& d) { d.techniques.clear(); }, "the effect has no technique"},
         {[](EffectDescription& d) { d.techniques[0].passes[0].pixelShader = "sampler TextureA; float4 main(float2 t : TEXCOORD0) : COLOR"
                                                                            " { return tex2D(TextureA, t); }"; }, "samples 'TextureA', a parameter that is no sampler"},
     };

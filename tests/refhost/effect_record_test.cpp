@@ -1,32 +1,58 @@
-// Effect records: AddEffect finds the handles of any ID3DXEffect by semantic or name, and the
-// renderer drives an object's effect with the camera's and object's matrices.
-#include "fake_effect.h"
+// Effect records: AddEffect finds the handles of an effect's parameters by semantic or name, and
+// the renderer drives an object's effect with the camera's and object's matrices.
+#include "com.h"
+#include "effect_creation.h"
 #include "matrices.h"
+#include "reference_count.h"
 #include "scene_fixture.h"
 
 namespace {
 
-std::vector<FakeParameter> TypicalParameters()
+using Kind = refhost::EffectParameterKind;
+
+refhost::EffectParameter Parameter(const char* name, const char* semantic, Kind kind, std::vector<float> initial = {})
 {
-    return {
-        {"mW", "WORLD", D3DXPC_MATRIX_ROWS},
-        {"mV", "view", D3DXPC_MATRIX_ROWS},                  // semantics ignore case
-        {"View", "", D3DXPC_SCALAR},                          // a name that fits but a class that does not
-        {"mP", "PROJECTION", D3DXPC_MATRIX_ROWS},
-        {"mWVP", "WORLDVIEWPROJECTION", D3DXPC_MATRIX_COLUMNS},
-        {"mVI", "VIEWINVERSE", D3DXPC_MATRIX_ROWS},
-        {"mVT", "VIEWTRANSPOSE", D3DXPC_MATRIX_ROWS},
-        {"WorldInverseTranspose", "", D3DXPC_MATRIX_ROWS},    // found by name
-        {"ViewProj", "", D3DXPC_MATRIX_ROWS},
-        {"eye", "CAMERAPOSITION", D3DXPC_VECTOR},
-        {"AlphaFactor", "", D3DXPC_SCALAR},
-        {"Time", "", D3DXPC_SCALAR},
-        {"ClipPlane", "", D3DXPC_VECTOR},
-        {"diffuseMap", "", D3DXPC_OBJECT, D3DXPT_TEXTURE},
-    };
+    refhost::EffectParameter p;
+    p.name = name;
+    p.semantic = semantic;
+    p.kind = kind;
+    p.initial = std::move(initial);
+    return p;
 }
 
-// The fake effects live on each test's stack; their records must go before they do.
+// A framework effect with parameters the host looks for and `passes` passes that use none of them
+// and change a render state.
+Com<ID3DXEffect> TypicalEffect(UINT passes = 1)
+{
+    refhost::EffectDescription d;
+    d.parameters = {
+        Parameter("mW", "WORLD", Kind::Matrix),
+        Parameter("mV", "view", Kind::Matrix),                 // semantics ignore case
+        Parameter("View", "", Kind::Float),                    // a name that fits but a class that does not
+        Parameter("mP", "PROJECTION", Kind::Matrix),
+        Parameter("mWVP", "WORLDVIEWPROJECTION", Kind::Matrix),
+        Parameter("mVI", "VIEWINVERSE", Kind::Matrix),
+        Parameter("mVT", "VIEWTRANSPOSE", Kind::Matrix),
+        Parameter("WorldInverseTranspose", "", Kind::Matrix),  // found by name
+        Parameter("ViewProj", "", Kind::Matrix),
+        Parameter("eye", "CAMERAPOSITION", Kind::Vector),
+        Parameter("AlphaFactor", "", Kind::Float),
+        Parameter("Time", "", Kind::Float, {9}),               // not zero, to see the renderer set it
+        Parameter("ClipPlane", "", Kind::Vector, {1, 2, 3, 4}),
+        Parameter("diffuseMap", "", Kind::Texture),
+    };
+    refhost::EffectPass pass;
+    pass.vertexShader = "float4 main(float4 p : POSITION) : POSITION { return p; }";
+    pass.pixelShader = "float4 main() : COLOR { return 1; }";
+    pass.renderStates = {{D3DRS_STENCILREF, 0x5A}}; // which End gives back
+    d.techniques = {{"T", std::vector<refhost::EffectPass>(passes, pass)}};
+    std::string error;
+    auto effect = Com<ID3DXEffect>::Adopt(refhost::CreateDescribedEffect(refhost::RealDevice(), d, &error));
+    EXPECT_TRUE(effect) << error;
+    return effect;
+}
+
+// The effects live in each test; their records must go before they do.
 struct ScopedEffect {
     ScopedEffect(int number, ID3DXEffect* effect) : number(number), record(refhost::AddEffect(number, effect)) {}
     ~ScopedEffect() { refhost::DeleteEffect(number); }
@@ -38,57 +64,46 @@ using EffectRecordTest = SceneTest;
 
 TEST_F(EffectRecordTest, AddEffectFillsTheRecordFromTheEffectsParameters)
 {
-    FakeEffect effect(TypicalParameters());
-    ScopedEffect scoped(4, &effect);
+    Com<ID3DXEffect> effect = TypicalEffect();
+    ScopedEffect scoped(4, effect.ptr());
     HostEffect* record = scoped.record;
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record, refhost::GetEffectRecord(4));
     const BYTE* bytes = reinterpret_cast<const BYTE*>(record);
-    EXPECT_EQ(*reinterpret_cast<ID3DXEffect* const*>(bytes + 4), &effect);
+    EXPECT_EQ(*reinterpret_cast<ID3DXEffect* const*>(bytes + 4), effect.ptr());
     EXPECT_EQ(*reinterpret_cast<const UINT*>(bytes + 268), 14u) << "the parameter count of GetDesc";
     EXPECT_EQ(*reinterpret_cast<const int32_t*>(bytes + 280), 0);
-    EXPECT_EQ(effect.References(), 2u) << "the record holds one reference";
+    EXPECT_EQ(ReferenceCount(effect.ptr()), 2u) << "the record holds one reference";
 
     auto handle = [&](int offset) { return *reinterpret_cast<const D3DXHANDLE*>(bytes + offset); };
     auto matrix = [&](int index) { return handle(284 + 4 * index); };
-    EXPECT_EQ(matrix(kWorld), effect.Handle("mW"));
-    EXPECT_EQ(matrix(kView), effect.Handle("mV"));
-    EXPECT_EQ(matrix(kProjection), effect.Handle("mP"));
+    EXPECT_EQ(matrix(kWorld), effect->GetParameterByName(nullptr, "mW"));
+    EXPECT_EQ(matrix(kView), effect->GetParameterByName(nullptr, "mV"));
+    EXPECT_EQ(matrix(kProjection), effect->GetParameterByName(nullptr, "mP"));
     EXPECT_EQ(matrix(kWorldView), nullptr);
-    EXPECT_EQ(matrix(kViewProjection), effect.Handle("ViewProj"));
-    EXPECT_EQ(matrix(kWorldViewProjection), effect.Handle("mWVP"));
-    EXPECT_EQ(matrix(kViewInverse), effect.Handle("mVI"));
-    EXPECT_EQ(matrix(kViewTranspose), effect.Handle("mVT"));
-    EXPECT_EQ(matrix(kWorldInverseTranspose), effect.Handle("WorldInverseTranspose"));
+    EXPECT_EQ(matrix(kViewProjection), effect->GetParameterByName(nullptr, "ViewProj"));
+    EXPECT_EQ(matrix(kWorldViewProjection), effect->GetParameterByName(nullptr, "mWVP"));
+    EXPECT_EQ(matrix(kViewInverse), effect->GetParameterByName(nullptr, "mVI"));
+    EXPECT_EQ(matrix(kViewTranspose), effect->GetParameterByName(nullptr, "mVT"));
+    EXPECT_EQ(matrix(kWorldInverseTranspose), effect->GetParameterByName(nullptr, "WorldInverseTranspose"));
     EXPECT_EQ(matrix(kWorldViewInverseTranspose), nullptr);
-    EXPECT_EQ(handle(368), effect.Handle("eye"));
+    EXPECT_EQ(handle(368), effect->GetParameterByName(nullptr, "eye"));
     EXPECT_EQ(handle(372), nullptr);
-    EXPECT_EQ(handle(376), effect.Handle("AlphaFactor"));
-    EXPECT_EQ(handle(380), effect.Handle("Time"));
+    EXPECT_EQ(handle(376), effect->GetParameterByName(nullptr, "AlphaFactor"));
+    EXPECT_EQ(handle(380), effect->GetParameterByName(nullptr, "Time"));
     EXPECT_EQ(handle(384), nullptr);
-    EXPECT_EQ(handle(388), effect.Handle("ClipPlane"));
+    EXPECT_EQ(handle(388), effect->GetParameterByName(nullptr, "ClipPlane"));
 
     refhost::DeleteEffect(4);
-    EXPECT_EQ(effect.References(), 1u);
+    EXPECT_EQ(ReferenceCount(effect.ptr()), 1u);
     EXPECT_EQ(refhost::GetEffectRecord(4), nullptr);
-}
-
-TEST_F(EffectRecordTest, EffectThatCannotDescribeItsParametersIsTakenAtItsWord)
-{
-    FakeEffect effect({{"View", "", D3DXPC_SCALAR}, {"EyePos", "", D3DXPC_MATRIX_ROWS}});
-    effect.describeParameters = false;
-    ScopedEffect scoped(1, &effect);
-    HostEffect* record = scoped.record;
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->matrixHandles[kView], effect.Handle("View"));
-    EXPECT_EQ(record->eyePosition, effect.Handle("EyePos"));
     EXPECT_EQ(refhost::AddEffect(2, nullptr), nullptr);
 }
 
 TEST_F(EffectRecordTest, SetObjectEffectAttachesToEveryLimbAndZeroDetaches)
 {
-    FakeEffect effect(TypicalParameters());
-    ScopedEffect scoped(3, &effect);
+    Com<ID3DXEffect> effect = TypicalEffect();
+    ScopedEffect scoped(3, effect.ptr());
     HostEffect* record = scoped.record;
     refhost::MeshDescription meshDescription;
     meshDescription.limbs = 3;
@@ -108,8 +123,8 @@ TEST_F(EffectRecordTest, SetObjectEffectAttachesToEveryLimbAndZeroDetaches)
 
 TEST_F(EffectRecordTest, RendererFeedsTheEffectAndDrawsEachPass)
 {
-    FakeEffect effect(TypicalParameters(), 2);
-    ScopedEffect scoped(1, &effect);
+    Com<ID3DXEffect> effect = TypicalEffect(2);
+    ScopedEffect scoped(1, effect.ptr());
     ASSERT_NE(refhost::MakeImage(3, 4, 4, 0xFF112233), nullptr);
     refhost::MeshDescription meshDescription;
     meshDescription.colour = 0x80FFFFFF;
@@ -122,9 +137,10 @@ TEST_F(EffectRecordTest, RendererFeedsTheEffectAndDrawsEachPass)
     refhost::SetCameraPosition(0, 0, 1, -2);
     refhost::FastSync();
 
-    EXPECT_EQ(effect.calls,
-              (std::vector<std::string>{"Begin", "BeginPass 0", "EndPass", "BeginPass 1", "EndPass", "End"}));
     EXPECT_EQ(refhost::GetStatistic(5), 2) << "one draw per pass";
+    DWORD stencilRef = 0;
+    refhost::RealDevice()->GetRenderState(D3DRS_STENCILREF, &stencilRef);
+    EXPECT_EQ(stencilRef, 0u) << "the effect was ended";
     EXPECT_EQ(refhost::GetStatistic(1), 24);
 
     const D3DXMATRIX& world = refhost::GetObjectRecord(1)->world;
@@ -134,19 +150,35 @@ TEST_F(EffectRecordTest, RendererFeedsTheEffectAndDrawsEachPass)
     D3DXMatrixInverse(&viewI, nullptr, &camera->view);
     D3DXMatrixInverse(&worldIT, nullptr, &world);
     D3DXMatrixTranspose(&worldIT, &worldIT);
-    EXPECT_TRUE(MatrixNear(world, effect.matrices[effect.Handle("mW")]));
-    EXPECT_TRUE(MatrixNear(camera->view, effect.matrices[effect.Handle("mV")]));
-    EXPECT_TRUE(MatrixNear(camera->projection, effect.matrices[effect.Handle("mP")]));
-    EXPECT_TRUE(MatrixNear(wvp, effect.matrices[effect.Handle("mWVP")]));
-    EXPECT_TRUE(MatrixNear(viewT, effect.matrices[effect.Handle("mVT")]));
-    EXPECT_TRUE(MatrixNear(viewI, effect.matrices[effect.Handle("mVI")]));
-    EXPECT_TRUE(MatrixNear(worldIT, effect.matrices[effect.Handle("WorldInverseTranspose")]));
-    EXPECT_EQ(effect.vectors[effect.Handle("eye")], D3DXVECTOR4(0, 1, -2, 1));
-    EXPECT_NEAR(effect.floats[effect.Handle("AlphaFactor")], 128 / 255.0f, 1e-6);
-    EXPECT_EQ(effect.floats.count(effect.Handle("Time")), 1u);
-    EXPECT_EQ(effect.floats[effect.Handle("Time")], 0.0f);
-    EXPECT_EQ(effect.vectors[effect.Handle("ClipPlane")], D3DXVECTOR4(0, 0, 0, 0));
-    EXPECT_EQ(effect.textures[effect.Handle("diffuseMap")], refhost::GetImagePointer(3));
+    auto matrix = [&](const char* name) {
+        D3DXMATRIX m;
+        EXPECT_EQ(effect->GetMatrix(name, &m), D3D_OK) << name;
+        return m;
+    };
+    auto vector = [&](const char* name) {
+        D3DXVECTOR4 v;
+        EXPECT_EQ(effect->GetVector(name, &v), D3D_OK) << name;
+        return v;
+    };
+    auto value = [&](const char* name) {
+        float f = -1;
+        EXPECT_EQ(effect->GetFloat(name, &f), D3D_OK) << name;
+        return f;
+    };
+    EXPECT_TRUE(MatrixNear(world, matrix("mW")));
+    EXPECT_TRUE(MatrixNear(camera->view, matrix("mV")));
+    EXPECT_TRUE(MatrixNear(camera->projection, matrix("mP")));
+    EXPECT_TRUE(MatrixNear(wvp, matrix("mWVP")));
+    EXPECT_TRUE(MatrixNear(viewT, matrix("mVT")));
+    EXPECT_TRUE(MatrixNear(viewI, matrix("mVI")));
+    EXPECT_TRUE(MatrixNear(worldIT, matrix("WorldInverseTranspose")));
+    EXPECT_EQ(vector("eye"), D3DXVECTOR4(0, 1, -2, 1));
+    EXPECT_NEAR(value("AlphaFactor"), 128 / 255.0f, 1e-6);
+    EXPECT_EQ(value("Time"), 0.0f);
+    EXPECT_EQ(vector("ClipPlane"), D3DXVECTOR4(0, 0, 0, 0));
+    Com<IDirect3DBaseTexture9> texture;
+    ASSERT_EQ(effect->GetTexture("diffuseMap", texture.put()), D3D_OK);
+    EXPECT_EQ(texture.ptr(), refhost::GetImagePointer(3));
 }
 
 } // namespace

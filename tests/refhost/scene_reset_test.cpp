@@ -1,7 +1,10 @@
 // ResetScene and fog: what a test program relies on between tests.
 #include <cstring>
 
-#include "fake_effect.h"
+#include "com.h"
+#include "effect_creation.h"
+#include "effect_library.h"
+#include "reference_count.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -14,8 +17,8 @@ TEST_F(SceneResetTest, ResetLeavesCameraZeroAloneWithItsDefaults)
 {
     HostCameraData* camera = refhost::GetCameraData(0);
     const HostCameraData fresh = *camera;
-    FakeEffect effect({{"World", "", D3DXPC_MATRIX_ROWS}});
-    refhost::AddEffect(1, &effect);
+    auto effect = Com<ID3DXEffect>::Adopt(refhost::CreateDescribedEffect(refhost::RealDevice(), refhost::PlainEffectDescription()));
+    ASSERT_NE(refhost::AddEffect(1, effect.ptr()), nullptr);
     ASSERT_TRUE(refhost::MakeObject(1, {}));
     ASSERT_TRUE(refhost::MakeCamera(2));
     refhost::MakeImage(3, 4, 4, 0xFFFFFFFF);
@@ -31,7 +34,7 @@ TEST_F(SceneResetTest, ResetLeavesCameraZeroAloneWithItsDefaults)
     EXPECT_EQ(refhost::GetCameraData(2), nullptr);
     EXPECT_EQ(refhost::GetImageExists(3), 0);
     EXPECT_EQ(refhost::GetEffectRecord(1), nullptr);
-    EXPECT_EQ(effect.References(), 1u);
+    EXPECT_EQ(ReferenceCount(effect.ptr()), 1u);
     EXPECT_EQ(refhost::RenderListRegistrations(reinterpret_cast<void*>(&Callback)), 0);
     EXPECT_EQ(refhost::SyncMask(), 0xFFFFFFFFu);
     EXPECT_EQ(refhost::CoreData()->fogEnabled, 0);
