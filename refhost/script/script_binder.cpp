@@ -1,19 +1,10 @@
 #include "script_binder.h"
 
-#include <cctype>
-
 #include "script_maths.h"
 
 namespace script {
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 const char* TypeName(ValueType type)
 {

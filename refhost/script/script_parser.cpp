@@ -1,20 +1,12 @@
 #include "script_parser.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "script_lexer.h"
 
 namespace script {
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 const std::set<std::string> kKeywords = {"if", "then", "else", "elseif", "endif", "for", "to", "step", "next",
                                          "do", "loop", "while", "endwhile", "repeat", "until", "exit", "end",

@@ -2,6 +2,7 @@
 // what the text says; the binder fills the types, variable slots, maths functions and command rows.
 #pragma once
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -69,6 +70,14 @@ inline ValueType TypeOfName(const std::string& name)
     if (!name.empty() && name.back() == '$')
         return ValueType::String;
     return ValueType::Integer;
+}
+
+// Names, keywords and commands are not case-sensitive: every lookup compares this form.
+inline std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
 } // namespace script

@@ -1,19 +1,6 @@
 #include "script_variables.h"
 
-#include <cctype>
-
 namespace script {
-
-namespace {
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
 
 int VariableSlot(ScriptVariables& variables, const std::string& name)
 {
