@@ -1,40 +1,17 @@
-// Watches this process for message boxes, records each one's title and text and presses its OK
-// button, so that code showing the real modal box can run in a test without blocking it.
+// The reference host's message-box watcher, with what message checks in tests need: the matchers
+// (IsEmpty, SizeIs) and a printer that shows the messages a failed check saw.
 #pragma once
 
-#include <mutex>
 #include <ostream>
-#include <string>
-#include <thread>
-#include <atomic>
-#include <vector>
 
-#include <gmock/gmock.h> // the matchers that message checks use: IsEmpty, SizeIs
+#include <gmock/gmock.h>
 
-struct ShownMessage {
-    std::string title;
-    std::string text;
-    bool operator==(const ShownMessage&) const = default;
-};
+#include "message_boxes.h"
 
-// `"title": "text"`, so that a failed message check shows the messages it saw.
+namespace refhost {
+// `"title": "text"`.
 void PrintTo(const ShownMessage& message, std::ostream* out);
+} // namespace refhost
 
-class MessageBoxWatcher {
-public:
-    MessageBoxWatcher();
-    ~MessageBoxWatcher();
-    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
-    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
-
-    // The messages closed since the last call, oldest first.
-    std::vector<ShownMessage> Take();
-
-private:
-    void Watch();
-
-    std::mutex mutex_;
-    std::vector<ShownMessage> seen_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
+using refhost::MessageBoxWatcher;
+using refhost::ShownMessage;
