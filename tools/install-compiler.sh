@@ -2,9 +2,8 @@
 # Installs the HLSL compiler the reference host compiles effect shaders with: d3dcompiler_47.dll of
 # Wine 10 (Debian trixie's libwine:i386) and the wined3d.dll that holds its compiler, into
 # build/compiler/. Wine 8's own compiler refuses or mis-compiles common intrinsics (tex2D, dot,
-# normalize, ...). Nothing on the system changes: apt runs on a private state under
-# build/compiler/apt/, and the package is only downloaded, never installed. Quick when the patched
-# files are already there.
+# normalize, ...). Nothing on the system changes: the package is downloaded on a private apt state
+# (tools/packages.sh), never installed. Quick when the patched files are already there.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 target="$root/build/compiler"
@@ -20,39 +19,16 @@ trap 'fail' ERR
 
 step="create $target"
 state="$target/apt"
-mkdir -p "$state/lists/partial" "$state/cache/archives/partial" "$state/empty" "$state/download"
+mkdir -p "$state"
 rm -f "$marker_done"
 
-# The machine's own archive and keyring, with trixie as the suite.
-step="write the private apt sources list"
-system_sources=/etc/apt/sources.list.d/debian.sources
-uri=$(sed -n 's/^URIs:[[:space:]]*//p' "$system_sources" 2>/dev/null | head -n1)
-keyring=$(sed -n 's/^Signed-By:[[:space:]]*//p' "$system_sources" 2>/dev/null | head -n1)
-uri=${uri:-http://deb.debian.org/debian}
-keyring=${keyring:-/usr/share/keyrings/debian-archive-keyring.gpg}
-[ -f "$keyring" ] || fail "no archive keyring at $keyring"
-cat >"$state/trixie.sources" <<EOF
-Types: deb
-URIs: $uri
-Suites: trixie
-Components: main
-Signed-By: $keyring
-EOF
-
-apt_private=(-o Dir::Etc::sourcelist="$state/trixie.sources" -o Dir::Etc::sourceparts="$state/empty"
-             -o Dir::Etc::preferencesparts="$state/empty" -o Dir::State::Lists="$state/lists"
-             -o Dir::Cache="$state/cache" -o APT::Architectures::=i386 -o Debug::NoLocking=1)
-
-step="download the trixie package lists (apt-get update on a private state)"
-apt-get "${apt_private[@]}" update -qq >"$state/update.log" 2>&1 || fail "see $state/update.log"
-
 step="download libwine:i386 from trixie"
-rm -f "$state/download/"*.deb
-(cd "$state/download" && apt-get "${apt_private[@]}" download -qq libwine:i386) >"$state/download.log" 2>&1 \
-    || fail "see $state/download.log"
+. "$root/tools/packages.sh"
+rm -f "$state/"*.deb
+packages_download "$state" trixie libwine:i386 || exit 1
 
 step="unpack d3dcompiler_47.dll and wined3d.dll from the package"
-package=$(ls "$state/download/"libwine_*_i386.deb | head -n1)
+package=$(ls "$state/"libwine_*_i386.deb | head -n1)
 unpacked="$state/unpacked"
 rm -rf "$unpacked"
 mkdir -p "$unpacked"
