@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "effect_file.h"
+
 HostEffect* LoadDemoEffect(int effect, const char* file)
 {
     // RYXO_EFFECTS_DIR: the source tree's effects/ folder, set by the build.

@@ -134,10 +134,7 @@ REFHOST_API HostMesh* GetLimbMesh(int object, int limb);
 REFHOST_API HostEffect* AddEffect(int effectNumber, ID3DXEffect* effect);
 REFHOST_API HostEffect* GetEffectRecord(int effectNumber);
 REFHOST_API void DeleteEffect(int effectNumber);
-// Reads the effect file at `path` (see effect_file.h for what it reads), compiles its shaders and
-// keeps it as host effect `effectNumber`, like AddDescribedEffect. Null, with the reason in `error`
-// (the file, the line and the construct, or the compiler's messages), when it cannot.
-REFHOST_API HostEffect* LoadEffectFile(int effectNumber, const char* path, std::string* error = nullptr);
+// Effects from descriptions and effect files are the host effects library's (refhost/host_effects).
 
 // Images. MakeImage makes a plain texture filled with one colour.
 REFHOST_API IDirect3DTexture9* MakeImage(int image, int width, int height, D3DCOLOR colour);

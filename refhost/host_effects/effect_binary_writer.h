@@ -24,7 +24,7 @@ namespace refhost {
 
 // False, with the reason (naming the technique and pass) in `error`, when a shader does not
 // compile or the description names what it does not declare.
-REFHOST_API bool WriteEffectBinary(const EffectDescription& description, std::vector<BYTE>* binary,
+bool WriteEffectBinary(const EffectDescription& description, std::vector<BYTE>* binary,
                                    std::string* error);
 
 } // namespace refhost

@@ -13,12 +13,12 @@ namespace refhost {
 // The effect (reference count 1), or null with the reason in `error` when given: no device, a
 // description the writer refuses (a shader that does not compile, a nameless or duplicate
 // parameter, a register naming nothing) or a binary the framework refuses.
-REFHOST_API ID3DXEffect* CreateDescribedEffect(IDirect3DDevice9* device, const EffectDescription& description,
+ID3DXEffect* CreateDescribedEffect(IDirect3DDevice9* device, const EffectDescription& description,
                                                std::string* error = nullptr);
 
 // Makes the effect on the host's real device and keeps it as host effect `effectNumber` (see
 // AddEffect; the record holds the only reference). The record, or null with the reason in `error`.
-REFHOST_API HostEffect* AddDescribedEffect(int effectNumber, const EffectDescription& description,
+HostEffect* AddDescribedEffect(int effectNumber, const EffectDescription& description,
                                            std::string* error = nullptr);
 
 } // namespace refhost

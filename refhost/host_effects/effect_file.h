@@ -33,7 +33,12 @@ namespace refhost {
 // Reads `text`, named `fileName` in messages. False with the reason in `error` when the file holds
 // a construct the reader does not read; the shaders are not compiled here (CreateDescribedEffect
 // compiles them).
-REFHOST_API bool ReadEffectFile(const std::string& fileName, const std::string& text,
+bool ReadEffectFile(const std::string& fileName, const std::string& text,
                                 EffectDescription* description, std::string* error);
+
+// Reads the effect file at `path`, compiles its shaders and keeps it as host effect `effectNumber`,
+// like AddDescribedEffect. Null, with the reason in `error` (the file, the line and the construct,
+// or the compiler's messages), when it cannot.
+HostEffect* LoadEffectFile(int effectNumber, const char* path, std::string* error = nullptr);
 
 } // namespace refhost

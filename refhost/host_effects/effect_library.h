@@ -22,7 +22,7 @@ struct PlainEffectOptions {
 // Draws a mesh (POSITION, and TEXCOORD0 when textured) in one colour. Parameters in this order:
 // World (WORLD), View (VIEW), Projection (PROJECTION), ViewProjection (VIEWPROJECTION), all identity;
 // Color (float4, white); DiffuseTexture (texture). Technique "Plain", one pass "P0".
-REFHOST_API EffectDescription PlainEffectDescription(const PlainEffectOptions& options = {});
+EffectDescription PlainEffectDescription(const PlainEffectOptions& options = {});
 
 struct InstancingEffectOptions {
     unsigned firstTexcoord = 1;  // world matrix rows at TEXCOORD[n] .. TEXCOORD[n+3]
@@ -36,13 +36,13 @@ struct InstancingEffectOptions {
 // this order: View (VIEW), Projection (PROJECTION), ViewProjection (VIEWPROJECTION), Color (float4,
 // white), SecondPassColor (float4, zero), DiffuseTexture (texture, unused by the shaders).
 // Technique "Instanced" with passes "P0" (and "P1").
-REFHOST_API EffectDescription InstancingEffectDescription(const InstancingEffectOptions& options = {});
+EffectDescription InstancingEffectDescription(const InstancingEffectOptions& options = {});
 
 // Draws a mesh (POSITION) writing three colour outputs at once: Color0 to render target 0, Color1
 // to render target 1 and Color2 to render target 2. Parameters in this order: World (WORLD), View
 // (VIEW), Projection (PROJECTION), ViewProjection (VIEWPROJECTION), all identity; Color0, Color1,
 // Color2 (float4; red, green, blue). Technique "ThreeOutputs", one pass "P0".
-REFHOST_API EffectDescription ThreeOutputEffectDescription();
+EffectDescription ThreeOutputEffectDescription();
 
 // One parameter of every kind, for the effect parameter commands. In declaration order:
 //   BoolValue      bool       ZOOBOOL      initial TRUE
@@ -60,6 +60,6 @@ REFHOST_API EffectDescription ThreeOutputEffectDescription();
 //   Label          string                  initial "zoo"
 // Techniques: "First" (vertex: mul(POSITION, MatrixValue); pixel: VectorValue), "Second" (pixel:
 // VectorArray[3] * FloatValue, position unchanged) and "Third" (two passes "A" and "B" like First).
-REFHOST_API EffectDescription ParameterZooDescription();
+EffectDescription ParameterZooDescription();
 
 } // namespace refhost

@@ -9,7 +9,7 @@
 #include "plugin_under_seam.h"
 #include "ref_host.h"
 #include "scoped_recording_device.h"
-#include "soak_run.h"
+#include "soak_scene.h"
 
 namespace {
 

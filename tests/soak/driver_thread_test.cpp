@@ -8,8 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "fault_report.h"
 #include "ref_host.h"
-#include "soak_run.h"
+#include "soak_scene.h"
 
 namespace {
 

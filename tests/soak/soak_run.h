@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <d3dx9.h>
-
 #include "plugin_loader.h"
 
 struct SoakOptions {
@@ -41,13 +39,3 @@ struct SoakFigures {
 // `afterFrame` runs after each rendered frame.
 SoakFigures RunSoak(const refhost::LoadedPlugin& plugin, const SoakOptions& options,
                     const std::function<void()>& afterFrame);
-
-// The host's side of the soak's scene: two effects, objects drawn with them, images and a second
-// camera. Returns the effects.
-std::vector<ID3DXEffect*> BuildSoakHostScene();
-
-// Objects the soak's scene has, and how its objects are made (also when one comes back).
-void MakeSoakObject(int object, int effect);
-
-// Whether every heap of the process passes HeapValidate.
-bool EveryHeapIsSound();

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "effect_creation.h"
-#include "instancing_commands.h"
+#include "command_prototypes.h"
 
 HostEffect* DrawTest::MakeEffect(int number, const refhost::EffectDescription& description)
 {

@@ -1,4 +1,4 @@
-// A Direct3D 9 device for tests: it forwards every call to a real device and, on the way,
+// A Direct3D 9 device for tests and benchmarks: it forwards every call to a real device and, on the way,
 //  - logs the calls tests assert on as DeviceCall records, in order (see device_call.h);
 //  - fails chosen calls without forwarding them (FailCall), for the code's error paths;
 //  - changes the caps reported here and by the IDirect3D9 it hands out (OverrideCaps, Direct3D());
