@@ -7,30 +7,24 @@
 
 bool Commands::Load(const refhost::LoadedPlugin& plugin)
 {
-    bool ok = true;
-    auto get = [&](auto& fn, const char* name) {
-        fn = refhost::ExportAs<std::remove_reference_t<decltype(fn)>>(plugin, name);
-        if (!fn) {
-            std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
-            ok = false;
-        }
-    };
-    get(makeNew, "GeoInst_MakeNew");
-    get(sync, "GeoInst_Sync");
-    get(update, "GeoInst_Update");
-    get(deleteSet, "GeoInst_Delete");
-    get(drawCount, "GeoInst_GetDrawCount");
-    get(setMaxInstanceCount, "GeoInst_SetMaxInstanceCount");
-    get(setInstanceCount, "GeoInst_SetInstanceCount");
-    get(updateInstance, "GeoInst_UpdateInstance");
-    get(setHidden, "GeoInst_SetHidden");
-    get(worldMatrixPtr, "GeoInst_GetWorldMatrixPtr");
-    get(setMesh, "GeoInst_SetMesh");
-    get(setExcluded, "GeoInst_SetExcluded");
-    get(setPosition, "GeoInst_SetPosition");
-    get(setRotation, "GeoInst_SetRotation");
-    get(setScaleUniform, "GeoInst_SetScaleUniform");
-    return ok;
+    makeNew = FIND_COMMAND(plugin, GeoInst_MakeNew);
+    sync = FIND_COMMAND(plugin, GeoInst_Sync);
+    update = FIND_COMMAND(plugin, GeoInst_Update);
+    deleteSet = FIND_COMMAND(plugin, GeoInst_Delete);
+    drawCount = FIND_COMMAND(plugin, GeoInst_GetDrawCount);
+    setMaxInstanceCount = FIND_COMMAND(plugin, GeoInst_SetMaxInstanceCount);
+    setInstanceCount = FIND_COMMAND(plugin, GeoInst_SetInstanceCount);
+    updateInstance = FIND_COMMAND(plugin, GeoInst_UpdateInstance);
+    setHidden = FIND_COMMAND(plugin, GeoInst_SetHidden);
+    worldMatrixPtr = FIND_COMMAND(plugin, GeoInst_GetWorldMatrixPtr);
+    setMesh = FIND_COMMAND(plugin, GeoInst_SetMesh);
+    setExcluded = FIND_COMMAND(plugin, GeoInst_SetExcluded);
+    setPosition = FIND_COMMAND(plugin, GeoInst_SetPosition);
+    setRotation = FIND_COMMAND(plugin, GeoInst_SetRotation);
+    setScaleUniform = FIND_COMMAND(plugin, GeoInst_SetScaleUniform);
+    return makeNew && sync && update && deleteSet && drawCount && setMaxInstanceCount && setInstanceCount &&
+           updateInstance && setHidden && worldMatrixPtr && setMesh && setExcluded && setPosition && setRotation &&
+           setScaleUniform;
 }
 
 bool MakeEffect(int number, const refhost::EffectDescription& description)

@@ -4,28 +4,30 @@
 #pragma once
 
 #include <string>
-#include <type_traits>
 
 #include "bench_timing.h"
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
+#include "typed_command.h"
 
-// The plugin's command exports, looked up once.
+// The plugin's command exports, looked up once, typed by their generated prototypes.
 struct Commands {
-    using Fn0 = int(__cdecl*)();
-    using Fn1 = int(__cdecl*)(int);
-    using Fn2 = int(__cdecl*)(int, int);
-    using Fn3 = int(__cdecl*)(int, int, int);
-    using FnPosition = int(__cdecl*)(int, int, float, float, float);
-    using FnScale = int(__cdecl*)(int, int, float);
-
-    Fn0 makeNew, sync;
-    Fn1 update, deleteSet, drawCount;
-    Fn2 setMaxInstanceCount, setInstanceCount, updateInstance, setHidden, worldMatrixPtr;
-    Fn3 setMesh, setExcluded;
-    FnPosition setPosition, setRotation;
-    FnScale setScaleUniform;
+    script::TypedCommand<decltype(&GeoInst_MakeNew)> makeNew;
+    script::TypedCommand<decltype(&GeoInst_Sync)> sync;
+    script::TypedCommand<decltype(&GeoInst_Update)> update;
+    script::TypedCommand<decltype(&GeoInst_Delete)> deleteSet;
+    script::TypedCommand<decltype(&GeoInst_GetDrawCount)> drawCount;
+    script::TypedCommand<decltype(&GeoInst_SetMaxInstanceCount)> setMaxInstanceCount;
+    script::TypedCommand<decltype(&GeoInst_SetInstanceCount)> setInstanceCount;
+    script::TypedCommand<decltype(&GeoInst_UpdateInstance)> updateInstance;
+    script::TypedCommand<decltype(&GeoInst_SetHidden)> setHidden;
+    script::TypedCommand<decltype(&GeoInst_GetWorldMatrixPtr)> worldMatrixPtr;
+    script::TypedCommand<decltype(&GeoInst_SetMesh)> setMesh;
+    script::TypedCommand<decltype(&GeoInst_SetExcluded)> setExcluded;
+    script::TypedCommand<decltype(&GeoInst_SetPosition)> setPosition;
+    script::TypedCommand<decltype(&GeoInst_SetRotation)> setRotation;
+    script::TypedCommand<decltype(&GeoInst_SetScaleUniform)> setScaleUniform;
 
     // False, after naming what is missing, when the plugin lacks an export.
     bool Load(const refhost::LoadedPlugin& plugin);

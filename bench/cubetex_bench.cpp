@@ -20,6 +20,7 @@
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
+#include "typed_command.h"
 
 namespace {
 
@@ -32,45 +33,37 @@ constexpr int kFirstHostObject = 100;
 constexpr int kHostObjects = 60;
 constexpr int kRepeats = 9;
 
-template <typename Fn>
-Fn Export(const refhost::LoadedPlugin& plugin, const char* name)
-{
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(plugin.Export(name)));
-    if (!fn)
-        std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
-    return fn;
-}
-
+// The plugin's command exports, looked up once, typed by their generated prototypes.
 struct Commands {
-    int(__cdecl* makeNew)(int, int);
-    int(__cdecl* setPosition)(int, float, float, float);
-    int(__cdecl* sync)(int, int);
-    int(__cdecl* syncMrt)(int, int, int, int, int);
-    int(__cdecl* deleteCube)(int);
-    int(__cdecl* geoMakeNew)();
-    int(__cdecl* geoSetMesh)(int, int, int);
-    int(__cdecl* geoSetMax)(int, int);
-    int(__cdecl* geoSetCount)(int, int);
-    int(__cdecl* geoSetPosition)(int, int, float, float, float);
-    int(__cdecl* geoSetScale)(int, int, float);
-    int(__cdecl* geoUpdateInstance)(int, int);
-    int(__cdecl* geoUpdate)(int);
+    script::TypedCommand<decltype(&CubeTex_MakeNew)> makeNew;
+    script::TypedCommand<decltype(&CubeTex_SetPosition)> setPosition;
+    script::TypedCommand<decltype(&CubeTex_Sync)> sync;
+    script::TypedCommand<decltype(&CubeTex_SyncMRT)> syncMrt;
+    script::TypedCommand<decltype(&CubeTex_Delete)> deleteCube;
+    script::TypedCommand<decltype(&GeoInst_MakeNew)> geoMakeNew;
+    script::TypedCommand<decltype(&GeoInst_SetMesh)> geoSetMesh;
+    script::TypedCommand<decltype(&GeoInst_SetMaxInstanceCount)> geoSetMax;
+    script::TypedCommand<decltype(&GeoInst_SetInstanceCount)> geoSetCount;
+    script::TypedCommand<decltype(&GeoInst_SetPosition)> geoSetPosition;
+    script::TypedCommand<decltype(&GeoInst_SetScaleUniform)> geoSetScale;
+    script::TypedCommand<decltype(&GeoInst_UpdateInstance)> geoUpdateInstance;
+    script::TypedCommand<decltype(&GeoInst_Update)> geoUpdate;
 
     bool Load(const refhost::LoadedPlugin& p)
     {
-        makeNew = Export<decltype(makeNew)>(p, "CubeTex_MakeNew");
-        setPosition = Export<decltype(setPosition)>(p, "CubeTex_SetPosition");
-        sync = Export<decltype(sync)>(p, "CubeTex_Sync");
-        syncMrt = Export<decltype(syncMrt)>(p, "CubeTex_SyncMRT");
-        deleteCube = Export<decltype(deleteCube)>(p, "CubeTex_Delete");
-        geoMakeNew = Export<decltype(geoMakeNew)>(p, "GeoInst_MakeNew");
-        geoSetMesh = Export<decltype(geoSetMesh)>(p, "GeoInst_SetMesh");
-        geoSetMax = Export<decltype(geoSetMax)>(p, "GeoInst_SetMaxInstanceCount");
-        geoSetCount = Export<decltype(geoSetCount)>(p, "GeoInst_SetInstanceCount");
-        geoSetPosition = Export<decltype(geoSetPosition)>(p, "GeoInst_SetPosition");
-        geoSetScale = Export<decltype(geoSetScale)>(p, "GeoInst_SetScaleUniform");
-        geoUpdateInstance = Export<decltype(geoUpdateInstance)>(p, "GeoInst_UpdateInstance");
-        geoUpdate = Export<decltype(geoUpdate)>(p, "GeoInst_Update");
+        makeNew = FIND_COMMAND(p, CubeTex_MakeNew);
+        setPosition = FIND_COMMAND(p, CubeTex_SetPosition);
+        sync = FIND_COMMAND(p, CubeTex_Sync);
+        syncMrt = FIND_COMMAND(p, CubeTex_SyncMRT);
+        deleteCube = FIND_COMMAND(p, CubeTex_Delete);
+        geoMakeNew = FIND_COMMAND(p, GeoInst_MakeNew);
+        geoSetMesh = FIND_COMMAND(p, GeoInst_SetMesh);
+        geoSetMax = FIND_COMMAND(p, GeoInst_SetMaxInstanceCount);
+        geoSetCount = FIND_COMMAND(p, GeoInst_SetInstanceCount);
+        geoSetPosition = FIND_COMMAND(p, GeoInst_SetPosition);
+        geoSetScale = FIND_COMMAND(p, GeoInst_SetScaleUniform);
+        geoUpdateInstance = FIND_COMMAND(p, GeoInst_UpdateInstance);
+        geoUpdate = FIND_COMMAND(p, GeoInst_Update);
         return makeNew && setPosition && sync && syncMrt && deleteCube && geoMakeNew && geoSetMesh && geoSetMax &&
                geoSetCount && geoSetPosition && geoSetScale && geoUpdateInstance && geoUpdate;
     }

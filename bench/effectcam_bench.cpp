@@ -8,7 +8,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "effect_library.h"
 #include "plugin_loader.h"
 #include "ref_host.h"
+#include "typed_command.h"
 #include "scoped_recording_device.h"
 
 namespace {
@@ -29,18 +29,6 @@ constexpr int kSize = 128;
 constexpr int kEffect = 1;
 constexpr int kFirstObject = 1;
 constexpr int kFirstImage = 1;
-
-struct Commands {
-    const refhost::LoadedPlugin* plugin;
-    template <typename... Args>
-    int operator()(const char* name, Args... args) const
-    {
-        if (std::optional<int> result = refhost::CallCommand(*plugin, name, args...))
-            return *result;
-        std::fprintf(stderr, "bench: Ryxo.dll has no export %s\n", name);
-        return 0;
-    }
-};
 
 // Waits until the device has finished everything queued, so every timed run starts on an idle device.
 void Finish() { WaitUntilIdle(refhost::RealDevice()); }
@@ -108,7 +96,7 @@ void FloorPass(IDirect3DDevice9* d, const std::vector<ReadyCamera>& cameras)
 }
 
 // Makes the cameras through the plugin and gathers what the floor needs from the same places.
-std::vector<ReadyCamera> MakeCameras(const Commands& call)
+std::vector<ReadyCamera> MakeCameras(const refhost::LoadedPlugin& plugin)
 {
     std::vector<ReadyCamera> cameras;
     refhost::MeshDescription cube;
@@ -120,15 +108,15 @@ std::vector<ReadyCamera> MakeCameras(const Commands& call)
         refhost::SetObjectPosition(object, 3.0f * n, 0.0f, 10.0f);
         refhost::SetObjectRotation(object, 10.0f * n, 20.0f * n, 0.0f);
         refhost::HideObject(object);
-        call("EfxCam_MakeNew", n);
-        call("EfxCam_SetToImage", n, image, kSize, kSize);
-        call("EfxCam_SetObject", n, object);
-        call("EfxCam_SetBackdropColor", n, static_cast<int>(0xFF203040));
-        call("EfxCam_SetAspect", n, 1.0f);
-        call("EfxCam_SetFOV", n, 0.9f);
-        call("EfxCam_SetRange", n, 1.0f, 100.0f);
-        call("EfxCam_SetPosition", n, 3.0f * n, 1.0f, 0.0f);
-        call("EfxCam_SetRotation", n, 5.0f, 0.0f, 0.0f);
+        FIND_COMMAND(plugin, EfxCam_MakeNew)(n);
+        FIND_COMMAND(plugin, EfxCam_SetToImage)(n, image, kSize, kSize);
+        FIND_COMMAND(plugin, EfxCam_SetObject)(n, object);
+        FIND_COMMAND(plugin, EfxCam_SetBackdropColor)(n, static_cast<int>(0xFF203040));
+        FIND_COMMAND(plugin, EfxCam_SetAspect)(n, 1.0f);
+        FIND_COMMAND(plugin, EfxCam_SetFOV)(n, 0.9f);
+        FIND_COMMAND(plugin, EfxCam_SetRange)(n, 1.0f, 100.0f);
+        FIND_COMMAND(plugin, EfxCam_SetPosition)(n, 3.0f * n, 1.0f, 0.0f);
+        FIND_COMMAND(plugin, EfxCam_SetRotation)(n, 5.0f, 0.0f, 0.0f);
 
         ReadyCamera c{};
         refhost::GetImagePointer(image)->GetSurfaceLevel(0, &c.surface);
@@ -144,7 +132,7 @@ std::vector<ReadyCamera> MakeCameras(const Commands& call)
         c.mesh = refhost::GetLimbMesh(object, 0);
         cameras.push_back(c);
     }
-    call("EfxCam_SyncMask", (1 << kCameras) - 1);
+    FIND_COMMAND(plugin, EfxCam_SyncMask)((1 << kCameras) - 1);
     return cameras;
 }
 
@@ -166,7 +154,8 @@ int main()
     refhost::LoadedPlugin plugin;
     if (!StartHostWithPlugin(plugin))
         return 1;
-    const Commands call{&plugin};
+    // Looked up once: a look-up by name would be timed with the command.
+    const auto sync = FIND_COMMAND(plugin, EfxCam_Sync);
     std::string error;
     ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), refhost::PlainEffectDescription(), &error);
     if (!fx) {
@@ -175,12 +164,12 @@ int main()
     }
     refhost::AddEffect(kEffect, fx);
     fx->Release();
-    const std::vector<ReadyCamera> cameras = MakeCameras(call);
+    const std::vector<ReadyCamera> cameras = MakeCameras(plugin);
 
     // Same calls first: the camera's matrices are rebuilt by the first pass, so both runs compare
     // the steady state.
-    call("EfxCam_Sync");
-    const std::string plugin_calls = DeviceCallsOf([&](IDirect3DDevice9*) { call("EfxCam_Sync"); });
+    sync();
+    const std::string plugin_calls = DeviceCallsOf([&](IDirect3DDevice9*) { sync(); });
     const std::string floor_calls = DeviceCallsOf([&](IDirect3DDevice9* d) { FloorPass(d, cameras); });
     const bool same = plugin_calls == floor_calls;
 
@@ -195,7 +184,7 @@ int main()
     };
     for (int i = 0; i < 101; ++i) {
         // Which goes first alternates, so neither always meets the device in the same state.
-        auto plugin_run = [&] { timed([&] { call("EfxCam_Sync"); }, plugin_times); };
+        auto plugin_run = [&] { timed([&] { sync(); }, plugin_times); };
         auto floor_run = [&] { timed([&] { FloorPass(device, cameras); }, floor_times); };
         if (i % 2) {
             plugin_run();
@@ -217,7 +206,7 @@ int main()
         std::printf("\nEfxCam_Sync made:\n%s\nthe floor made:\n%s\n", plugin_calls.c_str(), floor_calls.c_str());
 
     for (int n = 0; n < kCameras; ++n)
-        call("EfxCam_Delete", n);
+        FIND_COMMAND(plugin, EfxCam_Delete)(n);
     refhost::ResetScene();
     refhost::UnloadPlugin(plugin);
     refhost::Stop();

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <random>
 
-#include "demo_plugin.h"
 #include "effect_files.h"
 #include "ref_host.h"
+#include "typed_command.h"
 
 namespace {
 
@@ -15,14 +15,6 @@ constexpr int kEffect = 2;
 constexpr int kInstances = 1000000;
 constexpr int kArms = 4;
 constexpr float kRadius = 300.0f;
-
-// The commands called once per instance, looked up once: a million name look-ups would cost more
-// than the work itself.
-template <typename Fn>
-Fn Command(const refhost::LoadedPlugin& plugin, const char* name)
-{
-    return refhost::ExportAs<Fn>(plugin, name);
-}
 
 } // namespace
 
@@ -42,19 +34,21 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
     refhost::SetObjectEffect(kObject, kEffect);
     refhost::HideObject(kObject);
 
-    const int set = RunCommand(plugin, "GeoInst_MakeNew");
-    RunCommand(plugin, "GeoInst_DeclareCustomElements", set, 1);
-    RunCommand(plugin, "GeoInst_AddCustomElement", set, 4);
-    RunCommand(plugin, "GeoInst_FinishCustomElements", set);
-    RunCommand(plugin, "GeoInst_SetMesh", set, kObject, 0);
-    RunCommand(plugin, "GeoInst_SetMaxInstanceCount", set, kInstances);
-    RunCommand(plugin, "GeoInst_SetInstanceCount", set, kInstances);
+    const int set = FIND_COMMAND(plugin, GeoInst_MakeNew)();
+    FIND_COMMAND(plugin, GeoInst_DeclareCustomElements)(set, 1);
+    FIND_COMMAND(plugin, GeoInst_AddCustomElement)(set, 4);
+    FIND_COMMAND(plugin, GeoInst_FinishCustomElements)(set);
+    FIND_COMMAND(plugin, GeoInst_SetMesh)(set, kObject, 0);
+    FIND_COMMAND(plugin, GeoInst_SetMaxInstanceCount)(set, kInstances);
+    FIND_COMMAND(plugin, GeoInst_SetInstanceCount)(set, kInstances);
 
-    auto setPosition = Command<int(__cdecl*)(int, int, float, float, float)>(plugin, "GeoInst_SetPosition");
-    auto setRotation = Command<int(__cdecl*)(int, int, float, float, float)>(plugin, "GeoInst_SetRotation");
-    auto setScale = Command<int(__cdecl*)(int, int, float)>(plugin, "GeoInst_SetScaleUniform");
-    auto updateInstance = Command<int(__cdecl*)(int, int)>(plugin, "GeoInst_UpdateInstance");
-    auto setColour = Command<int(__cdecl*)(int, int, int, float, float, float, float)>(plugin, "GeoInst_SetCustomData4");
+    // The commands called once per instance, looked up once: a million name look-ups would cost more
+    // than the work itself.
+    const auto setPosition = FIND_COMMAND(plugin, GeoInst_SetPosition);
+    const auto setRotation = FIND_COMMAND(plugin, GeoInst_SetRotation);
+    const auto setScale = FIND_COMMAND(plugin, GeoInst_SetScaleUniform);
+    const auto updateInstance = FIND_COMMAND(plugin, GeoInst_UpdateInstance);
+    const auto setColour = FIND_COMMAND(plugin, GeoInst_SetCustomData4);
     if (!setPosition || !setRotation || !setScale || !updateInstance || !setColour)
         return false;
 
@@ -79,8 +73,8 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
         setColour(set, n, 1, glow * (0.35f + 0.65f * warm), glow * (0.45f + 0.45f * warm), glow * (1.0f - 0.45f * warm),
                   1.0f);
     }
-    RunCommand(plugin, "GeoInst_Update", set);
-    const int drawn = RunCommand(plugin, "GeoInst_GetDrawCount", set);
+    FIND_COMMAND(plugin, GeoInst_Update)(set);
+    const int drawn = FIND_COMMAND(plugin, GeoInst_GetDrawCount)(set);
 
     refhost::SetCameraBackdrop(0, 0xFF05060C);
     refhost::SetCameraRange(0, 1.0f, 3000.0f);
@@ -92,8 +86,8 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
     const std::string path = outDir + "/instancing_1000000.png";
     const bool saved = refhost::SaveCameraPng(0, path.c_str());
     std::printf("demo: %d instances in one instance set (%d triangles, one draw call) -> %s%s\n", drawn,
-                RunCommand(plugin, "GeoInst_GetDrawPrimitives", set), path.c_str(), saved ? "" : " (not written)");
-    RunCommand(plugin, "GeoInst_Delete", set);
+                FIND_COMMAND(plugin, GeoInst_GetDrawPrimitives)(set), path.c_str(), saved ? "" : " (not written)");
+    FIND_COMMAND(plugin, GeoInst_Delete)(set);
     refhost::ResetScene();
     return saved && drawn == kInstances;
 }

@@ -2,7 +2,6 @@
 // string-table resource, the dependency queries, then ReceiveCoreDataPtr with the core data.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,18 +41,6 @@ template <typename Function>
 Function ExportAs(const LoadedPlugin& plugin, const char* exportName)
 {
     return ExportAs<Function>(plugin.module, exportName);
-}
-
-// Calls command export `exportName` as the engine does for a script: 32-bit arguments (floats as
-// floats), the integer result (an F result is the float's bit pattern). Nothing when the plugin
-// has no such export.
-template <typename... Args>
-std::optional<int> CallCommand(const LoadedPlugin& plugin, const char* exportName, Args... args)
-{
-    auto command = ExportAs<int(__cdecl*)(Args...)>(plugin, exportName);
-    if (!command)
-        return std::nullopt;
-    return command(args...);
 }
 
 // Splits a command row; false when it does not have the command-row shape.

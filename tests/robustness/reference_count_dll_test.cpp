@@ -13,7 +13,7 @@
 
 #include <gmock/gmock.h>
 
-#include "command_call.h"
+#include "checked_call.h"
 #include "effect_creation.h"
 #include "effect_library.h"
 #include "import_redirect.h"

@@ -1,10 +1,12 @@
 // The places the allocation-failure soak and sweep found, each reduced to the calls that matter:
 // the plugin's allocations are refused through the heap seam (plugin_heap.h) and every refusal
 // must leave the plugin answering, its records whole and its heap back where it was.
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "checked_call.h"
 #include "plugin_heap.h"
 #include "plugin_under_seam.h"
 #include "ref_host.h"
@@ -31,10 +33,11 @@ protected:
         EXPECT_EQ(PluginHeap().liveBytes, 0u) << DescribePluginHeapBlocks(LivePluginHeapBlocks());
         refhost::ResetScene();
     }
-    template <typename... Args>
-    int Call(const char* name, Args... args)
+    // The command calls of CALL.
+    template <typename Function, typename... Args>
+    int CallExport(const char* exportName, Args... args)
     {
-        return refhost::CallCommand(plugin_, name, args...).value_or(-12345);
+        return CallCommandExport<Function>(plugin_, exportName, args...);
     }
 
     refhost::LoadedPlugin plugin_;
@@ -56,7 +59,7 @@ TEST_F(AllocationFailure, MessageBoxWithoutMemoryForItsWindowListStillShows)
 
     const uint64_t refusedBefore = PluginHeap().failed;
     FailPluginAllocationNumber(1);
-    EXPECT_EQ(Call("EfxCam_SetFOV", 3, 1.0f), 0);
+    EXPECT_EQ(CALL(EfxCam_SetFOV, 3, 1.0f), 0);
     EXPECT_EQ(PluginHeap().failed - refusedBefore, 1u) << "the box did not ask for its window list";
     FailNoPluginAllocation();
 
@@ -79,8 +82,8 @@ TEST_F(AllocationFailure, CreatorsAnswerZeroWhenMemoryHasRunOut)
     const int resources = recorder->Census().Live();
     const uint64_t refusedBefore = PluginHeap().failed;
     FailPluginAllocationsFrom(1);
-    EXPECT_EQ(Call("GeoInst_MakeNew"), 0);
-    EXPECT_EQ(Call("CubeTex_MakeNew", 16, 0), 0);
+    EXPECT_EQ(CALL(GeoInst_MakeNew), 0);
+    EXPECT_EQ(CALL(CubeTex_MakeNew, 16, 0), 0);
     EXPECT_GE(PluginHeap().failed - refusedBefore, 2u);
     FailNoPluginAllocation();
     EXPECT_EQ(recorder->Census().Live(), resources) << "a refused cube texture kept its Direct3D texture";
@@ -94,25 +97,29 @@ TEST_F(AllocationFailure, CreatorsAnswerZeroWhenMemoryHasRunOut)
 TEST_F(AllocationFailure, AFirstRecordIsMadeWholeOrNotAtAll)
 {
     struct Creator {
-        const char* make;
-        const char* remove;
+        const char* what;
+        std::function<int()> make;
+        std::function<void(int)> remove;
     };
-    const Creator creators[] = {{"GeoInst_MakeNew", "GeoInst_Delete"}, {"CubeTex_MakeNew", "CubeTex_Delete"}};
+    const Creator creators[] = {
+        {"GeoInst_MakeNew", [&] { return CALL(GeoInst_MakeNew); }, [&](int set) { CALL(GeoInst_Delete, set); }},
+        {"CubeTex_MakeNew", [&] { return CALL(CubeTex_MakeNew, 16, 0); }, [&](int cube) { CALL(CubeTex_Delete, cube); }},
+    };
     for (const Creator& creator : creators) {
         for (uint64_t k = 1; k <= 3; ++k) {
-            SCOPED_TRACE(std::string(creator.make) + ", allocation " + std::to_string(k) + " refused");
+            SCOPED_TRACE(std::string(creator.what) + ", allocation " + std::to_string(k) + " refused");
             FailPluginAllocationNumber(k);
-            const bool isSet = std::string(creator.make) == "GeoInst_MakeNew";
-            EXPECT_EQ(isSet ? Call(creator.make) : Call(creator.make, 16, 0), 0);
+            const bool isSet = std::string(creator.what) == "GeoInst_MakeNew";
+            EXPECT_EQ(creator.make(), 0);
             FailNoPluginAllocation();
             EXPECT_EQ(PluginHeap().liveBytes, heapAtStart_) << DescribePluginHeapBlocks(LivePluginHeapBlocks());
 
-            const int made = isSet ? Call(creator.make) : Call(creator.make, 16, 0);
+            const int made = creator.make();
             ASSERT_NE(made, 0);
             if (isSet) {
-                EXPECT_EQ(Call("GeoInst_GetRenderIndex", made), 0) << "a half-made set stayed in the render queue";
+                EXPECT_EQ(CALL(GeoInst_GetRenderIndex, made), 0) << "a half-made set stayed in the render queue";
             }
-            Call(creator.remove, made);
+            creator.remove(made);
             EXPECT_EQ(PluginHeap().liveBytes, heapAtStart_);
         }
     }
@@ -123,7 +130,7 @@ TEST_F(AllocationFailure, AFirstRecordIsMadeWholeOrNotAtAll)
 // the entry kept a deleted texture; now nothing is written.
 TEST_F(AllocationFailure, ACubeTextureIsAppliedOnlyWhereItIsRemembered)
 {
-    const int cube = Call("CubeTex_MakeNew", 16, 0);
+    const int cube = CALL(CubeTex_MakeNew, 16, 0);
     ASSERT_NE(cube, 0);
     HostMesh* mesh = refhost::GetLimbMesh(1, 0);
     ASSERT_TRUE(mesh && mesh->textureStages && mesh->textureStageCount > 0);
@@ -131,14 +138,14 @@ TEST_F(AllocationFailure, ACubeTextureIsAppliedOnlyWhereItIsRemembered)
 
     const uint64_t refusedBefore = PluginHeap().failed;
     FailPluginAllocationNumber(1);
-    Call("CubeTex_ApplyObject", cube, 1, 0);
+    CALL(CubeTex_ApplyObject, cube, 1, 0);
     EXPECT_EQ(PluginHeap().failed - refusedBefore, 1u);
     FailNoPluginAllocation();
     EXPECT_EQ(mesh->textureStages[0].texture, shownBefore) << "the cube texture was written without being remembered";
 
-    Call("CubeTex_ApplyObject", cube, 1, 0);
+    CALL(CubeTex_ApplyObject, cube, 1, 0);
     EXPECT_NE(mesh->textureStages[0].texture, shownBefore);
-    Call("CubeTex_Delete", cube);
+    CALL(CubeTex_Delete, cube);
     EXPECT_EQ(mesh->textureStages[0].texture, nullptr) << "the deleted cube texture is still in the host's entry";
     EXPECT_EQ(PluginHeap().liveBytes, heapAtStart_);
 }

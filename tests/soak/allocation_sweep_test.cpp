@@ -12,12 +12,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "checked_call.h"
 #include "plugin_heap.h"
 #include "plugin_under_seam.h"
 #include "ref_host.h"
@@ -31,23 +31,22 @@ struct Script {
     const refhost::LoadedPlugin& plugin;
     std::vector<int> sets, cubes, images;
 
-    template <typename... Args>
-    int Call(const char* name, Args... args)
+    // The command calls of CALL.
+    template <typename Function, typename... Args>
+    int CallExport(const char* exportName, Args... args)
     {
-        std::optional<int> result = refhost::CallCommand(plugin, name, args...);
-        EXPECT_TRUE(result.has_value()) << "no export " << name;
-        return result.value_or(0);
+        return CallCommandExport<Function>(plugin, exportName, args...);
     }
     int MakeSet()
     {
-        const int set = Call("GeoInst_MakeNew");
+        const int set = CALL(GeoInst_MakeNew);
         if (set)
             sets.push_back(set);
         return set;
     }
     int MakeCube(int resolution, int mipmaps)
     {
-        const int cube = Call("CubeTex_MakeNew", resolution, mipmaps);
+        const int cube = CALL(CubeTex_MakeNew, resolution, mipmaps);
         if (cube)
             cubes.push_back(cube);
         return cube;
@@ -55,11 +54,11 @@ struct Script {
     void CleanUp()
     {
         for (int set : sets)
-            Call("GeoInst_Delete", set);
+            CALL(GeoInst_Delete, set);
         for (int cube : cubes)
-            Call("CubeTex_Delete", cube);
+            CALL(CubeTex_Delete, cube);
         for (int camera = 0; camera < 4; ++camera)
-            Call("EfxCam_Delete", camera);
+            CALL(EfxCam_Delete, camera);
         for (int image : images)
             refhost::DeleteImage(image);
         // Direct3D lets go of what was bound on the device at the next draw.
@@ -71,88 +70,88 @@ void InstancingScenario(Script& s)
 {
     const int set = s.MakeSet();
     const int second = s.MakeSet();
-    s.Call("GeoInst_SetMesh", set, 1, 0);
-    s.Call("GeoInst_SetMaxInstanceCount", set, 64);
-    s.Call("GeoInst_SetInstanceCount", set, 32);
+    s.CALL(GeoInst_SetMesh, set, 1, 0);
+    s.CALL(GeoInst_SetMaxInstanceCount, set, 64);
+    s.CALL(GeoInst_SetInstanceCount, set, 32);
     for (int n = 1; n <= 3; ++n) {
-        s.Call("GeoInst_SetPosition", set, n, 1.0f * n, 0.0f, 4.0f);
-        s.Call("GeoInst_UpdateInstance", set, n);
+        s.CALL(GeoInst_SetPosition, set, n, 1.0f * n, 0.0f, 4.0f);
+        s.CALL(GeoInst_UpdateInstance, set, n);
     }
-    s.Call("GeoInst_SetExcluded", set, 2, 1);
-    s.Call("GeoInst_Update", set);
-    s.Call("GeoInst_SetMesh", second, 3, 0); // drawn without indices: a sequential index buffer
-    s.Call("GeoInst_DeclareCustomElements", second, 1);
-    s.Call("GeoInst_AddCustomElement", second, 4);
-    s.Call("GeoInst_FinishCustomElements", second);
-    s.Call("GeoInst_SetMaxInstanceCount", second, 16);
-    s.Call("GeoInst_SetInstanceCount", second, 16);
-    s.Call("GeoInst_SetCustomData4", second, 1, 1, 1.0f, 0.5f, 0.25f, 1.0f);
-    s.Call("GeoInst_Update", second);
-    s.Call("GeoInst_SetRenderPriority", second, 5);
-    s.Call("GeoInst_SortRenderQueue");
+    s.CALL(GeoInst_SetExcluded, set, 2, 1);
+    s.CALL(GeoInst_Update, set);
+    s.CALL(GeoInst_SetMesh, second, 3, 0); // drawn without indices: a sequential index buffer
+    s.CALL(GeoInst_DeclareCustomElements, second, 1);
+    s.CALL(GeoInst_AddCustomElement, second, 4);
+    s.CALL(GeoInst_FinishCustomElements, second);
+    s.CALL(GeoInst_SetMaxInstanceCount, second, 16);
+    s.CALL(GeoInst_SetInstanceCount, second, 16);
+    s.CALL(GeoInst_SetCustomData4, second, 1, 1, 1.0f, 0.5f, 0.25f, 1.0f);
+    s.CALL(GeoInst_Update, second);
+    s.CALL(GeoInst_SetRenderPriority, second, 5);
+    s.CALL(GeoInst_SortRenderQueue);
     refhost::FastSync();
-    s.Call("GeoInst_GetHidden", 12345); // refused: a message box
-    s.Call("GeoInst_Delete", set);
+    s.CALL(GeoInst_GetHidden, 12345); // refused: a message box
+    s.CALL(GeoInst_Delete, set);
     const int third = s.MakeSet();
-    s.Call("GeoInst_SetMesh", third, 2, 0);
+    s.CALL(GeoInst_SetMesh, third, 2, 0);
 }
 
 void CubeTextureScenario(Script& s)
 {
     const int cube = s.MakeCube(32, 0);
     const int mipmapped = s.MakeCube(16, 1);
-    s.Call("CubeTex_ApplyObject", cube, 1, 0);
-    s.Call("CubeTex_ApplyObject", cube, 2, 0);
-    s.Call("CubeTex_ApplyObject", cube, 4, 1);
-    s.Call("CubeTex_ApplyLimb", mipmapped, 2, 1, 0);
-    s.Call("CubeTex_SetPosition", cube, 0.0f, 0.0f, 0.0f);
-    s.Call("CubeTex_Sync", cube, 1);
-    s.Call("CubeTex_SyncFaces", mipmapped, 1, 3);
+    s.CALL(CubeTex_ApplyObject, cube, 1, 0);
+    s.CALL(CubeTex_ApplyObject, cube, 2, 0);
+    s.CALL(CubeTex_ApplyObject, cube, 4, 1);
+    s.CALL(CubeTex_ApplyLimb, mipmapped, 2, 1, 0);
+    s.CALL(CubeTex_SetPosition, cube, 0.0f, 0.0f, 0.0f);
+    s.CALL(CubeTex_Sync, cube, 1);
+    s.CALL(CubeTex_SyncFaces, mipmapped, 1, 3);
     const std::string path = (std::filesystem::temp_directory_path() / "ryxo_sweep_cube.dds").string();
-    s.Call("CubeTex_Save", mipmapped, path.c_str());
+    s.CALL(CubeTex_Save, mipmapped, path.c_str());
     std::filesystem::remove(path);
-    s.Call("CubeTex_GetResolution", 12345); // refused: a message box
-    s.Call("CubeTex_Delete", cube);
+    s.CALL(CubeTex_GetResolution, 12345); // refused: a message box
+    s.CALL(CubeTex_Delete, cube);
     refhost::FastSync();
 }
 
 void EffectCameraScenario(Script& s)
 {
     s.images.insert(s.images.end(), {20, 21});
-    s.Call("EfxCam_MakeNew", 0);
-    s.Call("EfxCam_SetToImage", 0, 20, 32, 32);
-    s.Call("EfxCam_SetMRTImage", 0, 1, 21);
-    s.Call("EfxCam_SetObject", 0, 1);
-    s.Call("EfxCam_SetFOV", 0, 1.0f);
-    s.Call("EfxCam_Sync");
-    s.Call("EfxCam_SetFOV", 3, 1.0f); // refused: a message box
-    s.Call("EfxCam_MakeNew", 1);
-    s.Call("EfxCam_SetObject", 1, 2);
-    s.Call("EfxCam_Delete", 0);
+    s.CALL(EfxCam_MakeNew, 0);
+    s.CALL(EfxCam_SetToImage, 0, 20, 32, 32);
+    s.CALL(EfxCam_SetMRTImage, 0, 1, 21);
+    s.CALL(EfxCam_SetObject, 0, 1);
+    s.CALL(EfxCam_SetFOV, 0, 1.0f);
+    s.CALL(EfxCam_Sync);
+    s.CALL(EfxCam_SetFOV, 3, 1.0f); // refused: a message box
+    s.CALL(EfxCam_MakeNew, 1);
+    s.CALL(EfxCam_SetObject, 1, 2);
+    s.CALL(EfxCam_Delete, 0);
 }
 
 // The effect commands allocate nothing of their own (D3DX keeps the effect's memory) and show no
 // message: the sweep proves that stays so.
 void EffectParameterScenario(Script& s)
 {
-    const int effect = s.Call("Object_GetShaderPtr", 1, 0);
-    const int parameter = s.Call("Shader_GetParameterByName", effect, 0, "NoSuchName");
-    s.Call("Shader_GetFloatVal", effect, parameter);
-    s.Call("Shader_SetTechniqueName", effect, "NoSuchTechnique");
-    s.Call("Shader_GetFloatVal", 0, 0); // refused: a message box
-    s.Call("SMesh_GetD3DXEffect", 0);
+    const int effect = s.CALL(Object_GetShaderPtr, 1, 0);
+    const int parameter = s.CALL(Shader_GetParameterByName, effect, 0, "NoSuchName");
+    s.CALL(Shader_GetFloatVal, effect, parameter);
+    s.CALL(Shader_SetTechniqueName, effect, "NoSuchTechnique");
+    s.CALL(Shader_GetFloatVal, 0, 0); // refused: a message box
+    s.CALL(SMesh_GetD3DXEffect, 0);
 }
 
 void RenderTargetScenario(Script& s)
 {
     s.images.insert(s.images.end(), {22, 23});
-    s.Call("MRT_MakeRenderTarget", 22, 32, 32);
-    s.Call("MRT_MakeRenderTargetFormat", 23, 32, 32, 0);
-    s.Call("MRT_Sync", 0, 22, 23, 0);
-    s.Call("MRT_PostPixelFormatSupport", 0);
-    s.Call("MRT_Sync", 0, 99, 0, 0); // an image that is none
-    s.Call("MRT_Sync", 40, 22, 0, 0); // refused: a message box
-    s.Call("MRT_MakeRenderTarget", 24, 0, 32); // refused: a message box
+    s.CALL(MRT_MakeRenderTarget, 22, 32, 32);
+    s.CALL(MRT_MakeRenderTargetFormat, 23, 32, 32, 0);
+    s.CALL(MRT_Sync, 0, 22, 23, 0);
+    s.CALL(MRT_PostPixelFormatSupport, 0);
+    s.CALL(MRT_Sync, 0, 99, 0, 0); // an image that is none
+    s.CALL(MRT_Sync, 40, 22, 0, 0); // refused: a message box
+    s.CALL(MRT_MakeRenderTarget, 24, 0, 32); // refused: a message box
 }
 
 struct Family {

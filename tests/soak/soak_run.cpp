@@ -1,39 +1,30 @@
 #include "soak_run.h"
 
 #include <algorithm>
-#include <array>
 #include <csignal>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <d3dx9.h>
 
 #include "argument_kinds.h"
+#include "command_call.h"
 #include "fault_report.h"
 #include "plugin_heap.h"
 #include "random_arguments.h"
 #include "ref_host.h"
 #include "soak_scene.h"
+#include "typed_command.h"
 
 namespace {
 
-constexpr int kMaxArguments = 18;
-
-// Every command is called with 18 32-bit stack arguments: cdecl leaves the stack to the caller, so
-// a command that takes fewer simply ignores the rest, exactly as when the host calls it.
-using AnyCommand = int(__cdecl*)(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                 uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                                 uint32_t, uint32_t);
-
-int CallCommand(FARPROC function, const std::array<uint32_t, kMaxArguments>& a)
-{
-    auto command = reinterpret_cast<AnyCommand>(reinterpret_cast<void*>(function));
-    return command(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12], a[13], a[14],
-                   a[15], a[16], a[17]);
-}
+// Every command is called with the most values any row takes, as the script runner calls it (see
+// command_call.h): a command that takes fewer reads its own and ignores the rest.
+using CallValues = uint32_t[script::kMostCommandValues];
 
 class Soak {
 public:
@@ -50,8 +41,8 @@ public:
     SoakFigures Run(const std::function<void()>& afterFrame);
 
 private:
-    void Remember(const refhost::CommandEntry& command, const std::array<uint32_t, kMaxArguments>& args, int result);
-    void ReleaseTexturesHandedOut(const std::array<uint32_t, kMaxArguments>& args);
+    void Remember(const refhost::CommandEntry& command, const CallValues& args, int result);
+    void ReleaseTexturesHandedOut(const CallValues& args);
     void LoseDevice();
     void DeleteOrRestoreHostThings();
     void RenderFrame();
@@ -103,7 +94,7 @@ void Soak::BuildScene()
         values_.pools.liveImages.push_back(image);
 }
 
-void Soak::Remember(const refhost::CommandEntry& command, const std::array<uint32_t, kMaxArguments>& args, int result)
+void Soak::Remember(const refhost::CommandEntry& command, const CallValues& args, int result)
 {
     auto erase = [](std::vector<int>& from, int value) {
         auto found = std::find(from.begin(), from.end(), value);
@@ -126,7 +117,7 @@ void Soak::Remember(const refhost::CommandEntry& command, const std::array<uint3
 
 // Reading a texture or shader parameter's value hands the script a reference to every object in it,
 // which the script then owns; a sound script releases them, or the objects would outlive their deletion.
-void Soak::ReleaseTexturesHandedOut(const std::array<uint32_t, kMaxArguments>& args)
+void Soak::ReleaseTexturesHandedOut(const CallValues& args)
 {
     auto* effect = reinterpret_cast<ID3DXEffect*>(static_cast<uintptr_t>(args[0]));
     auto handle = reinterpret_cast<D3DXHANDLE>(static_cast<uintptr_t>(args[1]));
@@ -148,8 +139,8 @@ void Soak::ReleaseTexturesHandedOut(const std::array<uint32_t, kMaxArguments>& a
 void Soak::RenderFrame()
 {
     refhost::FastSync();
-    if (FARPROC sync = plugin_.Export("EfxCam_Sync"))
-        CallCommand(sync, {});
+    if (const auto sync = FIND_COMMAND(plugin_, EfxCam_Sync))
+        sync();
     ++figures_.frames;
 }
 
@@ -198,13 +189,15 @@ void Soak::DeleteOrRestoreHostThings()
 
 void Soak::DeleteEverything()
 {
-    auto call = [&](const char* name, int argument) { refhost::CallCommand(plugin_, name, argument); };
+    const auto deleteSet = FIND_COMMAND(plugin_, GeoInst_Delete);
+    const auto deleteCube = FIND_COMMAND(plugin_, CubeTex_Delete);
+    const auto deleteCamera = FIND_COMMAND(plugin_, EfxCam_Delete);
     for (int set : values_.pools.liveSets)
-        call("GeoInst_Delete", set);
+        deleteSet(set);
     for (int cube : values_.pools.liveCubes)
-        call("CubeTex_Delete", cube);
+        deleteCube(cube);
     for (int camera = 0; camera < 32; ++camera)
-        call("EfxCam_Delete", camera);
+        deleteCamera(camera);
     values_.pools.liveSets.clear();
     values_.pools.liveCubes.clear();
 }
@@ -286,9 +279,9 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
         std::string letters = command.types == "0" ? "" : command.types;
         if (command.returnsValue && !letters.empty())
             letters.erase(0, 1);
-        std::array<uint32_t, kMaxArguments> args{};
+        CallValues args{};
         int callEffect = -1;
-        for (size_t i = 0; i < letters.size() && i < args.size(); ++i) {
+        for (size_t i = 0; i < letters.size() && i < std::size(args); ++i) {
             ArgumentKind kind = KindOf(command.exportName, static_cast<int>(i), letters[i]);
             args[i] = DrawArgument(values_, kind, callEffect);
             if (kind == ArgumentKind::Effect) {
@@ -304,7 +297,7 @@ SoakFigures Soak::Run(const std::function<void()>& afterFrame)
         if (lastCalls_.size() > 12)
             lastCalls_.pop_front();
 
-        int result = CallCommand(command.function, args);
+        const int result = static_cast<int>(script::CallCommandExport(command.function, args));
         if (options_.validateHeapsFrom >= 0 && callIndex_ >= options_.validateHeapsFrom && !EveryHeapIsSound()) {
             std::fprintf(stderr, "soak: a heap is damaged after call %s\n", lastCalls_.back().c_str());
             std::fflush(stderr);

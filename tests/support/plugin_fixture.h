@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "command_call.h"
+#include "checked_call.h"
 #include "message_box_watcher.h"
 #include "plugin_loader.h"
 #include "export_values.h"
