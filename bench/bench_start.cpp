@@ -18,3 +18,10 @@ bool StartHostWithPlugin(refhost::LoadedPlugin& plugin)
     }
     return true;
 }
+
+void StopHostWithPlugin(refhost::LoadedPlugin& plugin)
+{
+    refhost::ResetScene();
+    refhost::UnloadPlugin(plugin);
+    refhost::Stop();
+}

@@ -37,6 +37,20 @@ bool MakeEffect(int number, const refhost::EffectDescription& description)
     return true;
 }
 
+bool MakeInstancingScene(const refhost::LoadedPlugin& plugin, Commands& commands)
+{
+    refhost::PlainEffectOptions plain;
+    plain.camera = refhost::CameraMatrices::ViewProjection;
+    if (!commands.Load(plugin) || !MakeEffect(kEffectInstanced, refhost::InstancingEffectDescription()) ||
+        !MakeEffect(kEffectPlain, refhost::PlainEffectDescription(plain)) ||
+        !refhost::MakeObject(kCubeObject, SmallCube()))
+        return false;
+    refhost::SetObjectEffect(kCubeObject, kEffectInstanced);
+    refhost::HideObject(kCubeObject);
+    refhost::SetSyncMask(1);
+    return true;
+}
+
 refhost::MeshDescription SmallCube()
 {
     refhost::MeshDescription meshDescription;

@@ -33,6 +33,18 @@ struct Commands {
     bool Load(const refhost::LoadedPlugin& plugin);
 };
 
+// The instancing benchmarks' scene: the effect the sets draw with, the effect the same cubes draw
+// with as host objects, and the cube the sets draw.
+inline constexpr int kEffectInstanced = 1;
+inline constexpr int kEffectPlain = 2;
+inline constexpr int kCubeObject = 1;
+
+// How the instancing benchmarks begin, on a host started with the plugin: the commands looked up,
+// kEffectInstanced and kEffectPlain made (the plain one multiplying by the view-projection product,
+// as the instancing effect does), kCubeObject made, hidden and drawn with kEffectInstanced, and only
+// camera 0 rendered. False after saying why on stderr.
+bool MakeInstancingScene(const refhost::LoadedPlugin& plugin, Commands& commands);
+
 // Host effect `number` from `description`; false after a message when it cannot be made.
 bool MakeEffect(int number, const refhost::EffectDescription& description);
 

@@ -213,8 +213,6 @@ int main()
     for (int cube : cubes)
         if (cube)
             c.deleteCube(cube);
-    refhost::ResetScene();
-    refhost::UnloadPlugin(plugin);
-    refhost::Stop();
+    StopHostWithPlugin(plugin);
     return ready ? 0 : 1;
 }

@@ -207,8 +207,6 @@ int main()
 
     for (int n = 0; n < kCameras; ++n)
         FIND_COMMAND(plugin, EfxCam_Delete)(n);
-    refhost::ResetScene();
-    refhost::UnloadPlugin(plugin);
-    refhost::Stop();
+    StopHostWithPlugin(plugin);
     return 0;
 }

@@ -22,9 +22,6 @@ namespace {
 
 constexpr int kDrawInstances = 10000;
 constexpr int kUploadInstances = 100000;
-constexpr int kEffectInstanced = 1;
-constexpr int kEffectPlain = 2;
-constexpr int kCubeObject = 1;
 constexpr int kFirstHostObject = 100;
 
 // Where the n-th of the drawn cubes stands: a 100 x 100 grid facing the camera.
@@ -195,25 +192,14 @@ int main()
     if (!StartHostWithPlugin(plugin))
         return 1;
     Commands commands;
-    refhost::InstancingEffectOptions instancing;
-    refhost::PlainEffectOptions plain;
-    plain.camera = refhost::CameraMatrices::ViewProjection;
-    bool ready = commands.Load(plugin) &&
-                 MakeEffect(kEffectInstanced, refhost::InstancingEffectDescription(instancing)) &&
-                 MakeEffect(kEffectPlain, refhost::PlainEffectDescription(plain)) &&
-                 refhost::MakeObject(kCubeObject, SmallCube());
+    const bool ready = MakeInstancingScene(plugin, commands);
     if (ready) {
-        refhost::SetObjectEffect(kCubeObject, kEffectInstanced);
-        refhost::HideObject(kCubeObject);
-        refhost::SetSyncMask(1);
         std::printf("Ryxo instancing benchmark: ratios against baselines measured in this run (medians)\n\n");
         BenchDrawing(commands);
         BenchUpload(commands);
         BenchUpdateInstance(commands);
         BenchDeviceCalls(commands);
     }
-    refhost::ResetScene();
-    refhost::UnloadPlugin(plugin);
-    refhost::Stop();
+    StopHostWithPlugin(plugin);
     return ready ? 0 : 1;
 }

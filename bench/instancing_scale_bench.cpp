@@ -29,9 +29,6 @@
 
 namespace {
 
-constexpr int kEffectInstanced = 1;
-constexpr int kEffectPlain = 2;
-constexpr int kCubeObject = 1;
 constexpr int kFirstHostObject = 1000;
 constexpr int kSweep[] = {10, 100, 1000, 10000, 100000, 1000000};
 constexpr int kLargestHostObjectCount = 100000;
@@ -446,19 +443,10 @@ int main(int argc, char** argv)
     if (!StartHostWithPlugin(plugin))
         return 1;
     Commands commands;
-    refhost::InstancingEffectOptions instancing;
-    refhost::PlainEffectOptions plain;
-    plain.camera = refhost::CameraMatrices::ViewProjection;
-    bool ready = commands.Load(plugin) &&
-                 MakeEffect(kEffectInstanced, refhost::InstancingEffectDescription(instancing)) &&
-                 MakeEffect(kSecondInstancedEffect, refhost::InstancingEffectDescription(instancing)) &&
-                 MakeEffect(kEffectPlain, refhost::PlainEffectDescription(plain)) &&
-                 refhost::MakeObject(kCubeObject, SmallCube());
+    const bool ready = MakeInstancingScene(plugin, commands) &&
+                       MakeEffect(kSecondInstancedEffect, refhost::InstancingEffectDescription());
     bool written = false;
     if (ready) {
-        refhost::SetObjectEffect(kCubeObject, kEffectInstanced);
-        refhost::HideObject(kCubeObject);
-        refhost::SetSyncMask(1);
         std::printf("Ryxo instancing at scale: figures and ratios measured in this run\n\n");
         // The sets first, while the address space is whole: tens of thousands of host objects,
         // each with buffers of its own, leave it fragmented for the million-instance set.
@@ -484,8 +472,6 @@ int main(int argc, char** argv)
         PrintSweep(rows);
         written = WriteCsv(rows, csvPath);
     }
-    refhost::ResetScene();
-    refhost::UnloadPlugin(plugin);
-    refhost::Stop();
+    StopHostWithPlugin(plugin);
     return ready && written ? 0 : 1;
 }
