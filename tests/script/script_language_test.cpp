@@ -35,6 +35,8 @@ const LanguageCase kLanguage[] = {
     {"for counting down by a step", {"for i = 10 to 1 step -3", "s = s + i", "next i"}, "s", 22},
     {"for with a float counter", {"for x# = 0 to 1 step 0.25", "n = n + 1", "next"}, "n", 5},
     {"for not entered leaves the counter at first", {"for i = 5 to 1", "s = 1", "next i", "n = i + s"}, "n", 5},
+    {"for stops before counting past the smallest integer",
+     {"for i = -2147483640 to -2147483647 step -5", "n = n + 1", "next i"}, "n", 2},
     {"do, loop and exit", {"do", "n = n + 1", "if n = 7 then exit", "loop"}, "n", 7},
     {"while, endwhile", {"n = 1", "while n < 100", "n = n * 3 + 1", "endwhile"}, "n", 121},
     {"repeat, until", {"repeat", "n = n + 2", "until n >= 9"}, "n", 10},
