@@ -229,9 +229,10 @@ private:
             const std::string types = ParameterTypes(*sameCount);
             const size_t i = FirstRefused(types, e.operands);
             const ValueType given = e.operands[i].type;
+            const bool wantsWhole = types[i] == 'L' && given == ValueType::Float;
             Fail(e.line, "value " + std::to_string(i + 1) + " of " + e.text + " is " + TypeName(given) + " where " +
                              LetterName(types[i]) + " is taken" +
-                             (types[i] == 'L' && given == ValueType::Float ? " (int() makes a whole number of it)" : ""));
+                             (wantsWhole ? " (int() makes a whole number of it)" : ""));
         }
         e.command = chosen;
         e.type = !asValue ? ValueType::Integer : chosen->types[0] == 'F' ? ValueType::Float : ValueType::Integer;

@@ -162,7 +162,8 @@ private:
                 const uint32_t before = std::bit_cast<uint32_t>(now.real);
                 now.real += static_cast<float>(by);
                 if (std::bit_cast<uint32_t>(now.real) == before)
-                    return Failed(s.line, "the step of 'for " + s.text + "' is too small to move it, so the loop would never end");
+                    return Failed(s.line, "the step of 'for " + s.text +
+                                              "' is too small to move it, so the loop would never end");
                 continue;
             }
             // Counting past the largest or smallest integer would start again from the other end.
