@@ -157,6 +157,9 @@ private:
         size_t at = from + 1;
         if (WrappedList(t, at, to))
             Fail(line, first.text + " as a statement takes its values without parentheses: " + first.text + " a, b");
+        if (to - at == 2 && t[at].text == "(" && t[at + 1].text == ")")
+            Fail(line, first.text + "() is a value, not a statement: x = " + first.text + "() (a command without a "
+                       "result is written without parentheses)");
         if (at < to) {
             Use(line, to);
             call.operands = Arguments(at);

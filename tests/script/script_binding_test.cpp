@@ -21,6 +21,7 @@ const OverloadCase kOverloads[] = {
     {"MRT_MakeRenderTarget 40, 320, 240, 21", "MRT_MakeRenderTarget%LLLL%MRT_MakeRenderTargetFormat%"},
     {"c = CubeTex_MakeNew(256, 0)", "CubeTex_MakeNew[%LLL%CubeTex_MakeNew%"},
     {"EfxCam_SetToImage 0, 2, 256, 256, 21", "EfxCam_SetToImage%LLLLL%EfxCam_SetToImageFormat%"},
+    {"GeoInst_Delete (1)", "GeoInst_Delete%L%GeoInst_Delete%"}, // one value in parentheses is a value
 };
 
 
@@ -46,6 +47,14 @@ const ErrorCase kErrors[] = {
     {"a maths function's count", {"x# = atan2(1)"}, "line 1: atan2 takes 2 values, not 1"},
     {"a statement's values in parentheses", {"GeoInst_SetMesh(1, 1, 0)"},
      "line 1: GeoInst_SetMesh as a statement takes its values without parentheses: GeoInst_SetMesh a, b"},
+    {"empty parentheses as a statement", {"GeoInst_MakeNew()"},
+     "line 1: GeoInst_MakeNew() is a value, not a statement: x = GeoInst_MakeNew() (a command without a result is "
+     "written without parentheses)"},
+    {"a value missing between commas", {"GeoInst_SetScale 1,, 80"}, "line 1: a value is missing between commas"},
+    {"a call not closed", {"n = GeoInst_GetDrawCount(1"},
+     "line 1: the values of GeoInst_GetDrawCount are not closed by ')'"},
+    {"a for line without to", {"for i = 1", "next i"},
+     "line 1: a for line reads: for variable = first to last [step size]"},
     {"for without next", {"for i = 1 to 3", "n = i"}, "line 1: 'for i' has no 'next'"},
     {"next of another loop", {"for i = 1 to 3", "next j"}, "line 2: 'next' does not match 'for i' of line 1"},
     {"a closer without its block", {"n = 1", "endif"}, "line 2: 'endif' has no block open to close here"},
