@@ -6,8 +6,10 @@ message the sources can show (found by message_scan, whose every ShowMessage cal
 to a literal text and reached by a command or callback) is on the page of each command that can
 show it, with a remedy from its family's `# Messages` section, where no stale entry may stay; the
 messages shown while the plugin loads are on loading.html with theirs; every family has a guide
-with its picture; every example and guide script passes the script checker; and Writing effects
-names exactly the semantics of its table that the shipped effect files use.
+with its picture; and Writing effects names exactly the semantics of its table that the shipped
+effect files use. The script blocks themselves (every example, every guide's and the language page's)
+are parsed and bound against the built DLL's table by the reference host's script runner, in
+script_runner_dll_tests.
 
 Usage: check_manual.py SPINE_DIR SOURCE_ROOT REFERENCE_DIR FAMILY...
 Prints 'N passed, N failed' and exits non-zero on any failure.
@@ -29,7 +31,6 @@ from manual_checks import (check_format_uses, check_formats, check_guides, check
                            check_see_also)
 from message_scan import Scan, family_sources
 from page_html import page_name
-from script_check import ScriptChecker, check_block
 
 failures = []
 passed = 0
@@ -83,7 +84,6 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
 
     files = family_sources(source_root, family_dirs)
     scan = Scan(files)
-    checker = ScriptChecker(rows)
 
     pages = {}
     shown_by_family = {f: set() for f in families}
@@ -116,8 +116,6 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
             check(f'href="{page_name(other)}"' in page, f"{name}: its page does not link {other}")
         if overloads[0].family in guides:
             check(f'href="../guides/{overloads[0].family}.html"' in page, f"{name}: its page does not link its guide")
-        if text and text.example:
-            check_all(check_block(checker, text.example, text.example_line, family.path))
 
     index_page = read(os.path.join(reference_dir, "index.html"))
     index = visible_text(index_page)
@@ -142,7 +140,7 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
         check(shown(title, loading_page) and shown(text, loading_page), f"loading.html: message {text!r} is not shown")
     check('href="loading.html"' in index_page, "index.html: no link to loading.html")
 
-    # The guides: one per family, with its picture, linked from the index, every script checked.
+    # The guides: one per family, with its picture, linked from the index.
     check_all(check_guides(guides, families, os.path.join(source_root, "docs")))
     for family, guide in guides.items():
         check(os.path.exists(os.path.join(reference_dir, "guides", family + ".html")), f"guides/{family}.html: missing")
@@ -150,8 +148,6 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
             check(os.path.exists(os.path.join(reference_dir, "pictures", guide.picture)),
                   f"pictures/{guide.picture}: not copied into the reference")
         check(f'href="guides/{family}.html"' in index_page, f"index.html: no link to guides/{family}.html")
-        for block in guide.scripts():
-            check_all(check_block(checker, block.lines, block.line, guide.path))
         # Each guide shows the effect file its scene draws with, in full, from the effects/ folder.
         shown_files = read_effect_files({family: guide}, source_root)
         check(guide.effect_files() and all(f in shown_files for f in guide.effect_files()),
@@ -180,13 +176,11 @@ def main(spine_dir, source_root, reference_dir, family_dirs):
         guide_page = read(os.path.join(reference_dir, "guides", family + ".html"))
         check('href="../effects.html"' in guide_page, f"guides/{family}.html: no link to effects.html")
 
-    # The script language: its page made and linked from the index, its examples checked.
+    # The script language: its page made and linked from the index.
     language = read_language_text(spine_dir)
     check_all(language.problems)
     check(os.path.exists(os.path.join(reference_dir, LANGUAGE_PAGE)), f"{LANGUAGE_PAGE}: missing")
     check(f'href="{LANGUAGE_PAGE}"' in index_page, f"index.html: no link to {LANGUAGE_PAGE}")
-    for block in language.scripts():
-        check_all(check_block(checker, block.lines, block.line, language.path))
 
     # The scanner must have followed every message box call in the sources.
     for path, text in files:

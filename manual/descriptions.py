@@ -48,7 +48,6 @@ class CommandText:
     formats: list = field(default_factory=list)   # uses of formats.tsv
     see_also: list = field(default_factory=list)  # command names
     example: list = field(default_factory=list)
-    example_line: int = 0                         # line number of the example's first line
     requires: str = ""                            # what the card must allow, when not the family's
 
     def parameter_names(self, export):
@@ -192,7 +191,6 @@ def read_family(path, family_name=None):
             continued = _text_continues(command.meanings, name)
         elif line.strip() == "example:":
             in_example = True
-            command.example_line = number + 1
         else:
             loose.append(line)
     if not in_messages:

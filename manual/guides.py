@@ -12,7 +12,7 @@
         script lines: a block indented four spaces; blank lines inside a block are kept
 
 Any line indented four spaces or more belongs to a script block, also directly after a paragraph or a
-list item; the script checker reads every such block.
+list item; the script runner (refhost/script/) reads every such block.
 """
 import os
 from dataclasses import dataclass, field
@@ -68,7 +68,7 @@ def read_guide(path, needs_picture=True, family=None):
         pending_blank = 0
         if line.startswith("```"):
             guide.problems.append(f"{path}:{number}: a fenced block: indent script lines four spaces instead, "
-                                  "so the script checker reads them")
+                                  "so the script runner reads them")
             continue
         if line.startswith("### "):
             guide.blocks.append(Block("subheading", [line[4:].strip()], number))

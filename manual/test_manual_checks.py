@@ -178,7 +178,7 @@ class ManualChecksTest(unittest.TestCase):
         self.assertEqual(guide.scripts()[0].lines, ["t = Thing_Make(256)", "", "` the engine draws it"])
         self.assertEqual(guide.blocks[-1].lines, ["A mistake, explained", "over two lines."])
         docs = os.path.join(self.folder.name, "docs")
-        fenced = f"{path}:11: a fenced block: indent script lines four spaces instead, so the script checker reads them"
+        fenced = f"{path}:11: a fenced block: indent script lines four spaces instead, so the script runner reads them"
         self.assertEqual(check_guides({"things": guide}, ["things", "others"], docs), [
             "others: no getting-started guide (others/guide.md)",
             f"{path}: picture things.png is not in docs/", fenced])

@@ -15,6 +15,30 @@ const char* LetterName(char letter) { return letter == 'L' ? "an integer" : lett
 
 bool Numeric(ValueType type) { return type != ValueType::String; }
 
+// Where a row with the parameter letters `types` refuses the values given to it: the index of the
+// first value of a type its letter does not take, or types.size() when it takes them all. An
+// integer row takes an integer, a float row a number, a string row a string.
+size_t FirstRefused(const std::string& types, const std::vector<Expression>& values)
+{
+    for (size_t i = 0; i < types.size() && i < values.size(); ++i) {
+        const ValueType given = values[i].type;
+        const bool takes = (types[i] == 'L' && given == ValueType::Integer) || (types[i] == 'F' && Numeric(given)) ||
+                           (types[i] == 'S' && given == ValueType::String);
+        if (!takes)
+            return i;
+    }
+    return types.size();
+}
+
+// How many integers given to the row are turned into floats for it.
+int Conversions(const std::string& types, const std::vector<Expression>& values)
+{
+    int conversions = 0;
+    for (size_t i = 0; i < types.size() && i < values.size(); ++i)
+        conversions += types[i] == 'F' && values[i].type == ValueType::Integer ? 1 : 0;
+    return conversions;
+}
+
 struct BindFailure {
     std::string message;
 };
@@ -51,6 +75,12 @@ private:
             }
             if (s.kind == Statement::Kind::For && s.type == ValueType::String)
                 Fail(s.line, "a for loop counts with a number variable, not " + s.text);
+            // An integer counter would keep a fractional step's whole part, 0 for step 0.5, and never
+            // reach its last value.
+            if (s.kind == Statement::Kind::For && s.type == ValueType::Integer && s.expressions.size() > 2 &&
+                s.expressions[2].type == ValueType::Float)
+                Fail(s.line, s.text + " counts in whole numbers and cannot step by a float: count with " + s.text +
+                                 "# or give a whole step (int() makes one)");
             break;
         }
         case Statement::Kind::Command:
@@ -74,10 +104,15 @@ private:
 
     void NotACommandName(const std::string& name, int line)
     {
-        if (commands_.rows.count(Lower(name)))
+        const std::string lower = Lower(name);
+        if (commands_.rows.count(lower))
             Fail(line, name + " is a command, not a variable: a value needs parentheses, " + name + "(...)");
-        if (FindMathsFunction(Lower(name)) >= 0)
+        if (FindMathsFunction(lower) >= 0)
             Fail(line, name + " is a maths function, not a variable: " + name + "(...)");
+        for (const std::string& prefix : commands_.prefixes)
+            if (lower.starts_with(prefix))
+                Fail(line, "unknown command " + name + " (a name starting " + name.substr(0, prefix.size()) +
+                               " is taken for a command)");
     }
 
     void Bind(Expression& e)
@@ -176,16 +211,10 @@ private:
                 continue;
             if (!sameCount)
                 sameCount = row;
-            int conversions = 0;
-            bool takes = true;
-            for (size_t i = 0; i < types.size() && takes; ++i) {
-                const ValueType given = e.operands[i].type;
-                const char wanted = types[i];
-                takes = (wanted == 'L' && given == ValueType::Integer) || (wanted == 'F' && Numeric(given)) ||
-                        (wanted == 'S' && given == ValueType::String);
-                conversions += wanted == 'F' && given == ValueType::Integer ? 1 : 0;
-            }
-            if (takes && (!chosen || conversions < fewest)) {
+            if (FirstRefused(types, e.operands) != types.size())
+                continue;
+            const int conversions = Conversions(types, e.operands);
+            if (!chosen || conversions < fewest) {
                 chosen = row;
                 fewest = conversions;
             }
@@ -198,15 +227,12 @@ private:
         }
         if (!chosen) {
             const std::string types = ParameterTypes(*sameCount);
-            for (size_t i = 0; i < types.size(); ++i) {
-                const ValueType given = e.operands[i].type;
-                const char wanted = types[i];
-                if (!((wanted == 'L' && given == ValueType::Integer) || (wanted == 'F' && Numeric(given)) ||
-                      (wanted == 'S' && given == ValueType::String)))
-                    Fail(e.line, "value " + std::to_string(i + 1) + " of " + e.text + " is " + TypeName(given) + " where " +
-                                     LetterName(wanted) + " is taken" +
-                                     (wanted == 'L' && given == ValueType::Float ? " (int() makes a whole number of it)" : ""));
-            }
+            const size_t i = FirstRefused(types, e.operands);
+            const ValueType given = e.operands[i].type;
+            const bool wantsWhole = types[i] == 'L' && given == ValueType::Float;
+            Fail(e.line, "value " + std::to_string(i + 1) + " of " + e.text + " is " + TypeName(given) + " where " +
+                             LetterName(types[i]) + " is taken" +
+                             (wantsWhole ? " (int() makes a whole number of it)" : ""));
         }
         e.command = chosen;
         e.type = !asValue ? ValueType::Integer : chosen->types[0] == 'F' ? ValueType::Float : ValueType::Integer;
@@ -226,6 +252,8 @@ CommandIndex IndexCommands(const std::vector<refhost::CommandEntry>& commands)
         index.rows[name].push_back(&row);
         if (name.find(' ') != std::string::npos)
             index.spacedNames.insert(name);
+        else if (name.find('_') != std::string::npos)
+            index.prefixes.insert(name.substr(0, name.find('_') + 1));
     }
     return index;
 }

@@ -17,6 +17,9 @@ namespace script {
 struct CommandIndex {
     std::map<std::string, std::vector<const refhost::CommandEntry*>> rows; // lower-case name -> its rows
     std::set<std::string> spacedNames;                                      // lower-case names with a space
+    // The lower-case family prefixes of the names ("geoinst_"): a variable named so is a mistyped
+    // command, refused rather than read as a variable holding 0.
+    std::set<std::string> prefixes;
 };
 
 // The index of a loaded plugin's table; `commands` must outlive it.

@@ -136,7 +136,8 @@ private:
     }
 
     // The first, last and step are worked out once; the variable is compared with the last before
-    // each pass and the step added after it.
+    // each pass and the step added after it. A step that does not move the counter (0, or a float
+    // too small to change it) would repeat the loop for ever: the script stops with a message.
     Flow For(const Statement& s)
     {
         const Value first = Evaluate(s.expressions[0]);
@@ -144,22 +145,32 @@ private:
         const Value step = s.expressions.size() > 2 ? Evaluate(s.expressions[2]) : Integer(1);
         if (!error.empty())
             return Flow::Failed;
+        const double limit = Number(last), by = Number(step);
+        if (by == 0)
+            return Failed(s.line, "the step of 'for " + s.text + "' is 0, so the loop would never end");
         Value& counter = variables_.values[static_cast<size_t>(s.slot)];
         counter = Stored(s.type, first);
-        const double limit = Number(last), by = Number(step);
-        while (by >= 0 ? Number(counter) <= limit : Number(counter) >= limit) {
+        while (by > 0 ? Number(counter) <= limit : Number(counter) >= limit) {
             const Flow flow = Statements(s.bodies[0]);
             if (flow == Flow::Exit)
                 return Flow::Next;
             if (flow != Flow::Next)
                 return flow;
             Value& now = variables_.values[static_cast<size_t>(s.slot)];
-            if (now.type == ValueType::Float)
+            if (now.type == ValueType::Float) {
+                // Compared as stored: an x87 register holds the sum with more precision than the float.
+                const uint32_t before = std::bit_cast<uint32_t>(now.real);
                 now.real += static_cast<float>(by);
-            else if (static_cast<int64_t>(now.integer) + static_cast<int64_t>(by) > INT32_MAX)
-                return Flow::Next; // counting past the largest integer would start again from the smallest
-            else
-                now.integer += static_cast<int32_t>(by);
+                if (std::bit_cast<uint32_t>(now.real) == before)
+                    return Failed(s.line, "the step of 'for " + s.text +
+                                              "' is too small to move it, so the loop would never end");
+                continue;
+            }
+            // Counting past the largest or smallest integer would start again from the other end.
+            const int64_t next = static_cast<int64_t>(now.integer) + static_cast<int64_t>(by);
+            if (next > INT32_MAX || next < INT32_MIN)
+                return Flow::Next;
+            now.integer = static_cast<int32_t>(next);
         }
         return Flow::Next;
     }

@@ -26,6 +26,13 @@ bool IsRemark(const std::string& text, size_t start)
            (start + 3 == text.size() || text[start + 3] == ' ' || text[start + 3] == '\t');
 }
 
+// Whether `word` (lower case) is the first word of a command name of two words.
+bool StartsASpacedName(const std::string& word, const std::set<std::string>& spacedNames)
+{
+    return std::any_of(spacedNames.begin(), spacedNames.end(),
+                       [&](const std::string& name) { return name.starts_with(word + " "); });
+}
+
 struct ParseFailure {
     std::string message;
 };
@@ -150,6 +157,9 @@ private:
         size_t at = from + 1;
         if (WrappedList(t, at, to))
             Fail(line, first.text + " as a statement takes its values without parentheses: " + first.text + " a, b");
+        if (to - at == 2 && t[at].text == "(" && t[at + 1].text == ")")
+            Fail(line, first.text + "() is a value, not a statement: x = " + first.text + "() (a command without a "
+                       "result is written without parentheses)");
         if (at < to) {
             Use(line, to);
             call.operands = Arguments(at);
@@ -487,15 +497,23 @@ bool ParseScript(const std::vector<std::string>& lines, int firstLine, const std
         }
         if (line.tokens.empty())
             continue;
-        // "Poke" "Vec4" is the one command name "Poke Vec4".
+        // "Poke" "Vec4" is the one command name "Poke Vec4"; "Poke" "Vec5" is a name of that kind
+        // the table has not, refused here with both its words.
         for (size_t t = 0; t + 1 < line.tokens.size(); ++t) {
             Token& word = line.tokens[t];
             const Token& second = line.tokens[t + 1];
-            if (word.kind == TokenKind::Name && second.kind == TokenKind::Name &&
-                spacedNames.count(Lower(word.text + " " + second.text))) {
-                word.text += " " + second.text;
-                line.tokens.erase(line.tokens.begin() + static_cast<long>(t) + 1);
+            if (word.kind != TokenKind::Name || second.kind != TokenKind::Name || kKeywords.count(Lower(second.text)))
+                continue;
+            const std::string both = word.text + " " + second.text;
+            if (!spacedNames.count(Lower(both))) {
+                if (StartsASpacedName(Lower(word.text), spacedNames)) {
+                    error = "line " + std::to_string(number) + ": unknown command " + both;
+                    return false;
+                }
+                continue;
             }
+            word.text = both;
+            line.tokens.erase(line.tokens.begin() + static_cast<long>(t) + 1);
         }
         parsed.push_back(std::move(line));
     }

@@ -1,7 +1,9 @@
 // Every script block of the manual's pages, read from the source tree, parses and binds through
 // the runner against Ryxo.dll's own table: the `example:` blocks of each family's command pages
 // (fragments, each on its own), each family's guide (its blocks sharing their variables) and the
-// page on the language itself.
+// page on the language itself. This is the manual's one check of its scripts: a block naming a
+// command the table has not, or calling one with values no row takes, fails here with its file and
+// line.
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -60,6 +62,16 @@ TEST_F(ManualScriptsTest, EveryExampleAndGuideBlockParsesAndBinds)
     }
     // One example for each of the 163 rows' commands at least (overloads share one).
     EXPECT_GE(examples, 150);
+}
+
+TEST_F(ManualScriptsTest, ARefusedBlockNamesItsFileAndLine)
+{
+    const script::ScriptBlock block{"instancing/guide.md", 20, "", {"n = 1", "", "GeoInst_Nothing n"}};
+    script::ScriptVariables variables;
+    script::Program program;
+    std::string error;
+    EXPECT_FALSE(script::PrepareBlock(block, script::IndexCommands(plugin_.commands), variables, program, error));
+    EXPECT_EQ(error, "instancing/guide.md, line 22: unknown command GeoInst_Nothing");
 }
 
 } // namespace
