@@ -11,8 +11,8 @@
 namespace refhost {
 
 // The effect (reference count 1), or null with the reason in `error` when given: no device, a
-// description the writer refuses (a shader that does not compile, a nameless or duplicate
-// parameter, a register naming nothing) or a binary the framework refuses.
+// shader that does not compile, a description the writer refuses (a nameless or duplicate
+// parameter, a sampler of an undeclared texture) or a binary the framework refuses.
 REFHOST_API ID3DXEffect* CreateDescribedEffect(IDirect3DDevice9* device, const EffectDescription& description,
                                                std::string* error = nullptr);
 
