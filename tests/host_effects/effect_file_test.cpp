@@ -75,8 +75,8 @@ const Row kRows[] = {
     {PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 };"), "file.fx(3): the shader 'asm' (compile expected)"},
     {"float4 C;" PASS_WITH("PixelShader = compile ps_3_0 PS(); PixelShaderConstantF[0] = <C>;"),
      "file.fx(3): the pass state 'PixelShaderConstantF[]'"},
-    {"texture T0; sampler S = sampler_state { Texture = <T0>; };" PASS_WITH("PixelShader = compile ps_3_0 PS(); Sampler[0] = <S>;"),
-     "file.fx(3): the pass state 'Sampler[]'"},
+    {"texture T0; sampler S = sampler_state { Texture = <T0>; };"
+     PASS_WITH("PixelShader = compile ps_3_0 PS(); Sampler[0] = <S>;"), "file.fx(3): the pass state 'Sampler[]'"},
     {"float F = 1; // and no technique", "file.fx(3): the file has no technique"},
     {"technique Empty { }", "file.fx(3): technique 'Empty' has no pass"},
     {"/* not ended", "file.fx(3): a comment that does not end"},
