@@ -32,14 +32,14 @@ constexpr D3DRENDERSTATETYPE kRenderStates[] = {
 };
 static_assert(std::size(kRenderStates) == 103);
 
-// Operations 0xA5 on.
+// Operations 0xA5 to 0xB1, up to the operation that binds a sampler register.
 constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {
     D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV, D3DSAMP_ADDRESSW, D3DSAMP_BORDERCOLOR, D3DSAMP_MAGFILTER,
     D3DSAMP_MINFILTER, D3DSAMP_MIPFILTER, D3DSAMP_MIPMAPLODBIAS, D3DSAMP_MAXMIPLEVEL, D3DSAMP_MAXANISOTROPY,
     D3DSAMP_SRGBTEXTURE, D3DSAMP_ELEMENTINDEX, D3DSAMP_DMAPOFFSET,
 };
 constexpr DWORD kFirstSamplerStateOperation = kTextureOperation + 1;
-static_assert(kFirstSamplerStateOperation + std::size(kSamplerStates) == kSamplerOperation);
+static_assert(kFirstSamplerStateOperation + std::size(kSamplerStates) == 0xB2);
 
 template <typename T, size_t N>
 std::optional<DWORD> IndexIn(const T (&list)[N], T value)

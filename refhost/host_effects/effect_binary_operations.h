@@ -12,14 +12,7 @@ namespace refhost::effect {
 enum StateOperation : DWORD {
     kVertexShaderOperation = 0x92,
     kPixelShaderOperation = 0x93,
-    kVertexShaderConstantFOperation = 0x94, // index: the first register; then ...B and ...I
-    kVertexShaderConstantBOperation = 0x95,
-    kVertexShaderConstantIOperation = 0x96,
-    kPixelShaderConstantFOperation = 0x9C,
-    kPixelShaderConstantBOperation = 0x9D,
-    kPixelShaderConstantIOperation = 0x9E,
-    kTextureOperation = 0xA4,               // index: the texture stage (in a sampler: its register)
-    kSamplerOperation = 0xB2,               // index: the sampler register; value: a sampler parameter
+    kTextureOperation = 0xA4, // in a sampler: the texture it samples
 };
 
 std::optional<DWORD> RenderStateOperation(D3DRENDERSTATETYPE state);

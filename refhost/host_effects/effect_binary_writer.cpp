@@ -1,7 +1,8 @@
 // The layout written here, as the effect framework reads it. All offsets count from the byte after
-// the two header words (the tag and the offset of the structured part). Before the structured part
-// lies the data the structures point into:
-// - a text: its size including the terminating zero (0 for none), the bytes, padded to 4;
+// the two header words (the tag and the size of the data part). The data part comes first and holds
+// what the structures point into:
+// - a text: its size including the terminating zero, the bytes, padded to 4 (offset 0 holds an
+//   empty size: the text of nameless things);
 // - a type: type, class, name, semantic, array size, then rows and columns (columns and rows for
 //   a vector; nothing for an object);
 // - a value: the numbers of every element, or one object number per element for textures, strings
@@ -9,28 +10,51 @@
 // The structured part: parameter count, technique count, a word unused here, object count; per
 // parameter its type, value, flags, annotation count and annotations (type and value); per
 // technique its name, annotation and pass counts, annotations and passes; per pass its name,
-// annotation and state counts, annotations and states (operation, index, type, value). Then the objects' data: a count of texts and a count of resources, each text
-// as object number and sized bytes, each resource as technique (or ~0 for a parameter), pass or
-// parameter, array element, state, usage (0: a shader's code; 1: the name of the parameter the
-// state takes) and sized bytes.
+// annotation and state counts, annotations and states (operation, index, type, value). Then the
+// objects' data: a count of texts and a count of resources, each text as object number and sized
+// bytes, each resource as technique (or ~0 for a parameter), pass or parameter, array element,
+// state, usage (0: a shader's code; 1: the name of the parameter the state takes) and sized bytes.
 #include "effect_binary_writer.h"
 
 #include <bit>
-#include <cstring>
-#include <map>
 #include <set>
 
-#include "com.h"
 #include "effect_binary_operations.h"
-#include "shader_compiler.h"
 
 namespace refhost {
 
 namespace {
 
+using Bytes = std::vector<BYTE>;
+
 constexpr DWORD kEffectTag = 0xFEFF0901;
 constexpr DWORD kNone = 0xFFFFFFFF;
 constexpr DWORD kShaderCode = 0, kParameterName = 1; // resource usages
+
+void AppendWord(Bytes& to, DWORD word)
+{
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&word);
+    to.insert(to.end(), bytes, bytes + sizeof word);
+}
+
+void AppendBytes(Bytes& to, const Bytes& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+
+// Size, bytes, padding to the next word.
+void AppendSized(Bytes& to, const Bytes& bytes)
+{
+    AppendWord(to, static_cast<DWORD>(bytes.size()));
+    AppendBytes(to, bytes);
+    to.resize((to.size() + 3) & ~size_t(3), 0);
+}
+
+// A text with its terminating zero, as texts are stored.
+Bytes TextBytes(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
+
+Bytes CodeBytes(const std::vector<DWORD>& code)
+{
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(code.data());
+    return Bytes(bytes, bytes + code.size() * sizeof(DWORD));
+}
 
 struct Shape {
     D3DXPARAMETER_CLASS cls;
@@ -41,34 +65,40 @@ struct Shape {
 Shape CompiledShape(const EffectParameter& p)
 {
     switch (p.kind) {
-    case EffectParameterKind::Bool: return {D3DXPC_SCALAR, D3DXPT_BOOL, 1, 1};
-    case EffectParameterKind::Int: return {D3DXPC_SCALAR, D3DXPT_INT, 1, 1};
-    case EffectParameterKind::Float: return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1};
-    case EffectParameterKind::Vector: return {D3DXPC_VECTOR, D3DXPT_FLOAT, 1, p.columns};
-    case EffectParameterKind::Matrix: return {D3DXPC_MATRIX_ROWS, D3DXPT_FLOAT, 4, 4};
-    case EffectParameterKind::Texture: return {D3DXPC_OBJECT, p.textureType, 0, 0};
-    case EffectParameterKind::String: return {D3DXPC_OBJECT, D3DXPT_STRING, 0, 0};
+    case EffectParameterKind::Bool:
+        return {D3DXPC_SCALAR, D3DXPT_BOOL, 1, 1};
+    case EffectParameterKind::Int:
+        return {D3DXPC_SCALAR, D3DXPT_INT, 1, 1};
+    case EffectParameterKind::Float:
+        return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1};
+    case EffectParameterKind::Vector:
+        return {D3DXPC_VECTOR, D3DXPT_FLOAT, 1, p.columns};
+    case EffectParameterKind::Matrix:
+        return {D3DXPC_MATRIX_ROWS, D3DXPT_FLOAT, 4, 4};
+    case EffectParameterKind::Texture:
+        return {D3DXPC_OBJECT, p.textureType, 0, 0};
+    case EffectParameterKind::String:
+        return {D3DXPC_OBJECT, D3DXPT_STRING, 0, 0};
     }
     return {D3DXPC_SCALAR, D3DXPT_FLOAT, 1, 1};
+}
+
+DWORD StoredWord(D3DXPARAMETER_TYPE type, float value)
+{
+    if (type == D3DXPT_BOOL)
+        return value != 0.0f ? TRUE : FALSE;
+    if (type == D3DXPT_INT)
+        return static_cast<DWORD>(static_cast<INT>(value));
+    return std::bit_cast<DWORD>(value);
 }
 
 // The stored words of a numeric parameter's initial value, in the description's order.
 std::vector<DWORD> NumericWords(const EffectParameter& p, const Shape& s)
 {
     std::vector<DWORD> words(s.rows * s.columns * (p.elements ? p.elements : 1), 0);
-    for (size_t i = 0; i < words.size() && i < p.initial.size(); ++i) {
-        const float v = p.initial[i];
-        words[i] = s.type == D3DXPT_BOOL  ? (v != 0.0f ? TRUE : FALSE)
-                   : s.type == D3DXPT_INT ? static_cast<DWORD>(static_cast<INT>(v))
-                                          : std::bit_cast<DWORD>(v);
-    }
+    for (size_t i = 0; i < words.size() && i < p.initial.size(); ++i)
+        words[i] = StoredWord(s.type, p.initial[i]);
     return words;
-}
-
-// A text with its terminating zero, as texts are stored.
-std::vector<BYTE> TextBytes(const std::string& text)
-{
-    return std::vector<BYTE>(text.c_str(), text.c_str() + text.size() + 1);
 }
 
 struct State {
@@ -77,7 +107,7 @@ struct State {
 
 struct Resource {
     DWORD technique, index, element, state, usage;
-    std::vector<BYTE> bytes;
+    Bytes bytes;
 };
 
 struct TextObject {
@@ -85,294 +115,252 @@ struct TextObject {
     std::string text;
 };
 
-class Writer {
-public:
-    explicit Writer(std::string* error) : error_(error) {}
-
-    bool Write(const EffectDescription& d, std::vector<BYTE>* out)
-    {
-        samplers_ = &d.samplers;
-        sourceName_ = d.sourceName;
-        std::set<std::string> names;
-        for (const EffectParameter& p : d.parameters)
-            if (p.name.empty() || !names.insert(p.name).second) return Fail("parameter name '" + p.name + "' is empty or declared twice");
-        for (const EffectSamplerBinding& s : d.samplers)
-            if (s.sampler.empty() || !names.insert(s.sampler).second) return Fail("sampler name '" + s.sampler + "' is empty or declared twice");
-        Word(data_, 0); // offset 0: the empty text, for nameless things
-        std::vector<BYTE> parameters;
-        for (const EffectParameter& p : d.parameters) WriteParameter(p, parameters);
-        for (const EffectSamplerBinding& s : d.samplers)
-            if (!WriteSampler(s, static_cast<DWORD>(d.parameters.size() + (&s - d.samplers.data())), parameters))
-                return false;
-        std::vector<BYTE> techniques;
-        for (size_t t = 0; t < d.techniques.size(); ++t)
-            if (!WriteTechnique(d, static_cast<DWORD>(t), techniques)) return false;
-
-        std::vector<BYTE> body;
-        Word(body, static_cast<DWORD>(d.parameters.size() + d.samplers.size()));
-        Word(body, static_cast<DWORD>(d.techniques.size()));
-        Word(body, 0);
-        Word(body, nextObject_);
-        Append(body, parameters);
-        Append(body, techniques);
-        Word(body, static_cast<DWORD>(texts_.size()));
-        Word(body, static_cast<DWORD>(resources_.size()));
-        for (const TextObject& t : texts_) {
-            Word(body, t.object);
-            Sized(body, TextBytes(t.text));
-        }
-        for (const Resource& r : resources_) {
-            for (DWORD w : {r.technique, r.index, r.element, r.state, r.usage}) Word(body, w);
-            Sized(body, r.bytes);
-        }
-
-        out->clear();
-        Word(*out, kEffectTag);
-        Word(*out, static_cast<DWORD>(data_.size()));
-        Append(*out, data_);
-        Append(*out, body);
-        return true;
-    }
-
-private:
-    static void Word(std::vector<BYTE>& to, DWORD w)
-    {
-        const BYTE* b = reinterpret_cast<const BYTE*>(&w);
-        to.insert(to.end(), b, b + sizeof w);
-    }
-    static void Append(std::vector<BYTE>& to, const std::vector<BYTE>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
-    // Size, bytes, padding to the next word.
-    static void Sized(std::vector<BYTE>& to, const std::vector<BYTE>& bytes)
-    {
-        Word(to, static_cast<DWORD>(bytes.size()));
-        Append(to, bytes);
-        to.resize((to.size() + 3) & ~size_t(3), 0);
-    }
-
-    DWORD Offset() const { return static_cast<DWORD>(data_.size()); }
-    DWORD Text(const std::string& text)
-    {
-        if (text.empty()) return 0;
-        const DWORD at = Offset();
-        Sized(data_, TextBytes(text));
-        return at;
-    }
-    DWORD Words(const std::vector<DWORD>& words)
-    {
-        const DWORD at = Offset();
-        for (DWORD w : words) Word(data_, w);
-        return at;
-    }
-    DWORD Type(D3DXPARAMETER_TYPE type, D3DXPARAMETER_CLASS cls, const std::string& name = {},
-               const std::string& semantic = {}, UINT elements = 0, UINT rows = 0, UINT columns = 0)
-    {
-        const DWORD nameAt = Text(name), semanticAt = Text(semantic);
-        std::vector<DWORD> words = {DWORD(type), DWORD(cls), nameAt, semanticAt, elements};
-        if (cls == D3DXPC_VECTOR) words.insert(words.end(), {columns, rows});
-        else if (cls != D3DXPC_OBJECT) words.insert(words.end(), {rows, columns});
-        return Words(words);
-    }
-    DWORD NewObject() { return nextObject_++; }
-    // A state holding a plain number (render and sampler states).
-    State NumberState(DWORD operation, DWORD value)
-    {
-        if (!numberType_) numberType_ = Type(D3DXPT_INT, D3DXPC_SCALAR, {}, {}, 0, 1, 1);
-        return {operation, 0, numberType_, Words({value})};
-    }
-
-    bool Fail(const std::string& what)
-    {
-        if (error_) *error_ = what;
-        return false;
-    }
-
-    static void WriteStates(const std::vector<State>& states, std::vector<BYTE>& to)
-    {
-        for (const State& s : states)
-            for (DWORD w : {s.operation, s.index, s.type, s.value}) Word(to, w);
-    }
-
-    // The type and value offsets of a parameter or annotation.
-    std::pair<DWORD, DWORD> TypeAndValue(const EffectParameter& p)
-    {
-        const Shape s = CompiledShape(p);
-        const DWORD type = Type(s.type, s.cls, p.name, p.semantic, p.elements, s.rows, s.columns);
-        std::vector<DWORD> value;
-        if (s.cls != D3DXPC_OBJECT) {
-            value = NumericWords(p, s);
-        } else {
-            for (UINT e = 0; e < (p.elements ? p.elements : 1); ++e) value.push_back(NewObject());
-            if (s.type == D3DXPT_STRING) texts_.push_back({value.front(), p.initialString});
-        }
-        return {type, Words(value)};
-    }
-
-    // The annotation count, then each annotation's type and value.
-    void WriteAnnotations(const std::vector<EffectParameter>& annotations, std::vector<BYTE>& count, std::vector<BYTE>& to)
-    {
-        Word(count, static_cast<DWORD>(annotations.size()));
-        for (const EffectParameter& a : annotations) {
-            const auto [type, value] = TypeAndValue(a);
-            Word(to, type);
-            Word(to, value);
-        }
-    }
-
-    void WriteParameter(const EffectParameter& p, std::vector<BYTE>& to)
-    {
-        const auto at = parameterAt_[p.name] = TypeAndValue(p);
-        for (DWORD w : {at.first, at.second, DWORD(0)}) Word(to, w);
-        std::vector<BYTE> annotations;
-        WriteAnnotations(p.annotations, to, annotations);
-        Append(to, annotations);
-    }
-
-    bool WriteSampler(const EffectSamplerBinding& s, DWORD parameterIndex, std::vector<BYTE>& to)
-    {
-        if (!parameterAt_.count(s.texture)) return Fail("sampler '" + s.sampler + "' takes the undeclared texture '" + s.texture + "'");
-        std::vector<State> states;
-        states.push_back({effect::kTextureOperation, 0, Type(D3DXPT_TEXTURE, D3DXPC_OBJECT), Words({NewObject()})});
-        resources_.push_back({kNone, parameterIndex, kNone, 0, kParameterName, TextBytes(s.texture)});
-        for (const auto& [state, value] : s.states) {
-            auto operation = effect::SamplerStateOperation(state);
-            if (!operation) return Fail("sampler '" + s.sampler + "': sampler state " + std::to_string(state) + " has no operation");
-            states.push_back(NumberState(*operation, value));
-        }
-        std::vector<BYTE> value;
-        Word(value, static_cast<DWORD>(states.size()));
-        WriteStates(states, value);
-        const DWORD type = Type(s.type, D3DXPC_OBJECT, s.sampler);
-        const DWORD valueAt = Offset();
-        Append(data_, value);
-        samplerAt_[s.sampler] = type;
-        for (DWORD w : {type, valueAt, DWORD(0), DWORD(0)}) Word(to, w);
-        return true;
-    }
-
-    // The framework binds a shader's sampler constant to the sampler parameter of its name and
-    // refuses the whole effect when a parameter of that name is no sampler.
-    bool SamplersAreSamplers(const std::vector<DWORD>& code, const std::string& where)
-    {
-        Com<ID3DXConstantTable> table;
-        D3DXCONSTANTTABLE_DESC desc{};
-        if (FAILED(D3DXGetShaderConstantTable(code.data(), table.put())) || !table || FAILED(table->GetDesc(&desc)))
-            return true; // assembly: its registers are bound by the pass
-        for (UINT i = 0; i < desc.Constants; ++i) {
-            D3DXCONSTANT_DESC c{};
-            UINT count = 1;
-            if (FAILED(table->GetConstantDesc(table->GetConstant(nullptr, i), &c, &count)) || c.RegisterSet != D3DXRS_SAMPLER) continue;
-            if (c.Name && parameterAt_.count(c.Name))
-                return Fail(where + ": the shader samples '" + c.Name + "', a parameter that is no sampler (declare a sampler whose "
-                                    "sampler_state names the texture)");
-        }
-        return true;
-    }
-
-    bool WriteShader(const std::string& text, const std::string& entry, const std::string& profile, bool vertex,
-                     const std::string& where, DWORD technique, DWORD pass, std::vector<State>& states)
-    {
-        std::vector<DWORD> code;
-        std::string reason;
-        if (!effect::CompileShader(text, entry, profile, sourceName_, &code, &reason)) return Fail(where + ": " + reason);
-        if (!SamplersAreSamplers(code, where)) return false;
-        const DWORD type = Type(vertex ? D3DXPT_VERTEXSHADER : D3DXPT_PIXELSHADER, D3DXPC_OBJECT);
-        resources_.push_back({technique, pass, kNone, static_cast<DWORD>(states.size()), kShaderCode,
-                              std::vector<BYTE>(reinterpret_cast<const BYTE*>(code.data()),
-                                                reinterpret_cast<const BYTE*>(code.data() + code.size()))});
-        states.push_back({vertex ? effect::kVertexShaderOperation : effect::kPixelShaderOperation, 0, type, Words({NewObject()})});
-        return true;
-    }
-
-    // The sampler a sampler register takes: the one the register names, or else the first whose
-    // Texture is the register's texture.
-    const EffectSamplerBinding* SamplerOf(const EffectRegister& r) const
-    {
-        for (const EffectSamplerBinding& s : *samplers_)
-            if (r.sampler.empty() ? s.texture == r.parameter : s.sampler == r.sampler) return &s;
-        return nullptr;
-    }
-
-    // A state taking a parameter by name: its own type and value are the parameter's.
-    bool WriteRegister(const EffectRegister& r, bool vertex, const std::string& where, DWORD technique, DWORD pass,
-                       std::vector<State>& states)
-    {
-        const DWORD stateIndex = static_cast<DWORD>(states.size());
-        const std::string registerName = where + ": register " + std::to_string(r.index);
-        std::string name = r.parameter;
-        const auto parameter = parameterAt_.find(r.parameter);
-        if (r.set == D3DXRS_SAMPLER && SamplerOf(r)) {
-            name = SamplerOf(r)->sampler;
-            states.push_back({effect::kSamplerOperation, r.index, samplerAt_[name], Words({0})}); // no states of its own
-        } else if (!r.sampler.empty()) {
-            return Fail(registerName + " names no sampler '" + r.sampler + "'");
-        } else if (parameter == parameterAt_.end()) {
-            return Fail(registerName + " names no parameter '" + r.parameter + "'");
-        } else if (r.set == D3DXRS_SAMPLER) {
-            states.push_back({effect::kTextureOperation, r.index, Type(D3DXPT_TEXTURE, D3DXPC_OBJECT), Words({NewObject()})});
-        } else {
-            using namespace effect;
-            const DWORD operation = r.set == D3DXRS_BOOL ? (vertex ? kVertexShaderConstantBOperation : kPixelShaderConstantBOperation)
-                                    : r.set == D3DXRS_INT4 ? (vertex ? kVertexShaderConstantIOperation : kPixelShaderConstantIOperation)
-                                    : vertex ? kVertexShaderConstantFOperation : kPixelShaderConstantFOperation;
-            states.push_back({operation, r.index, parameter->second.first, parameter->second.second});
-        }
-        resources_.push_back({technique, pass, kNone, stateIndex, kParameterName, TextBytes(name)});
-        return true;
-    }
-
-    bool WriteTechnique(const EffectDescription& d, DWORD t, std::vector<BYTE>& to)
-    {
-        const EffectTechnique& technique = d.techniques[t];
-        std::vector<BYTE> annotations;
-        Word(to, Text(technique.name));
-        WriteAnnotations(technique.annotations, to, annotations);
-        Word(to, static_cast<DWORD>(technique.passes.size()));
-        Append(to, annotations);
-        for (size_t p = 0; p < technique.passes.size(); ++p) {
-            const EffectPass& pass = technique.passes[p];
-            const std::string where = "technique '" + technique.name + "' pass '" + pass.name + "'";
-            std::vector<State> states;
-            if (!WriteShader(pass.vertexShader, pass.vertexEntry, pass.vertexProfile, true, where, t, DWORD(p), states) ||
-                !WriteShader(pass.pixelShader, pass.pixelEntry, pass.pixelProfile, false, where, t, DWORD(p), states))
-                return false;
-            for (const EffectRegister& r : pass.vertexRegisters)
-                if (!WriteRegister(r, true, where, t, DWORD(p), states)) return false;
-            for (const EffectRegister& r : pass.pixelRegisters)
-                if (!WriteRegister(r, false, where, t, DWORD(p), states)) return false;
-            for (const EffectRenderState& rs : pass.renderStates) {
-                auto operation = effect::RenderStateOperation(rs.state);
-                if (!operation) return Fail(where + ": render state " + std::to_string(rs.state) + " has no operation");
-                states.push_back(NumberState(*operation, rs.value));
-            }
-            std::vector<BYTE> passAnnotations;
-            Word(to, Text(pass.name));
-            WriteAnnotations(pass.annotations, to, passAnnotations);
-            Word(to, static_cast<DWORD>(states.size()));
-            Append(to, passAnnotations);
-            WriteStates(states, to);
-        }
-        return true;
-    }
-
-    std::string* error_;
-    const std::vector<EffectSamplerBinding>* samplers_ = nullptr;
-    std::string sourceName_; // the compiler's messages name it as the file
-    std::vector<BYTE> data_;
-    DWORD nextObject_ = 1; // object 0 only passes names through
-    DWORD numberType_ = 0;
-    std::map<std::string, std::pair<DWORD, DWORD>> parameterAt_; // name: type and value offsets
-    std::map<std::string, DWORD> samplerAt_;                     // name: type offset
-    std::vector<TextObject> texts_;
-    std::vector<Resource> resources_;
+// What the structures point into, gathered while they are written.
+struct DataPart {
+    Bytes bytes;
+    DWORD objectCount = 1; // object 0 only passes names through
+    DWORD numberType = 0;  // the type of the states that hold a plain number, once written
+    std::vector<TextObject> texts;
+    std::vector<Resource> resources;
 };
+
+DWORD Offset(const DataPart& data) { return static_cast<DWORD>(data.bytes.size()); }
+
+DWORD AddText(DataPart& data, const std::string& text)
+{
+    if (text.empty())
+        return 0;
+    const DWORD at = Offset(data);
+    AppendSized(data.bytes, TextBytes(text));
+    return at;
+}
+
+DWORD AddWords(DataPart& data, const std::vector<DWORD>& words)
+{
+    const DWORD at = Offset(data);
+    for (DWORD w : words)
+        AppendWord(data.bytes, w);
+    return at;
+}
+
+DWORD AddObject(DataPart& data) { return data.objectCount++; }
+
+DWORD AddType(DataPart& data, D3DXPARAMETER_TYPE type, D3DXPARAMETER_CLASS cls, const std::string& name = {},
+              const std::string& semantic = {}, UINT elements = 0, UINT rows = 0, UINT columns = 0)
+{
+    const DWORD nameAt = AddText(data, name);
+    const DWORD semanticAt = AddText(data, semantic);
+    std::vector<DWORD> words = {DWORD(type), DWORD(cls), nameAt, semanticAt, elements};
+    if (cls == D3DXPC_VECTOR)
+        words.insert(words.end(), {columns, rows});
+    else if (cls != D3DXPC_OBJECT)
+        words.insert(words.end(), {rows, columns});
+    return AddWords(data, words);
+}
+
+// A state holding a plain number (render and sampler states).
+State NumberState(DataPart& data, DWORD operation, DWORD value)
+{
+    if (!data.numberType)
+        data.numberType = AddType(data, D3DXPT_INT, D3DXPC_SCALAR, {}, {}, 0, 1, 1);
+    return {operation, 0, data.numberType, AddWords(data, {value})};
+}
+
+// A state holding a new object: a shader or a sampler's texture.
+State ObjectState(DataPart& data, DWORD operation, D3DXPARAMETER_TYPE type)
+{
+    const DWORD typeAt = AddType(data, type, D3DXPC_OBJECT);
+    return {operation, 0, typeAt, AddWords(data, {AddObject(data)})};
+}
+
+void AppendStates(Bytes& to, const std::vector<State>& states)
+{
+    for (const State& s : states)
+        for (DWORD w : {s.operation, s.index, s.type, s.value})
+            AppendWord(to, w);
+}
+
+// The type and value offsets of a parameter or annotation.
+void AppendTypeAndValue(DataPart& data, const EffectParameter& p, Bytes& to)
+{
+    const Shape s = CompiledShape(p);
+    AppendWord(to, AddType(data, s.type, s.cls, p.name, p.semantic, p.elements, s.rows, s.columns));
+    std::vector<DWORD> value;
+    if (s.cls != D3DXPC_OBJECT)
+        value = NumericWords(p, s);
+    for (UINT e = 0; s.cls == D3DXPC_OBJECT && e < (p.elements ? p.elements : 1); ++e)
+        value.push_back(AddObject(data));
+    if (s.type == D3DXPT_STRING)
+        data.texts.push_back({value.front(), p.initialString});
+    AppendWord(to, AddWords(data, value));
+}
+
+void AppendAnnotations(DataPart& data, const std::vector<EffectParameter>& annotations, Bytes& to)
+{
+    for (const EffectParameter& a : annotations)
+        AppendTypeAndValue(data, a, to);
+}
+
+bool Fail(std::string* error, const std::string& what)
+{
+    if (error)
+        *error = what;
+    return false;
+}
+
+// The names the framework looks parameters up by: none empty, none twice.
+bool NamesAreDistinct(const EffectDescription& d, std::string* error)
+{
+    std::set<std::string> names;
+    for (const EffectParameter& p : d.parameters)
+        if (p.name.empty() || !names.insert(p.name).second)
+            return Fail(error, "parameter name '" + p.name + "' is empty or declared twice");
+    for (const EffectSamplerBinding& s : d.samplers)
+        if (s.sampler.empty() || !names.insert(s.sampler).second)
+            return Fail(error, "sampler name '" + s.sampler + "' is empty or declared twice");
+    return true;
+}
+
+void AppendParameter(DataPart& data, const EffectParameter& p, Bytes& to)
+{
+    AppendTypeAndValue(data, p, to);
+    AppendWord(to, 0); // flags
+    AppendWord(to, static_cast<DWORD>(p.annotations.size()));
+    AppendAnnotations(data, p.annotations, to);
+}
+
+bool DeclaresTexture(const EffectDescription& d, const std::string& name)
+{
+    for (const EffectParameter& p : d.parameters)
+        if (p.name == name && p.kind == EffectParameterKind::Texture)
+            return true;
+    return false;
+}
+
+// A sampler parameter: its value is its states, the first naming the texture it samples.
+bool AppendSampler(DataPart& data, const EffectDescription& d, DWORD parameterIndex, Bytes& to, std::string* error)
+{
+    const EffectSamplerBinding& s = d.samplers[parameterIndex - d.parameters.size()];
+    if (!DeclaresTexture(d, s.texture))
+        return Fail(error, "sampler '" + s.sampler + "' takes '" + s.texture + "', which is no texture parameter");
+    const DWORD typeAt = AddType(data, s.type, D3DXPC_OBJECT, s.sampler);
+    std::vector<State> states = {ObjectState(data, effect::kTextureOperation, D3DXPT_TEXTURE)};
+    data.resources.push_back({kNone, parameterIndex, kNone, 0, kParameterName, TextBytes(s.texture)});
+    for (const auto& [state, value] : s.states) {
+        const auto operation = effect::SamplerStateOperation(state);
+        if (!operation)
+            return Fail(error,
+                        "sampler '" + s.sampler + "': sampler state " + std::to_string(state) + " has no operation");
+        states.push_back(NumberState(data, *operation, value));
+    }
+    Bytes value;
+    AppendWord(value, static_cast<DWORD>(states.size()));
+    AppendStates(value, states);
+    const DWORD valueAt = Offset(data);
+    AppendBytes(data.bytes, value);
+    for (DWORD w : {typeAt, valueAt, DWORD(0), DWORD(0)})
+        AppendWord(to, w);
+    return true;
+}
+
+// The pass's shaders (their code kept as resources of the pass) and render states.
+bool PassStates(DataPart& data, const EffectPass& pass, const PassCode& code, DWORD technique, DWORD passIndex,
+                std::vector<State>* states, std::string* error)
+{
+    const std::pair<DWORD, const std::vector<DWORD>*> shaders[] = {
+        {effect::kVertexShaderOperation, &code.vertexShader},
+        {effect::kPixelShaderOperation, &code.pixelShader},
+    };
+    for (const auto& [operation, words] : shaders) {
+        const auto stateIndex = static_cast<DWORD>(states->size());
+        const bool vertex = operation == effect::kVertexShaderOperation;
+        states->push_back(ObjectState(data, operation, vertex ? D3DXPT_VERTEXSHADER : D3DXPT_PIXELSHADER));
+        data.resources.push_back({technique, passIndex, kNone, stateIndex, kShaderCode, CodeBytes(*words)});
+    }
+    for (const EffectRenderState& rs : pass.renderStates) {
+        const auto operation = effect::RenderStateOperation(rs.state);
+        if (!operation)
+            return Fail(error, "render state " + std::to_string(rs.state) + " has no operation");
+        states->push_back(NumberState(data, *operation, rs.value));
+    }
+    return true;
+}
+
+bool AppendTechnique(DataPart& data, const EffectDescription& d, const EffectCode& code, DWORD t, Bytes& to,
+                     std::string* error)
+{
+    const EffectTechnique& technique = d.techniques[t];
+    if (t >= code.size() || code[t].size() != technique.passes.size())
+        return Fail(error, "technique '" + technique.name + "' has no code for each of its passes");
+    AppendWord(to, AddText(data, technique.name));
+    AppendWord(to, static_cast<DWORD>(technique.annotations.size()));
+    AppendWord(to, static_cast<DWORD>(technique.passes.size()));
+    AppendAnnotations(data, technique.annotations, to);
+    for (DWORD p = 0; p < technique.passes.size(); ++p) {
+        const EffectPass& pass = technique.passes[p];
+        std::vector<State> states;
+        AppendWord(to, AddText(data, pass.name));
+        if (!PassStates(data, pass, code[t][p], t, p, &states, error))
+            return Fail(error, "technique '" + technique.name + "' pass '" + pass.name + "': " + *error);
+        AppendWord(to, static_cast<DWORD>(pass.annotations.size()));
+        AppendWord(to, static_cast<DWORD>(states.size()));
+        AppendAnnotations(data, pass.annotations, to);
+        AppendStates(to, states);
+    }
+    return true;
+}
+
+void AppendObjects(const DataPart& data, Bytes& to)
+{
+    AppendWord(to, static_cast<DWORD>(data.texts.size()));
+    AppendWord(to, static_cast<DWORD>(data.resources.size()));
+    for (const TextObject& t : data.texts) {
+        AppendWord(to, t.object);
+        AppendSized(to, TextBytes(t.text));
+    }
+    for (const Resource& r : data.resources) {
+        for (DWORD w : {r.technique, r.index, r.element, r.state, r.usage})
+            AppendWord(to, w);
+        AppendSized(to, r.bytes);
+    }
+}
 
 } // namespace
 
-bool WriteEffectBinary(const EffectDescription& description, std::vector<BYTE>* binary, std::string* error)
+bool WriteEffectBinary(const EffectDescription& description, const EffectCode& code, std::vector<BYTE>* binary,
+                       std::string* error)
 {
-    // An effect without technique is written as it is: the framework loads it (as it loads a pool of
-    // shared parameters) and answers its Begin with D3DERR_INVALIDCALL.
-    return Writer(error).Write(description, binary);
+    // An effect without technique is written as it is: the framework loads it (as it loads a pool
+    // of shared parameters) and answers its Begin with D3DERR_INVALIDCALL.
+    const EffectDescription& d = description;
+    std::string reason;
+    std::string* why = error ? error : &reason;
+    if (!NamesAreDistinct(d, why))
+        return false;
+    DataPart data;
+    AppendWord(data.bytes, 0); // offset 0: the empty text
+    Bytes parameters, techniques;
+    for (const EffectParameter& p : d.parameters)
+        AppendParameter(data, p, parameters);
+    for (size_t i = d.parameters.size(); i < d.parameters.size() + d.samplers.size(); ++i)
+        if (!AppendSampler(data, d, static_cast<DWORD>(i), parameters, why))
+            return false;
+    for (DWORD t = 0; t < d.techniques.size(); ++t)
+        if (!AppendTechnique(data, d, code, t, techniques, why))
+            return false;
+
+    Bytes& out = *binary;
+    out.clear();
+    AppendWord(out, kEffectTag);
+    AppendWord(out, Offset(data));
+    AppendBytes(out, data.bytes);
+    for (size_t count :
+         {d.parameters.size() + d.samplers.size(), d.techniques.size(), size_t(0), size_t(data.objectCount)})
+        AppendWord(out, static_cast<DWORD>(count));
+    AppendBytes(out, parameters);
+    AppendBytes(out, techniques);
+    AppendObjects(data, out);
+    return true;
 }
 
 } // namespace refhost

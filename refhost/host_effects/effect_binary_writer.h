@@ -1,5 +1,6 @@
-// Writes an effect description as the compiled effect D3DXCreateEffect loads (the binary whose
-// first word is 0xFEFF0901), compiling the passes' shaders on the way.
+// Writes an effect description and its compiled shaders (effect_code.h) as the compiled effect
+// D3DXCreateEffect loads (the binary whose first word is 0xFEFF0901). Nothing here compiles or
+// needs a device: the same description and code give the same bytes.
 //
 // What it writes:
 // - every parameter of the description, in its order, with its type, class, rows and columns,
@@ -8,23 +9,24 @@
 //   the default is the shader constant's (its constant table says so), and the framework
 //   transposes the value when it uploads it;
 // - after them, one sampler parameter per sampler binding, holding its Texture and sampler states;
-// - the techniques and passes with their annotations, each pass with its vertex and pixel shader,
-//   the registers of its assembly shaders (VertexShaderConstantF[n], PixelShaderConstantF[n],
-//   Sampler[n] or, for a texture given without a sampler, Texture[n]) and its render states.
-// HLSL shaders find their parameters through their constant tables, by name.
+// - the techniques and passes with their annotations, each pass with its vertex and pixel shader
+//   and its render states.
+// The shaders find their parameters through their constant tables, by name.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "effect_code.h"
 #include "effect_description.h"
 #include "ref_host.h"
 
 namespace refhost {
 
-// False, with the reason (naming the technique and pass) in `error`, when a shader does not
-// compile or the description names what it does not declare.
-bool WriteEffectBinary(const EffectDescription& description, std::vector<BYTE>* binary,
-                                   std::string* error);
+// False, with the reason in `error`, when the description names what it does not declare, a name
+// is empty or given twice, a state has no number in the compiled form, or `code` does not hold one
+// entry per pass.
+bool WriteEffectBinary(const EffectDescription& description, const EffectCode& code,
+                       std::vector<BYTE>* binary, std::string* error);
 
 } // namespace refhost

@@ -4,6 +4,7 @@
 
 #include "com.h"
 #include "effect_binary_writer.h"
+#include "effect_code.h"
 
 namespace refhost {
 
@@ -13,8 +14,10 @@ ID3DXEffect* CreateDescribedEffect(IDirect3DDevice9* device, const EffectDescrip
         if (error) *error = "no device";
         return nullptr;
     }
+    EffectCode code;
     std::vector<BYTE> binary;
-    if (!WriteEffectBinary(description, &binary, error)) return nullptr;
+    if (!CompileEffectCode(description, &code, error) || !WriteEffectBinary(description, code, &binary, error))
+        return nullptr;
     ID3DXEffect* effect = nullptr;
     Com<ID3DXBuffer> messages;
     const HRESULT hr = D3DXCreateEffect(device, binary.data(), static_cast<UINT>(binary.size()), nullptr, nullptr, 0,

@@ -11,14 +11,14 @@
 namespace refhost {
 
 // The effect (reference count 1), or null with the reason in `error` when given: no device, a
-// description the writer refuses (a shader that does not compile, a nameless or duplicate
-// parameter, a register naming nothing) or a binary the framework refuses.
+// shader that does not compile, a description the writer refuses (a nameless or duplicate
+// parameter, a sampler of an undeclared texture) or a binary the framework refuses.
 ID3DXEffect* CreateDescribedEffect(IDirect3DDevice9* device, const EffectDescription& description,
-                                               std::string* error = nullptr);
+                                   std::string* error = nullptr);
 
 // Makes the effect on the host's real device and keeps it as host effect `effectNumber` (see
 // AddEffect; the record holds the only reference). The record, or null with the reason in `error`.
 HostEffect* AddDescribedEffect(int effectNumber, const EffectDescription& description,
-                                           std::string* error = nullptr);
+                                std::string* error = nullptr);
 
 } // namespace refhost

@@ -1,12 +1,11 @@
-// The reference host's effects as data: parameters, techniques, passes of HLSL or assembly vertex
-// and pixel shaders, and sampler bindings. The effect-file reader makes these from a file, the tests
+// The reference host's effects as data: parameters, techniques, passes of HLSL vertex and pixel
+// shaders, and sampler bindings. The effect-file reader makes these from a file, the tests
 // write them in C++; effect_binary_writer.h writes them as a compiled effect, and effect_creation.h
 // makes the framework's effect from it.
 //
 // How parameters reach the shaders:
 // - a shader constant receives the top-level parameter with the same name (case-sensitive);
-// - a sampler constant receives the sampler binding of that name, which holds a texture parameter;
-// - an assembly shader's registers receive the parameters its pass lists for them.
+// - a sampler constant receives the sampler binding of that name, which holds a texture parameter.
 // Matrices are row-major parameters (class D3DXPC_MATRIX_ROWS): SetMatrix(M) makes `mul(v, M)` in
 // the shader compute v x M, whatever packing the shader constant uses.
 #pragma once
@@ -48,27 +47,12 @@ struct EffectRenderState {
     DWORD value;
 };
 
-// Where a parameter goes in a shader written in assembly, which has no constant table to say so.
-// A register takes the parameter's value in storage order (a float4x4 row by row); Wine's framework
-// fills only the first register of a longer value, so values of more than one register are given to
-// HLSL shaders instead. A sampler register takes a texture parameter.
-struct EffectRegister {
-    std::string parameter;
-    D3DXREGISTER_SET set;
-    UINT index;
-    std::string sampler; // a sampler register: the sampler the file names (empty: the texture alone)
-};
-
 struct EffectPass {
     std::string name;
-    // HLSL compiled from its entry point with its profile; or assembly, when the text starts with
-    // its version ("vs_3_0", "ps_3_0").
+    // HLSL, each compiled from its entry point with its profile.
     std::string vertexShader;
     std::string pixelShader;
     std::vector<EffectRenderState> renderStates; // set by BeginPass, saved and restored by Begin/End
-    std::vector<EffectRegister> vertexRegisters; // parameters of an assembly vertex shader
-    std::vector<EffectRegister> pixelRegisters;  // parameters of an assembly pixel shader
-    // The HLSL entry points and profiles (an assembly text carries its own version).
     std::string vertexEntry = "main", vertexProfile = "vs_3_0";
     std::string pixelEntry = "main", pixelProfile = "ps_3_0";
     std::vector<EffectParameter> annotations;

@@ -48,7 +48,6 @@ bool IsSamplerType(const std::string& word)
 struct PassRead {
     size_t technique;
     EffectPass pass;
-    bool vertexAsm = false, pixelAsm = false;
     bool hasVertex = false, hasPixel = false;
     int line;
 };
@@ -73,12 +72,8 @@ public:
         for (PassRead& p : passes_) {
             if (!p.hasVertex || !p.hasPixel)
                 return RefuseAt(p.line, "pass '" + p.pass.name + "' sets no " + (p.hasVertex ? "PixelShader" : "VertexShader"));
-            if (!p.vertexAsm && !p.pass.vertexRegisters.empty())
-                return RefuseAt(p.line, "VertexShaderConstantF binds registers of an assembly vertex shader only");
-            if (!p.pixelAsm && !p.pass.pixelRegisters.empty())
-                return RefuseAt(p.line, "PixelShaderConstantF and Sampler bind registers of an assembly pixel shader only");
-            if (!p.vertexAsm) p.pass.vertexShader = source_;
-            if (!p.pixelAsm) p.pass.pixelShader = source_;
+            p.pass.vertexShader = source_;
+            p.pass.pixelShader = source_;
             out_->techniques[p.technique].passes.push_back(std::move(p.pass));
         }
         return true;
@@ -378,8 +373,8 @@ private:
         }
         if (!Expect(";", "after the sampler")) return false;
         // Without a Texture state the sampler takes the texture parameter of its own name.
-        if (!sampler.texture.empty()) out_->samplers.push_back(std::move(sampler));
-        else samplerNames_.insert(sampler.sampler);
+        if (!sampler.texture.empty())
+            out_->samplers.push_back(std::move(sampler));
         return true;
     }
 
@@ -387,13 +382,6 @@ private:
     {
         for (const EffectParameter& p : out_->parameters)
             if (p.name == name) return &p;
-        return nullptr;
-    }
-
-    const EffectSamplerBinding* SamplerNamed(const std::string& name) const
-    {
-        for (const EffectSamplerBinding& s : out_->samplers)
-            if (s.sampler == name) return &s;
         return nullptr;
     }
 
@@ -420,22 +408,16 @@ private:
 
     bool ReadPass()
     {
-        PassRead read{out_->techniques.size() - 1, {}, false, false, false, false, Next().line};
+        PassRead read{out_->techniques.size() - 1, {}, false, false, Next().line};
         if (Peek().kind == TokenKind::Identifier) read.pass.name = Next().text;
         if (!ReadAnnotations(&read.pass.annotations) || !Expect("{", "after the pass's name")) return false;
         while (!Peek().Is("}")) {
             const Token& state = Next();
             if (state.kind != TokenKind::Identifier) return Refuse(state, "a pass state expected, found " + Shown(state));
-            long index = -1;
-            if (Peek().Is("[")) {
-                Next();
-                const Token& n = Next();
-                index = n.kind == TokenKind::Number ? std::strtol(n.text.c_str(), nullptr, 0) : -1;
-                if (index < 0) return NotRead(n, "a state index other than a number");
-                if (!Expect("]", "after the state's index")) return false;
-            }
+            if (Peek().Is("["))
+                return NotRead(state, "the pass state '" + state.text + "[]'");
             if (!Expect("=", "after the pass state's name")) return false;
-            if (!ReadPassState(state, index, &read)) return false;
+            if (!ReadPassState(state, &read)) return false;
             if (!Expect(";", "after the pass state")) return false;
         }
         Next(); // }
@@ -443,37 +425,13 @@ private:
         return true;
     }
 
-    bool ReadPassState(const Token& state, long index, PassRead* read)
+    bool ReadPassState(const Token& state, PassRead* read)
     {
-        const bool vertex = state.Is("VertexShader"), pixel = state.Is("PixelShader");
-        if ((vertex || pixel) && index < 0) return ReadShader(vertex, read);
-        const bool vertexConstant = state.Is("VertexShaderConstantF"), pixelConstant = state.Is("PixelShaderConstantF");
-        if ((vertexConstant || pixelConstant || state.Is("Sampler")) && index >= 0) {
-            // Shader model 3: 256 float registers for vertex shaders, 224 for pixel shaders, 16 samplers.
-            const long count = vertexConstant ? 256 : pixelConstant ? 224 : 16;
-            if (index >= count)
-                return Refuse(state, "register " + std::to_string(index) + " of '" + state.text + "' does not exist");
-            std::string name;
-            if (!ReadReference(&name)) return false;
-            const UINT registerIndex = static_cast<UINT>(index);
-            if (vertexConstant || pixelConstant) {
-                const EffectParameter* p = ParameterNamed(name);
-                if (!p || p->kind == EffectParameterKind::Texture || p->kind == EffectParameterKind::String)
-                    return Refuse(state, "'" + name + "' is not a number parameter declared before");
-                auto& registers = vertexConstant ? read->pass.vertexRegisters : read->pass.pixelRegisters;
-                registers.push_back({name, D3DXRS_FLOAT4, registerIndex});
-                return true;
-            }
-            const EffectSamplerBinding* sampler = SamplerNamed(name);
-            if (!sampler) {
-                if (samplerNames_.count(name)) return Refuse(state, "sampler '" + name + "' names no Texture in a sampler_state");
-                return Refuse(state, "'" + name + "' is not a sampler declared before");
-            }
-            read->pass.pixelRegisters.push_back({sampler->texture, D3DXRS_SAMPLER, registerIndex, name});
-            return true;
-        }
-        auto renderState = index < 0 ? effect::FindRenderState(state.text) : std::nullopt;
-        if (!renderState) return NotRead(state, "the pass state '" + state.text + (index >= 0 ? "[]'" : "'"));
+        if (state.Is("VertexShader") || state.Is("PixelShader"))
+            return ReadShader(state.Is("VertexShader"), read);
+        auto renderState = effect::FindRenderState(state.text);
+        if (!renderState)
+            return NotRead(state, "the pass state '" + state.text + "'");
         DWORD value = 0;
         if (!ReadStateValue(*renderState, state, &value)) return false;
         read->pass.renderStates.push_back({static_cast<D3DRENDERSTATETYPE>(renderState->state), value});
@@ -498,23 +456,7 @@ private:
             (vertex ? read->pass.vertexProfile : read->pass.pixelProfile) = profile.text;
             return true;
         }
-        if (Peek().Is("asm")) {
-            Next();
-            const Token& open = Peek();
-            size_t end = 0;
-            if (!open.Is("{")) return Refuse(open, "'{' expected after asm");
-            if (!SkipGroup("{", "}", &end)) return false;
-            // Padded with the lines before it, so the assembler's line numbers are the file's.
-            std::string text(static_cast<size_t>(open.line - 1), '\n');
-            text += text_.substr(open.end, end - 1 - open.end);
-            (vertex ? read->pass.vertexShader : read->pass.pixelShader) = text;
-            (vertex ? read->vertexAsm : read->pixelAsm) = true;
-            const size_t version = text.find_first_not_of(" \t\r\n");
-            if (version == std::string::npos || text.compare(version, 3, vertex ? "vs_" : "ps_") != 0)
-                return Refuse(open, std::string("the assembly must start with its version (") + (vertex ? "vs_3_0" : "ps_3_0") + ")");
-            return true;
-        }
-        return NotRead(Peek(), "the shader " + Shown(Peek()) + " (compile or asm expected)");
+        return NotRead(Peek(), "the shader " + Shown(Peek()) + " (compile expected)");
     }
 
     const std::string& file_;
@@ -524,8 +466,7 @@ private:
     std::string* error_;
     std::vector<Token> tokens_;
     size_t at_ = 0;
-    std::set<std::string> declared_;     // parameter and sampler names
-    std::set<std::string> samplerNames_; // samplers without a Texture state
+    std::set<std::string> declared_; // parameter and sampler names
     std::vector<PassRead> passes_;
 };
 

@@ -11,16 +11,14 @@
 //   MinFilter = LINEAR; AddressU = CLAMP; ... }`;
 // - structs and functions, handed to the HLSL compiler as written;
 // - techniques and passes (names and annotations), whose passes set `VertexShader` and
-//   `PixelShader` to `compile <profile> <entry>()` or `asm { ... }`, the registers of assembly
-//   shaders (`VertexShaderConstantF[n]`, `PixelShaderConstantF[n]` = <Parameter>, `Sampler[n]` =
-//   <sampler>, also written with parentheses), and the render states of effect_states.h.
+//   `PixelShader` to `compile <profile> <entry>()`, and the render states of effect_states.h.
 // Anything else is refused: the file name, the line and the construct are in the message.
 //
 // The HLSL compiler (shader_compiler.h) compiles one entry point, not a whole effect, and refuses
 // the effect-only syntax (a sampler_state's `Texture = <T>` among others), so each shader is
 // compiled from the file's text with the initial values, annotations, sampler_state blocks,
 // techniques and string parameters blanked out line by line: the compiler's line numbers are the
-// file's. An assembly text is padded with the lines before it for the same reason.
+// file's.
 #pragma once
 
 #include <string>

@@ -95,12 +95,18 @@ EffectDescription ThreeOutputEffectDescription()
     d.parameters.push_back(Param("Color1", EffectParameterKind::Vector, "", {0, 1, 0, 1}));
     d.parameters.push_back(Param("Color2", EffectParameterKind::Vector, "", {0, 0, 1, 1}));
     EffectPass pass = d.techniques.front().passes.front();
-    // Assembly: one register per output, nothing for a compiler to get wrong.
-    pass.pixelShader = "ps_3_0\n"
-                       "mov oC0, c0\n"
-                       "mov oC1, c1\n"
-                       "mov oC2, c2\n";
-    pass.pixelRegisters = {{"Color0", D3DXRS_FLOAT4, 0}, {"Color1", D3DXRS_FLOAT4, 1}, {"Color2", D3DXRS_FLOAT4, 2}};
+    pass.pixelShader = "float4 Color0;\n"
+                       "float4 Color1;\n"
+                       "float4 Color2;\n"
+                       "struct Out { float4 first : COLOR0; float4 second : COLOR1; float4 third : COLOR2; };\n"
+                       "Out main()\n"
+                       "{\n"
+                       "    Out o;\n"
+                       "    o.first = Color0;\n"
+                       "    o.second = Color1;\n"
+                       "    o.third = Color2;\n"
+                       "    return o;\n"
+                       "}\n";
     d.techniques = {{"ThreeOutputs", {pass}}};
     return d;
 }

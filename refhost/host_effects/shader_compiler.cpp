@@ -3,7 +3,6 @@
 #include <map>
 
 #include <d3dcompiler.h>
-#include <d3dx9.h>
 
 #include "com.h"
 
@@ -37,9 +36,8 @@ const Compiler& LoadCompiler()
     return compiler;
 }
 
-// The messages of a compile or assembly (an ID3DBlob or an ID3DXBuffer), as text.
-template <typename Buffer>
-std::string MessageText(Buffer* messages)
+// The compiler's messages, as text.
+std::string MessageText(ID3DBlob* messages)
 {
     if (!messages) return {};
     std::string text(static_cast<const char*>(messages->GetBufferPointer()), messages->GetBufferSize());
@@ -47,20 +45,7 @@ std::string MessageText(Buffer* messages)
     return text;
 }
 
-template <typename Buffer>
-void TakeCode(Buffer* compiled, std::vector<DWORD>* code)
-{
-    const auto* words = static_cast<const DWORD*>(compiled->GetBufferPointer());
-    code->assign(words, words + compiled->GetBufferSize() / sizeof(DWORD));
-}
-
 } // namespace
-
-bool IsAssemblyShader(const std::string& source, const std::string& profile)
-{
-    size_t start = source.find_first_not_of(" \t\r\n");
-    return start != std::string::npos && source.compare(start, 3, profile, 0, 3) == 0;
-}
 
 bool CompileShader(const std::string& source, const std::string& entry, const std::string& profile,
                    const std::string& sourceName, std::vector<DWORD>* code, std::string* error)
@@ -78,25 +63,20 @@ bool CompileShader(const std::string& source, const std::string& entry, const st
         }
         return false;
     };
-    if (IsAssemblyShader(source, profile)) {
-        Com<ID3DXBuffer> compiled, messages;
-        HRESULT hr = D3DXAssembleShader(source.c_str(), static_cast<UINT>(source.size()), nullptr, nullptr, 0,
-                                        compiled.put(), messages.put());
-        if (FAILED(hr) || !compiled) return fail(MessageText(messages.ptr()));
-        TakeCode(compiled.ptr(), code);
-    } else {
-        const Compiler& compiler = LoadCompiler();
-        if (!compiler.compile) return fail(compiler.failure);
-        Com<ID3DBlob> compiled, messages;
-        HRESULT hr = compiler.compile(source.data(), source.size(), sourceName.c_str(), nullptr, nullptr,
-                                      entry.c_str(), profile.c_str(), 0, 0, compiled.put(), messages.put());
-        std::string text = MessageText(messages.ptr());
-        // A compiler that gives up on a feature it has not implemented may still answer S_OK, with
-        // code that does not do what the source says: such code is refused like code that does not
-        // compile.
-        if (FAILED(hr) || !compiled || text.find("not yet implemented") != std::string::npos) return fail(text);
-        TakeCode(compiled.ptr(), code);
-    }
+    const Compiler& compiler = LoadCompiler();
+    if (!compiler.compile)
+        return fail(compiler.failure);
+    Com<ID3DBlob> compiled, messages;
+    HRESULT hr = compiler.compile(source.data(), source.size(), sourceName.c_str(), nullptr, nullptr, entry.c_str(),
+                                  profile.c_str(), 0, 0, compiled.put(), messages.put());
+    std::string text = MessageText(messages.ptr());
+    // A compiler that gives up on a feature it has not implemented may still answer S_OK, with
+    // code that does not do what the source says: such code is refused like code that does not
+    // compile.
+    if (FAILED(hr) || !compiled || text.find("not yet implemented") != std::string::npos)
+        return fail(text);
+    const auto* words = static_cast<const DWORD*>(compiled->GetBufferPointer());
+    code->assign(words, words + compiled->GetBufferSize() / sizeof(DWORD));
     cache.emplace(std::move(key), *code);
     return true;
 }

@@ -1,7 +1,6 @@
-// Compiles one shader of a host effect: HLSL with D3DCompile of Wine 10's d3dcompiler_47.dll
+// Compiles one HLSL shader of a host effect with D3DCompile of Wine 10's d3dcompiler_47.dll
 // (installed into build/compiler/ by tools/setup.sh; Wine 8's own HLSL compiler refuses or
-// mis-compiles common intrinsics such as tex2D, dot and normalize), assembly with
-// D3DXAssembleShader. A text is assembly when it starts with its version ("vs_3_0", "ps_2_0").
+// mis-compiles common intrinsics such as tex2D, dot and normalize).
 #pragma once
 
 #include <string>
@@ -10,9 +9,6 @@
 #include <windows.h>
 
 namespace refhost::effect {
-
-// True when `source` is an assembly text of `profile`'s stage.
-bool IsAssemblyShader(const std::string& source, const std::string& profile);
 
 // Compiles `source` from `entry` with `profile` ("vs_3_0", "ps_2_0", ...) into `code`. The
 // compiler's messages name `sourceName` as the file, with the line. False with the reason in

@@ -193,8 +193,10 @@ TEST_F(CubePixelsTest, SyncMrtFillsTheSameFaceOfEveryCube)
     description.parameters[4].initial = {1, 0, 1, 1}; // Color: magenta
     ASSERT_EQ(description.parameters[4].name, "Color");
     refhost::EffectPass& pass = description.techniques[0].passes[0];
-    pass.pixelShader = "ps_3_0\nmov oC0, c0\nmov oC1, c1\n";
-    pass.pixelRegisters = {{"Color", D3DXRS_FLOAT4, 0}, {"Color2", D3DXRS_FLOAT4, 1}};
+    pass.pixelShader = "float4 Color;\n"
+                       "float4 Color2;\n"
+                       "struct Out { float4 first : COLOR0; float4 second : COLOR1; };\n"
+                       "Out main() { Out o; o.first = Color; o.second = Color2; return o; }\n";
     std::string error;
     ID3DXEffect* fx = refhost::CreateDescribedEffect(refhost::RealDevice(), description, &error);
     ASSERT_NE(fx, nullptr) << error;

@@ -21,9 +21,7 @@ D3DXVECTOR4 Rgba(D3DCOLOR c)
     return {((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f, 1.0f};
 }
 
-// An effect whose pixel shader writes Color to its first output and Color2 to its second, in
-// assembly or in HLSL.
-bool g_hlslOutputs = false;
+// An effect whose pixel shader writes Color to its first output and Color2 to its second.
 refhost::EffectDescription TwoOutputEffect()
 {
     refhost::EffectDescription d = refhost::PlainEffectDescription();
@@ -31,15 +29,9 @@ refhost::EffectDescription TwoOutputEffect()
     second.name = "Color2";
     second.kind = refhost::EffectParameterKind::Vector;
     d.parameters.push_back(second);
-    refhost::EffectPass& pass = d.techniques[0].passes[0];
-    if (g_hlslOutputs) {
-        pass.pixelShader = "float4 Color;\nfloat4 Color2;\n"
-                           "struct Out { float4 first : COLOR0; float4 second : COLOR1; };\n"
-                           "Out main() { Out o; o.first = Color; o.second = Color2; return o; }\n";
-        return d;
-    }
-    pass.pixelShader = "ps_3_0\nmov oC0, c0\nmov oC1, c1\n";
-    pass.pixelRegisters = {{"Color", D3DXRS_FLOAT4, 0}, {"Color2", D3DXRS_FLOAT4, 1}};
+    d.techniques[0].passes[0].pixelShader = "float4 Color;\nfloat4 Color2;\n"
+                                            "struct Out { float4 first : COLOR0; float4 second : COLOR1; };\n"
+                                            "Out main() { Out o; o.first = Color; o.second = Color2; return o; }\n";
     return d;
 }
 
@@ -164,20 +156,15 @@ TEST_F(EfxCamPixelsTest, BackdropOffKeepsEarlierContentsAndAViewPortLimitsClearA
 
 TEST_F(EfxCamPixelsTest, ExtraTargetsReceiveTheEffectsFurtherOutputsAndTheBackdrop)
 {
-    for (bool hlsl : {false, true}) {
-        g_hlslOutputs = hlsl;
-        const std::string shader = hlsl ? "HLSL" : "assembly";
-        MakeObject(1, kRed, 0, 0, 10, kYellow);
-        if (!CALL(EfxCam_GetExist, 0))
-            MakeCamera(0, 10, 1, kBlue);
-        CALL(EfxCam_SetObject, 0, 1);
-        CALL(EfxCam_SetMRTImage, 0, 1, 11);
-        CALL(EfxCam_SetMRTImage, 0, 2, 12);
-        CALL(EfxCam_Sync);
-        ExpectPixels(10, {{32, 32, kRed}, {2, 2, kBlue}}, shader + " render target 0");
-        ExpectPixels(11, {{32, 32, kYellow}, {2, 2, kBlue}}, shader + " render target 1");
-        ExpectPixels(12, {{2, 2, kBlue}}, shader + " render target 2 (the shader writes no third output)");
-    }
+    MakeObject(1, kRed, 0, 0, 10, kYellow);
+    MakeCamera(0, 10, 1, kBlue);
+    CALL(EfxCam_SetObject, 0, 1);
+    CALL(EfxCam_SetMRTImage, 0, 1, 11);
+    CALL(EfxCam_SetMRTImage, 0, 2, 12);
+    CALL(EfxCam_Sync);
+    ExpectPixels(10, {{32, 32, kRed}, {2, 2, kBlue}}, "render target 0");
+    ExpectPixels(11, {{32, 32, kYellow}, {2, 2, kBlue}}, "render target 1");
+    ExpectPixels(12, {{2, 2, kBlue}}, "render target 2 (the shader writes no third output)");
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 

@@ -38,8 +38,8 @@ const Row kRows[] = {
     {"float4 A[2] = {float4(1, 2, 3, 4), float4(5, 6, 7, 8)};", nullptr, "A", {1, 2, 3, 4, 5, 6, 7, 8}},
     {"/* a comment\r\nover lines */ string Label = \"text\"; float W = 2; // a comment", nullptr, "W", {2}},
     {"float4 C = {0, 1, 0, 1}; texture T0;\nsampler2D S = sampler_state { Texture = (T0); MinFilter = LINEAR;\n"
-     "AddressU = CLAMP; };\n" PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 }; PixelShaderConstantF[0] = <C>;"
-                                       "Sampler[0] = <S>; ZEnable = TRUE; CullMode = NONE; SrcBlend = SRCALPHA;"),
+     "AddressU = CLAMP; };\nfloat4 PS2(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(S, uv) * C; }\n"
+     PASS_WITH("PixelShader = compile ps_3_0 PS2(); ZEnable = TRUE; CullMode = NONE; SrcBlend = SRCALPHA;"),
      nullptr, "C", {0, 1, 0, 1}, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
     {PASS_WITH("PixelShader = compile ps_3_0 PS(); ZFunc = LESSEQUAL; AlphaRef = 128;"), nullptr, nullptr, {},
      D3DRS_ALPHAREF, 128},
@@ -71,12 +71,12 @@ const Row kRows[] = {
     {PASS_WITH("PixelShader = compile ps_3_0 PS(1);"), "file.fx(3): arguments in a compile statement"},
     {PASS_WITH("PixelShader = NULL;"), "file.fx(3): the shader 'NULL'"},
     {"technique T { pass P { PixelShader = compile ps_3_0 PS(); } }", "file.fx(3): pass 'P' sets no VertexShader"},
-    {"texture T0; sampler S = sampler_state { Texture = <T0>; };" PASS_WITH("PixelShader = asm { ps_3_0 }; Sampler[16] = <S>;"),
-     "file.fx(3): register 16 of 'Sampler' does not exist"},
+    // Shaders are HLSL only: no assembly, no registers bound by the pass.
+    {PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 };"), "file.fx(3): the shader 'asm' (compile expected)"},
     {"float4 C;" PASS_WITH("PixelShader = compile ps_3_0 PS(); PixelShaderConstantF[0] = <C>;"),
-     "file.fx(3): PixelShaderConstantF and Sampler bind registers of an assembly pixel shader only"},
-    {"texture T0; sampler S;" PASS_WITH("PixelShader = asm { ps_3_0\n mov oC0, c0 }; Sampler[0] = <S>;"),
-     "file.fx(4): sampler 'S' names no Texture"},
+     "file.fx(3): the pass state 'PixelShaderConstantF[]'"},
+    {"texture T0; sampler S = sampler_state { Texture = <T0>; };"
+     PASS_WITH("PixelShader = compile ps_3_0 PS(); Sampler[0] = <S>;"), "file.fx(3): the pass state 'Sampler[]'"},
     {"float F = 1; // and no technique", "file.fx(3): the file has no technique"},
     {"technique Empty { }", "file.fx(3): technique 'Empty' has no pass"},
     {"/* not ended", "file.fx(3): a comment that does not end"},

@@ -1,5 +1,7 @@
 // With a state manager the effect sends every state through it: this shows register by register
-// what BeginPass uploads, for every register set, and that CommitChanges sends changed values.
+// what BeginPass uploads to the shaders' constants (every register of a longer value, ints and bools
+// in float registers as the shaders declare them), textures and sampler states, and that
+// CommitChanges sends changed values.
 #include <map>
 #include <vector>
 
@@ -15,8 +17,6 @@ namespace {
 class RecordingStateManager final : public ComObject<ID3DXEffectStateManager> {
 public:
     std::map<UINT, std::vector<float>> vertexFloats, pixelFloats;
-    std::map<UINT, std::vector<INT>> pixelInts;
-    std::map<UINT, BOOL> pixelBools;
     std::map<DWORD, IDirect3DBaseTexture9*> textures;
     std::map<std::pair<DWORD, DWORD>, DWORD> samplerStates;
     std::map<DWORD, DWORD> renderStates;
@@ -74,16 +74,8 @@ public:
         for (UINT i = 0; i < count; ++i) pixelFloats[start + i].assign(data + 4 * i, data + 4 * i + 4);
         return Count();
     }
-    HRESULT STDMETHODCALLTYPE SetPixelShaderConstantI(UINT start, const INT* data, UINT count) override
-    {
-        for (UINT i = 0; i < count; ++i) pixelInts[start + i].assign(data + 4 * i, data + 4 * i + 4);
-        return Count();
-    }
-    HRESULT STDMETHODCALLTYPE SetPixelShaderConstantB(UINT start, const WINBOOL* data, UINT count) override
-    {
-        for (UINT i = 0; i < count; ++i) pixelBools[start + i] = data[i];
-        return Count();
-    }
+    HRESULT STDMETHODCALLTYPE SetPixelShaderConstantI(UINT, const INT*, UINT) override { return Count(); }
+    HRESULT STDMETHODCALLTYPE SetPixelShaderConstantB(UINT, const WINBOOL*, UINT) override { return Count(); }
 
 
 private:
@@ -94,19 +86,26 @@ private:
     }
 };
 
-// The zoo's parameters, read by assembly shaders at registers chosen here.
+// The zoo's parameters, read by HLSL shaders at registers chosen here.
 refhost::EffectDescription RegisterDescription()
 {
     refhost::EffectDescription d = refhost::ParameterZooDescription();
     refhost::EffectPass pass;
     pass.name = "Registers";
-    pass.vertexShader = "vs_3_0\ndcl_position v0\ndcl_position o0\nmov o0, v0\n";
-    pass.vertexRegisters = {{"MatrixValue", D3DXRS_FLOAT4, 2}};
-    pass.pixelShader = "ps_3_0\nmov oC0, c0\n";
-    pass.pixelRegisters = {{"VectorValue", D3DXRS_FLOAT4, 0},   {"FloatValue", D3DXRS_FLOAT4, 1},
-                           {"VectorArray", D3DXRS_FLOAT4, 8},   {"IntValue", D3DXRS_INT4, 0},
-                           {"BoolArray", D3DXRS_BOOL, 0},       {"BoolValue", D3DXRS_BOOL, 6},
-                           {"TextureA", D3DXRS_SAMPLER, 1}};
+    pass.vertexShader = "float4x4 MatrixValue : register(c2);\n"
+                        "float4 main(float4 p : POSITION) : POSITION { return mul(p, MatrixValue); }\n";
+    pass.pixelShader = "float4 VectorValue : register(c0);\n"
+                       "float FloatValue : register(c1);\n"
+                       "float4 VectorArray[16] : register(c8);\n"
+                       "int IntValue : register(c4);\n"
+                       "bool BoolValue : register(c5);\n"
+                       "sampler SamplerA : register(s1);\n"
+                       "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+                       "{\n"
+                       "    float4 c = VectorValue * FloatValue + VectorArray[0] + VectorArray[15];\n"
+                       "    c += IntValue * tex2D(SamplerA, uv);\n"
+                       "    return BoolValue ? c : -c;\n"
+                       "}\n";
     pass.renderStates = {{D3DRS_ZWRITEENABLE, FALSE}};
     d.samplers.push_back({"SamplerA", "TextureA", {{D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP}}});
     d.techniques.push_back({"Registers", {pass}});
@@ -136,7 +135,7 @@ protected:
     ID3DXEffect* effect_ = nullptr;
 };
 
-TEST_F(StateManagerTest, BeginPassUploadsEveryRegisterSetThroughTheManager)
+TEST_F(StateManagerTest, BeginPassUploadsEveryRegisterThroughTheManager)
 {
     Make();
     D3DXMATRIX m;
@@ -149,8 +148,6 @@ TEST_F(StateManagerTest, BeginPassUploadsEveryRegisterSetThroughTheManager)
     for (int i = 0; i < 16; ++i) vectors.emplace_back(float(i), 0, 0, float(-i));
     ASSERT_EQ(effect_->SetVectorArray("VectorArray", vectors.data(), 16), D3D_OK);
     ASSERT_EQ(effect_->SetInt("IntValue", -9), D3D_OK);
-    const BOOL bools[4] = {TRUE, FALSE, TRUE, TRUE};
-    ASSERT_EQ(effect_->SetBoolArray("BoolArray", bools, 4), D3D_OK);
     ASSERT_EQ(effect_->SetBool("BoolValue", FALSE), D3D_OK);
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(refhost::Device()->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
@@ -163,24 +160,18 @@ TEST_F(StateManagerTest, BeginPassUploadsEveryRegisterSetThroughTheManager)
     EXPECT_NE(manager_.vertexShader, nullptr);
     EXPECT_NE(manager_.pixelShader, nullptr);
     EXPECT_EQ(manager_.renderStates[D3DRS_ZWRITEENABLE], DWORD(FALSE));
-    // A register state takes the value in storage order: c2 holds the matrix's first row.
-    EXPECT_EQ(manager_.vertexFloats[2], (std::vector<float>{1, 2, 3, 4}));
-    EXPECT_EQ(manager_.vertexFloats.count(6), 0u);
-    EXPECT_EQ(manager_.pixelFloats[0], (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
-    EXPECT_EQ(manager_.pixelFloats[1], (std::vector<float>{7, 0, 0, 0}));
-    EXPECT_EQ(manager_.pixelFloats[8], (std::vector<float>{0, 0, 0, 0}));
+    // The shader packs the matrix by columns: c2 to c5 hold its columns.
+    using Floats = std::vector<float>;
+    const std::map<UINT, Floats> matrixColumns = {
+        {2, {1, 5, 9, 13}}, {3, {2, 6, 10, 14}}, {4, {3, 7, 11, 15}}, {5, {4, 8, 12, 16}}};
+    EXPECT_EQ(manager_.vertexFloats, matrixColumns);
+    EXPECT_EQ(manager_.pixelFloats[0], (Floats{0.1f, 0.2f, 0.3f, 0.4f}));
+    EXPECT_EQ(manager_.pixelFloats[1], (Floats{7, 0, 0, 0}));
+    EXPECT_EQ(manager_.pixelFloats[4], (Floats{-9, 0, 0, 0})) << "IntValue";
+    EXPECT_EQ(manager_.pixelFloats[5], (Floats{0, 0, 0, 0})) << "BoolValue";
+    EXPECT_EQ(manager_.pixelFloats[8], (Floats{0, 0, 0, 0})) << "VectorArray[0]";
+    EXPECT_EQ(manager_.pixelFloats[23], (Floats{15, 0, 0, -15})) << "VectorArray[15]";
     EXPECT_EQ(manager_.pixelFloats.count(24), 0u) << "nothing past the array's 16 registers";
-    // Wine's limitation: of a value longer than one register only the first register is filled, the
-    // others are sent as zeros (D3DX fills them all: c5 = (13, 14, 15, 16), c13 = (5, 0, 0, -5),
-    // c23 = (15, 0, 0, -15), b3 = TRUE). The shipped effects give such values to HLSL shaders.
-    const std::vector<float> zero{0, 0, 0, 0};
-    EXPECT_TRUE(manager_.vertexFloats[5] == zero && manager_.pixelFloats[13] == zero && manager_.pixelFloats[23] == zero);
-    EXPECT_EQ(manager_.pixelBools[3], FALSE);
-    EXPECT_EQ(manager_.pixelInts[0], (std::vector<INT>{-9, 0, 0, 0}));
-    EXPECT_EQ(manager_.pixelBools[0], TRUE);
-    EXPECT_EQ(manager_.pixelBools[1], FALSE);
-    EXPECT_EQ(manager_.pixelBools.count(4), 0u);
-    EXPECT_EQ(manager_.pixelBools[6], FALSE);
     EXPECT_EQ(manager_.textures[1], texture);
     EXPECT_EQ(manager_.samplerStates[std::make_pair(DWORD(1), DWORD(D3DSAMP_ADDRESSU))], DWORD(D3DTADDRESS_CLAMP));
 

@@ -28,8 +28,8 @@ ID3DXEffect* MakeParameterListEffect(std::vector<EffectParameter> parameters)
     }
     refhost::EffectPass pass;
     pass.name = "P0";
-    pass.vertexShader = "vs_3_0\ndcl_position v0\ndcl_position o0\nmov o0, v0\n";
-    pass.pixelShader = "ps_3_0\nmov oC0, c0\n";
+    pass.vertexShader = "float4 main(float4 p : POSITION) : POSITION { return p; }\n";
+    pass.pixelShader = "float4 main() : COLOR { return float4(1, 1, 1, 1); }\n";
     d.techniques.push_back({"Main", {pass}});
     std::string error;
     ID3DXEffect* effect = refhost::CreateDescribedEffect(refhost::RealDevice(), d, &error);

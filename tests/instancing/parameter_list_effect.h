@@ -1,5 +1,5 @@
 // The framework's effect with a fixed list of top-level parameters (name, type, class) and one
-// technique "Main" of one pass, whose shaders keep the position and draw in colour c0. Enough for
+// technique "Main" of one pass, whose shaders keep the position and draw in white. Enough for
 // code that scans an effect's parameters, which meets them as the framework describes them.
 #pragma once
 
