@@ -121,6 +121,15 @@ TEST_F(CubeTest, CreationFailuresShowOneMessageAndReturnZero)
     EXPECT_EQ(CubeTex_MakeNew(16, 0), 0);
     EXPECT_EQ(messages_.Take(), std::vector<ShownMessage>{failure});
 
+    // A cube no 32-bit game holds in one piece (2 GB) is refused before the device is asked.
+    Device().ClearLog();
+    EXPECT_EQ(CubeTex_MakeNew(8192, 1), 0);
+    EXPECT_TRUE(Device().Filter(DeviceMethod::CreateCubeTexture).empty());
+    const std::vector<ShownMessage> shown = messages_.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, failure.title);
+    EXPECT_THAT(shown[0].text, testing::StartsWith("A cube of resolution 8192 needs "));
+
     // No memory is left for the record: the texture made for it is released again.
     recorder_.reset();
     IDirect3DDevice9* device = refhost::RealDevice();
