@@ -32,17 +32,23 @@ run_pass() (
     DXVK_LOG_LEVEL=info wine "$root/build/bin/d3d9_report.exe" 2>&1 | grep -E '^(Direct3D 9|adapter)|DXVK: ' || exit 1
     echo "load before the benchmarks: $(uptime)"
     cd "$root/build/bin" || exit 1
-    wine ryxo_bench.exe || exit 1
-    wine ryxo_cubetex_bench.exe || exit 1
+    # A program that fails is named and the others still run; the pass then fails.
+    local failed=()
+    wine ryxo_bench.exe || failed+=(ryxo_bench)
+    wine ryxo_cubetex_bench.exe || failed+=(ryxo_cubetex_bench)
     echo
-    wine ryxo_effectcam_bench.exe || exit 1
+    wine ryxo_effectcam_bench.exe || failed+=(ryxo_effectcam_bench)
     echo
     local csv="$out/instancing_scale.csv"
-    wine ryxo_scale_bench.exe 'Z:'"$(echo "$csv" | tr / '\\')" || exit 1
-    gnuplot -e "csv='$csv'; frame_png='$out/instancing_scale_frame.png'; upload_png='$out/instancing_scale_upload.png'" \
-        "$root/bench/instancing_scale.gnuplot" || exit 1
-    echo "plots in $out/instancing_scale_frame.png and $out/instancing_scale_upload.png"
+    if wine ryxo_scale_bench.exe 'Z:'"$(echo "$csv" | tr / '\\')"; then
+        gnuplot -e "csv='$csv'; frame_png='$out/instancing_scale_frame.png'; upload_png='$out/instancing_scale_upload.png'" \
+            "$root/bench/instancing_scale.gnuplot" || failed+=(gnuplot)
+        echo "plots in $out/instancing_scale_frame.png and $out/instancing_scale_upload.png"
+    else
+        failed+=(ryxo_scale_bench)
+    fi
     echo "load after the benchmarks: $(uptime)"
+    [ ${#failed[@]} -eq 0 ] || { echo "bench: on $pass, ${failed[*]} failed" >&2; exit 1; }
 )
 
 for pass in "${passes[@]}"; do
