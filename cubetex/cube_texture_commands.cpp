@@ -1,8 +1,11 @@
 // Creation and deletion of cube textures, their mipmap settings, and the format query.
+#include <cstdio>
 #include <new>
 
+#include "address_space.h"
 #include "command_cube.h"
 #include "cube_list.h"
+#include "cube_memory.h"
 #include "cube_release.h"
 #include "exports.h"
 #include "host_access.h"
@@ -15,6 +18,26 @@ constexpr const char* kCreationTitle = "CubeTex_MakeNew() ERROR";
 constexpr const char* kCreationText = "Failed To Create The Requested Cubemap Texture!";
 constexpr HRESULT kNoAutoGenMipmap = 0x0876086F; // D3DOK_NOAUTOGEN
 
+// True when the cube D3DX would make of the request fits in the largest free piece of the game's
+// address space (see cube_memory.h); otherwise shows why and answers false.
+bool RoomForCube(IDirect3DDevice9* device, int resolution, UINT levels, DWORD usage, D3DFORMAT format)
+{
+    // The edge, levels and format D3DX makes of the request, as D3DXCreateCubeTexture will.
+    UINT edge = static_cast<UINT>(resolution);
+    D3DXCheckCubeTextureRequirements(device, &edge, &levels, usage, &format, D3DPOOL_DEFAULT);
+    const uint64_t bytes = CubeTextureBytes(edge, levels, format);
+    const uint32_t largestFree = LargestFreeAddressRange();
+    if (bytes <= largestFree)
+        return true;
+    char text[200];
+    std::snprintf(text, sizeof(text),
+                  "A cube of resolution %d needs %u MB in one piece, more than the game's largest free piece of "
+                  "memory (%u MB)",
+                  resolution, static_cast<unsigned>((bytes + (1u << 20) - 1) >> 20), largestFree >> 20);
+    ShowMessage(kCreationTitle, text);
+    return false;
+}
+
 int MakeCubeTexture(int resolution, int mipmapGeneration, int format)
 {
     IDirect3DDevice9* device = HostDevice();
@@ -22,6 +45,8 @@ int MakeCubeTexture(int resolution, int mipmapGeneration, int format)
     Com<IDirect3DCubeTexture9> texture;
     const DWORD usage = D3DUSAGE_RENDERTARGET | (static_cast<DWORD>(mipmapGeneration) << 10);
     static_assert(D3DUSAGE_AUTOGENMIPMAP == 1u << 10, "mipmapGeneration 1 is shifted into the autogen bit");
+    if (device && !RoomForCube(device, resolution, mipmapGeneration == 0 ? 1 : 0, usage, resolved))
+        return 0;
     if (!device || D3DXCreateCubeTexture(device, static_cast<UINT>(resolution), mipmapGeneration == 0 ? 1 : 0, usage,
                                          resolved, D3DPOOL_DEFAULT, texture.put()) != D3D_OK ||
         !texture) {

@@ -12,3 +12,5 @@ packages_install "${packages[@]}"
 
 # The HLSL compiler of the reference host goes into build/compiler/, not onto the system.
 "$here/install-compiler.sh"
+# The second Direct3D 9 the tests run on: DXVK, in its own Wine prefix under build/.
+"$here/install-dxvk.sh"

@@ -2,10 +2,23 @@
 #   wine_session_start   creates the prefix if needed, starts Xvfb on a free display
 #   wine_session_stop    stops that Xvfb (by PID) and the prefix's wineserver
 # Both are safe to call when a session is already running in the environment.
+#   wine_session_d3d9 NAME   chooses the Direct3D 9 of the sessions started afterwards: wined3d
+#                        (Wine's own, the prefix build/wineprefix, the default) or dxvk (DXVK over
+#                        Vulkan, build/wineprefix-dxvk, made by tools/install-dxvk.sh)
 #   wine_session_join    for one program: starts a session unless the environment has one
 #   wine_session_leave   stops the session only if wine_session_join started it
 
 RYXO_ROOT=${RYXO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+
+wine_session_d3d9() {
+    case $1 in
+        wined3d) export WINEPREFIX=$RYXO_ROOT/build/wineprefix ;;
+        # DXVK writes a log and a pipeline cache beside each program unless told not to; its log
+        # still goes to standard error.
+        dxvk) export WINEPREFIX=$RYXO_ROOT/build/wineprefix-dxvk DXVK_LOG_PATH=none DXVK_STATE_CACHE=0 ;;
+        *) echo "wine-session: no Direct3D 9 named '$1' (wined3d or dxvk)" >&2; return 1 ;;
+    esac
+}
 
 wine_session_start() {
     export WINEPREFIX=${WINEPREFIX:-$RYXO_ROOT/build/wineprefix}

@@ -87,14 +87,10 @@ EffectRecord* FindEffect(int effectNumber)
     return it == effects.end() ? nullptr : it->second.get();
 }
 
-HostEffect* AddEffect(int effectNumber, ID3DXEffect* effect)
+void UseEffect(EffectRecord& record, ID3DXEffect* effect)
 {
-    if (!effect || effectNumber == 0)
-        return nullptr;
-    DeleteEffect(effectNumber);
-    auto record = std::make_unique<EffectRecord>();
-    HostEffect& r = record->record;
-    record->effect = Com<ID3DXEffect>::Share(effect);
+    HostEffect& r = record.record;
+    record.effect = Com<ID3DXEffect>::Share(effect);
     r.effect = effect;
     effect->GetDesc(&r.description);
     for (int m = 0; m < kHostEffectMatrixCount; ++m)
@@ -105,7 +101,16 @@ HostEffect* AddEffect(int effectNumber, ID3DXEffect* effect)
     r.zeroFloat1 = FindParameter(effect, kZeroFloat1, ParameterKind::Float);
     r.zeroFloat2 = FindParameter(effect, kZeroFloat2, ParameterKind::Float);
     r.clipPlane = FindParameter(effect, kClipPlane, ParameterKind::Vector);
-    HostEffect* result = &r;
+}
+
+HostEffect* AddEffect(int effectNumber, ID3DXEffect* effect)
+{
+    if (!effect || effectNumber == 0)
+        return nullptr;
+    DeleteEffect(effectNumber);
+    auto record = std::make_unique<EffectRecord>();
+    UseEffect(*record, effect);
+    HostEffect* result = &record->record;
     TheEngine().scene.effects[effectNumber] = std::move(record);
     return result;
 }

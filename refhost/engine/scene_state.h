@@ -109,6 +109,9 @@ ObjectRecord* FindObject(int object);
 CameraRecord* FindCamera(int camera);
 ImageRecord* FindImage(int image);
 EffectRecord* FindEffect(int effectNumber);
+// Points the record at `effect`, taking a reference, and finds in it the parameters the renderer
+// feeds; the record keeps its address, so the meshes that show it go on showing it.
+void UseEffect(EffectRecord& record, ID3DXEffect* effect);
 void LogHostCall(const char* format, ...);
 
 // Gives a camera the position, angles, lens and backdrop of a new one.

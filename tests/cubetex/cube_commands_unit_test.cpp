@@ -46,8 +46,25 @@ D3DFORMAT ReferenceFormat()
     return desc.Format;
 }
 
+// Whether the card renders cubes of `format`, asked of the device itself: which formats a card
+// renders cubes in is the card's choice.
+bool CardRendersCubesIn(D3DFORMAT format)
+{
+    IDirect3DDevice9* device = refhost::RealDevice();
+    IDirect3D9* d3d = nullptr;
+    device->GetDirect3D(&d3d);
+    D3DDISPLAYMODE mode{};
+    device->GetDisplayMode(0, &mode);
+    const HRESULT result =
+        d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, D3DUSAGE_RENDERTARGET, D3DRTYPE_CUBETEXTURE, format);
+    d3d->Release();
+    return SUCCEEDED(result);
+}
+
 TEST_F(CubeTest, CreationMakesARenderTargetCubeInTheResolvedFormat)
 {
+    // wined3d renders no A1R5G5B5 cubes, DXVK does: a card that cannot gets D3DX's nearest format.
+    const D3DFORMAT madeForA1R5G5B5 = CardRendersCubesIn(D3DFMT_A1R5G5B5) ? D3DFMT_A1R5G5B5 : D3DFMT_A8R8G8B8;
     struct Case {
         int resolution, mipmapGeneration, format;
         D3DFORMAT expectedFormat;
@@ -58,9 +75,9 @@ TEST_F(CubeTest, CreationMakesARenderTargetCubeInTheResolvedFormat)
         {32, 0, 0, ReferenceFormat(), D3DUSAGE_RENDERTARGET, 1},
         {64, 1, 0, ReferenceFormat(), D3DUSAGE_RENDERTARGET | D3DUSAGE_AUTOGENMIPMAP, 0},
         {16, 0, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, 1},
-        // A format the card cannot render cubes in: D3DX makes the nearest one it can, and the
-        // format query reports the faces' format, not the one asked for.
-        {16, 0, D3DFMT_A1R5G5B5, D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, 1},
+        // Where the card cannot render cubes in the format, D3DX makes the nearest one it can, and
+        // the format query reports the faces' format, not the one asked for.
+        {16, 0, D3DFMT_A1R5G5B5, madeForA1R5G5B5, D3DUSAGE_RENDERTARGET, 1},
     };
     for (const Case& c : cases) {
         Device().ClearLog();
@@ -103,6 +120,15 @@ TEST_F(CubeTest, CreationFailuresShowOneMessageAndReturnZero)
     Device().FailCall(DeviceMethod::CreateCubeTexture, 1, D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(CubeTex_MakeNew(16, 0), 0);
     EXPECT_EQ(messages_.Take(), std::vector<ShownMessage>{failure});
+
+    // A cube no 32-bit game holds in one piece (2 GB) is refused before the device is asked.
+    Device().ClearLog();
+    EXPECT_EQ(CubeTex_MakeNew(8192, 1), 0);
+    EXPECT_TRUE(Device().Filter(DeviceMethod::CreateCubeTexture).empty());
+    const std::vector<ShownMessage> shown = messages_.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, failure.title);
+    EXPECT_THAT(shown[0].text, testing::StartsWith("A cube of resolution 8192 needs "));
 
     // No memory is left for the record: the texture made for it is released again.
     recorder_.reset();

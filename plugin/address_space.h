@@ -1,4 +1,5 @@
-// What the process can still map.
+// What the process can still map: the families refuse a block the game's address space cannot
+// hold in one piece (an instance buffer, a cube texture) before asking the device for it.
 #pragma once
 
 #include <cstdint>
