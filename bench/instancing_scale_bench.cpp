@@ -1,6 +1,8 @@
 // How the cost of instancing grows, in one run, on the reference host's real device:
-//   - for one set of N = 10 ... 1,000,000 instances: the host thread's frame work, the finished
-//     frame, the finished frame with rasterising cut to one pixel (a one-pixel scissor rectangle:
+//   - for one set of N = 10 ... 1,000,000 instances: the host thread's work for the set (GeoInst_Sync
+//     with it alone shown, medians of 1,001 calls for each N, in turns, and the difference between
+//     the largest N and 10), the host thread's frame work, the finished frame, the finished frame
+//     with rasterising cut to one pixel (a one-pixel scissor rectangle:
 //     what is left is the per-draw work a graphics card does not take over), GeoInst_Update with
 //     none, every 10th and a random half of the instances excluded against lock + memcpy + unlock
 //     of the same bytes (the random half also against a hand-written compaction loop), and
@@ -12,6 +14,7 @@
 //     device calls each set costs.
 // Prints the figures and the ratios the goals name, and writes the sweep as a CSV file (first
 // argument) for tools/bench.sh to plot; a second argument stops the sweep at that N (a quick look). It is not a test and fails only when it cannot run.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -29,12 +32,17 @@
 
 namespace {
 
+constexpr int kPlaneObject = 2;
 constexpr int kFirstHostObject = 1000;
 constexpr int kSweep[] = {10, 100, 1000, 10000, 100000, 1000000};
 constexpr int kLargestHostObjectCount = 100000;
 constexpr int kReposingCount = 100000; // the set whose every instance is turned in one frame
 constexpr float kFieldWidth = 150.0f; // every sweep set covers the same part of the picture
 constexpr float kFieldDepth = 150.0f;
+constexpr int kSyncCalls = 1001; // calls per N of GeoInst_Sync with one set shown
+// How much longer GeoInst_Sync may take with one set of 1,000,000 than with one of 10 (medians of
+// kSyncCalls calls each): set from two runs on a quiet machine.
+constexpr double kSyncGrowthGoalUs = 20.0;
 
 // Where instance n of `count` stands: a square grid facing the camera, as wide for every count, so
 // that the picture's covered area stays about the same and only the number of cubes grows.
@@ -173,8 +181,72 @@ void SetExcludedEvery(const Commands& c, int set, int count, int step, int flag)
         c.setExcluded(set, n, flag);
 }
 
+// The host thread's work for one set of each N: GeoInst_Sync with that set alone shown, for camera
+// 0 inside a scene, medians of `calls` calls each. A set of every N is made first and the calls
+// take one set after another, so every N meets the same conditions of a shared machine; each call
+// starts on an idle device. The sets are of the plane with every instance left at its zeros: an
+// all-zero world matrix, whose triangles the device drops after vertex processing, so a draw of a
+// million instances finishes in a fraction of a second while the host's thread makes the same
+// calls as for a visible set. Empty when a set could not be made.
+std::vector<double> SyncMediansInTurns(const Commands& c, const std::vector<int>& counts, int calls)
+{
+    refhost::MeshDescription plane = SmallCube();
+    plane.shape = refhost::Shape::Plane;
+    bool made = refhost::MakeObject(kPlaneObject, plane);
+    refhost::SetObjectEffect(kPlaneObject, kEffectInstanced);
+    refhost::HideObject(kPlaneObject);
+    std::vector<int> sets;
+    for (int count : counts) {
+        const int set = c.makeNew();
+        c.setMesh(set, kPlaneObject, 0);
+        c.setMaxInstanceCount(set, count);
+        c.setInstanceCount(set, count);
+        c.update(set);
+        c.setHidden(set, 1);
+        sets.push_back(set);
+        made = made && c.drawCount(set) == count;
+    }
+    // Each round shows the sets in a new order: a frame after a large set's frame finds the caches
+    // emptied by the device's work, and no N may always come after the largest.
+    std::vector<size_t> order(sets.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::mt19937 random(1001);
+    std::vector<std::vector<double>> samples(sets.size());
+    IDirect3DDevice9* device = refhost::RealDevice();
+    refhost::CoreData()->currentCamera = 0;
+    for (int round = 0; made && round <= calls; ++round) {
+        std::shuffle(order.begin(), order.end(), random);
+        for (size_t i : order) {
+            c.setHidden(sets[i], 0);
+            WaitForDevice();
+            device->BeginScene();
+            const double start = Now();
+            c.sync();
+            const double seconds = Now() - start;
+            device->EndScene();
+            if (round > 0) // the first call for each set is not measured
+                samples[i].push_back(seconds);
+            c.setHidden(sets[i], 1);
+        }
+    }
+    WaitForDevice();
+    for (int set : sets)
+        c.deleteSet(set);
+    refhost::DeleteObject(kPlaneObject);
+    if (!made) {
+        std::fprintf(stderr, "bench: the sets for the host thread's work per set could not be made\n");
+        return {};
+    }
+    std::vector<double> medians;
+    for (const std::vector<double>& times : samples)
+        medians.push_back(Median(times));
+    return medians;
+}
+
 struct SweepRow {
     int n;
+    double setSync; // GeoInst_Sync of the set alone, median of kSyncCalls calls (SyncMediansInTurns)
     FrameTimes instanced, instancedOnePixel;
     FrameTimes objects, objectsOnePixel; // zero when not measured
     PairTimes updateAll, updateTenth, updateHalf, compactHalf;
@@ -258,10 +330,12 @@ SweepRow MeasureRow(const Commands& c, int count)
 void PrintSweep(const std::vector<SweepRow>& rows)
 {
     std::printf("One set of N cubes (12 triangles, 64 bytes per instance); milliseconds: frames medians, uploads "
-                "and UpdateInstance the fastest runs; 1 px = the finished frame with a one-pixel scissor rectangle\n");
-    std::printf("%9s %10s %10s %9s %10s %10s %9s | %9s %9s %9s %9s %9s %9s %9s | %11s %9s %9s\n", "N", "host thr.",
-                "finished", "1 px", "objs host", "objs fin.", "objs 1 px", "update", "copy", "upd 1/10", "copy",
-                "upd half", "copy", "compact", "UpdInst/inst", "sines", "compose");
+                "and UpdateInstance the fastest runs; 1 px = the finished frame with a one-pixel scissor rectangle; "
+                "Sync/set = GeoInst_Sync with the set alone shown, median of %d calls, in microseconds\n",
+                kSyncCalls);
+    std::printf("%9s %10s %10s %9s %10s %10s %9s | %9s %9s %9s %9s %9s %9s %9s | %11s %9s %9s | %9s\n", "N",
+                "host thr.", "finished", "1 px", "objs host", "objs fin.", "objs 1 px", "update", "copy", "upd 1/10",
+                "copy", "upd half", "copy", "compact", "UpdInst/inst", "sines", "compose", "Sync/set");
     for (const SweepRow& r : rows) {
         char objectsHost[16] = "-", objectsFinished[16] = "-", objectsOnePixel[16] = "-";
         if (r.objects.hostThread > 0) {
@@ -270,19 +344,22 @@ void PrintSweep(const std::vector<SweepRow>& rows)
             std::snprintf(objectsOnePixel, sizeof objectsOnePixel, "%.3f", r.objectsOnePixel.finished * 1e3);
         }
         std::printf("%9d %10.3f %10.3f %9.3f %10s %10s %9s | %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f %9.4f | %9.1fns "
-                    "%7.1fns %7.1fns\n",
+                    "%7.1fns %7.1fns | %7.1fus\n",
                     r.n, r.instanced.hostThread * 1e3, r.instanced.finished * 1e3, r.instancedOnePixel.finished * 1e3,
                     objectsHost, objectsFinished, objectsOnePixel, r.updateAll.a * 1e3, r.updateAll.b * 1e3,
                     r.updateTenth.a * 1e3, r.updateTenth.b * 1e3, r.updateHalf.a * 1e3, r.updateHalf.b * 1e3,
                     r.compactHalf.b * 1e3, r.updateInstance.againstSines.a / r.n * 1e9,
-                    r.updateInstance.againstSines.b / r.n * 1e9, r.updateInstance.againstCompose.b / r.n * 1e9);
+                    r.updateInstance.againstSines.b / r.n * 1e9, r.updateInstance.againstCompose.b / r.n * 1e9,
+                    r.setSync * 1e6);
     }
 
     const SweepRow& smallest = rows.front();
     const SweepRow& largest = rows.back();
     std::printf("\nGoals (ratios of this run)\n");
-    std::printf("  host thread's frame work, %d against %d instances: %.2fx  (goal <= 1.5x)\n", largest.n, smallest.n,
-                largest.instanced.hostThread / smallest.instanced.hostThread);
+    std::printf("  host thread's work for one set (GeoInst_Sync), %d less %d instances: %+.1f us  (goal <= %.0f us; "
+                "medians of %d calls each: %.1f and %.1f us)\n",
+                largest.n, smallest.n, (largest.setSync - smallest.setSync) * 1e6, kSyncGrowthGoalUs, kSyncCalls,
+                largest.setSync * 1e6, smallest.setSync * 1e6);
     for (const SweepRow& r : rows) {
         if (r.n < 10000)
             continue;
@@ -318,7 +395,7 @@ bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
     std::fprintf(f, "n,set_host_thread_s,set_finished_s,objects_host_thread_s,objects_finished_s,"
                     "update_all_s,copy_all_s,update_tenth_s,copy_tenth_s,update_half_s,copy_half_s,"
                     "update_instance_all_s,sines_all_s,set_one_pixel_finished_s,objects_one_pixel_finished_s,"
-                    "compact_half_s,compose_all_s\n");
+                    "compact_half_s,compose_all_s,set_sync_s\n");
     for (const SweepRow& r : rows) {
         std::fprintf(f, "%d,%.9g,%.9g,", r.n, r.instanced.hostThread, r.instanced.finished);
         if (r.objects.hostThread > 0)
@@ -333,7 +410,7 @@ bool WriteCsv(const std::vector<SweepRow>& rows, const char* path)
             std::fprintf(f, "%.9g,", r.objectsOnePixel.finished);
         else
             std::fprintf(f, "NaN,");
-        std::fprintf(f, "%.9g,%.9g\n", r.compactHalf.b, r.updateInstance.againstCompose.b);
+        std::fprintf(f, "%.9g,%.9g,%.9g\n", r.compactHalf.b, r.updateInstance.againstCompose.b, r.setSync);
     }
     std::fclose(f);
     std::printf("\nwrote %s\n", path);
@@ -458,6 +535,14 @@ int main(int argc, char** argv)
             std::printf("  measured one set of %d instances\n", n);
             std::fflush(stdout);
         }
+        std::vector<int> counts;
+        for (const SweepRow& row : rows)
+            counts.push_back(row.n);
+        const std::vector<double> syncs = SyncMediansInTurns(commands, counts, kSyncCalls);
+        for (size_t i = 0; i < syncs.size(); ++i)
+            rows[i].setSync = syncs[i];
+        std::printf("  measured GeoInst_Sync of one set, %d calls for each N\n", kSyncCalls);
+        std::fflush(stdout);
         BenchThousandSets(commands);
         for (SweepRow& row : rows) {
             if (row.n > kLargestHostObjectCount)

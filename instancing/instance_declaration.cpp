@@ -14,17 +14,6 @@ constexpr BYTE kInstanceStream = 1;
 
 bool IsTexcoord(const D3DVERTEXELEMENT9& element) { return element.Usage == D3DDECLUSAGE_TEXCOORD; }
 
-int TypeSize(BYTE type)
-{
-    switch (type) {
-    case D3DDECLTYPE_FLOAT1: return 4;
-    case D3DDECLTYPE_FLOAT2: return 8;
-    case D3DDECLTYPE_FLOAT3: return 12;
-    case D3DDECLTYPE_FLOAT4: return 16;
-    default: return 0;
-    }
-}
-
 D3DVERTEXELEMENT9 InstanceElement(int offset, int type, int usageIndex)
 {
     return {kInstanceStream, static_cast<WORD>(offset), static_cast<BYTE>(type), D3DDECLMETHOD_DEFAULT,
@@ -81,19 +70,14 @@ void AppendWorldMatrixElements(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements]
     elements[end + 4] = kEndMarker;
 }
 
-void AppendCustomElement(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements], int components)
+void AppendCustomElement(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements], int offset, int components)
 {
     int end = EndMarkerIndex(elements);
-    // The next element follows the last texture coordinate met (not the highest), and packs after
-    // the last one in the instance stream.
+    // The next element follows the last texture coordinate met (not the highest).
     int last = 0;
-    int nextOffset = 0;
     for (int i = 0; i < end; ++i) {
-        if (!IsTexcoord(elements[i]))
-            continue;
-        last = elements[i].UsageIndex;
-        if (elements[i].Stream == kInstanceStream)
-            nextOffset = elements[i].Offset + TypeSize(elements[i].Type);
+        if (IsTexcoord(elements[i]))
+            last = elements[i].UsageIndex;
     }
     if (last > 6) {
         ShowMessage("Error", "Cant add additional TEXCOORD element, Already reached the limit of 8");
@@ -107,7 +91,7 @@ void AppendCustomElement(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements], int 
         return;
     }
     static constexpr int kTypes[] = {D3DDECLTYPE_FLOAT1, D3DDECLTYPE_FLOAT2, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT4};
-    elements[end] = InstanceElement(nextOffset, kTypes[components - 1], last + 1);
+    elements[end] = InstanceElement(offset, kTypes[components - 1], last + 1);
     elements[end + 1] = kEndMarker;
 }
 
@@ -119,9 +103,12 @@ bool MakeInstanceDeclaration(const GeoInstRecord& layout, const HostMesh& mesh,
     if (described) {
         if (layout.worldMatrixEnabled == 1 || layout.customElementsEnabled == 0)
             AppendWorldMatrixElements(elements);
+        // Each element is declared where the custom data commands write it: after the rows' 64
+        // bytes whenever the layout has them, even when the mesh left no room to declare the rows.
         if (layout.customElementsEnabled == 1) {
             for (int k = 0; k < layout.customElementCount; ++k)
-                AppendCustomElement(elements, layout.customElements[k].components);
+                AppendCustomElement(elements, layout.customDataOffset + layout.customElements[k].offset,
+                                    layout.customElements[k].components);
         }
     }
 

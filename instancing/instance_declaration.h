@@ -23,9 +23,9 @@ void BuildInstanceDeclaration(GeoInstRecord& set);
 // Shows a message and leaves the array unchanged when they do not fit.
 void AppendWorldMatrixElements(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements]);
 
-// Appends one custom element of 1 to 4 floats (0 declares nothing). Shows a message and leaves the
-// array unchanged when it does not fit.
-void AppendCustomElement(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements], int components);
+// Appends one custom element of 1 to 4 floats (0 declares nothing) at `offset` bytes into the
+// instance vertex. Shows a message and leaves the array unchanged when it does not fit.
+void AppendCustomElement(D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements], int offset, int components);
 
 // Index of the end marker, or kMaxVertexElements when the array has none.
 int EndMarkerIndex(const D3DVERTEXELEMENT9 (&elements)[kMaxVertexElements]);

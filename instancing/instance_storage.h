@@ -32,9 +32,8 @@ std::optional<StorageSizes> StorageSizesFor(int maxInstanceCount, int stride);
 // Gives the set room for m instances (m below 1 counts as 1), with the stride of its layout; the
 // body of GeoInst_SetMaxInstanceCount. Heap blocks keep their bytes and zero-fill what they gain.
 // Sizes beyond the bound, an instance buffer larger than the device's free texture memory or the
-// largest free range of the address space, and a failed allocation are refused with a message and
-// leave the set as it was. A failed instance buffer leaves the set with its new storage and no
-// buffer.
+// largest free range of the address space, a failed allocation and a buffer the device refuses are
+// refused with a message and leave the set as it was: every block is made before the set changes.
 void ResizeInstanceStorage(GeoInstRecord& set, int maxInstanceCount);
 
 // Bytes of the sequential index buffer for n vertices: 2 per index up to 65535 vertices, else 4.

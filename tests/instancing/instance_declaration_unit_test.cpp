@@ -77,29 +77,29 @@ TEST_F(DeclarationTest, MatrixRowsNeedFourFreeTexcoords)
                   {"Error", "Cant setup geometry instance for mesh, World Matrix Requires 4 Free TEXCOORD elements"}}));
 }
 
-TEST_F(DeclarationTest, CustomElementsFollowTheLastTexcoordMetAndPackInStreamOne)
+TEST_F(DeclarationTest, CustomElementsFollowTheLastTexcoordMetAtTheirOffsets)
 {
     // TEXCOORD3 then TEXCOORD1: the last met (1), not the highest (3), numbers the next element.
     ElementArray array(Texcoords({3, 1}));
-    AppendCustomElement(array.elements, 3);
-    AppendCustomElement(array.elements, 0);
-    AppendCustomElement(array.elements, 2);
-    EXPECT_EQ(array.Content(), Concat(Texcoords({3, 1}), {Custom(0, D3DDECLTYPE_FLOAT3, 2),
-                                                          Custom(12, D3DDECLTYPE_FLOAT2, 3), kEnd}));
-    AppendCustomElement(array.elements, 1);
-    AppendCustomElement(array.elements, 4);
-    EXPECT_EQ(array.Content(), Concat(Texcoords({3, 1}), {Custom(0, D3DDECLTYPE_FLOAT3, 2),
-                                                          Custom(12, D3DDECLTYPE_FLOAT2, 3),
-                                                          Custom(20, D3DDECLTYPE_FLOAT1, 4),
-                                                          Custom(24, D3DDECLTYPE_FLOAT4, 5), kEnd}));
+    AppendCustomElement(array.elements, 64, 3);
+    AppendCustomElement(array.elements, 76, 0);
+    AppendCustomElement(array.elements, 76, 2);
+    EXPECT_EQ(array.Content(), Concat(Texcoords({3, 1}), {Custom(64, D3DDECLTYPE_FLOAT3, 2),
+                                                          Custom(76, D3DDECLTYPE_FLOAT2, 3), kEnd}));
+    AppendCustomElement(array.elements, 84, 1);
+    AppendCustomElement(array.elements, 88, 4);
+    EXPECT_EQ(array.Content(), Concat(Texcoords({3, 1}), {Custom(64, D3DDECLTYPE_FLOAT3, 2),
+                                                          Custom(76, D3DDECLTYPE_FLOAT2, 3),
+                                                          Custom(84, D3DDECLTYPE_FLOAT1, 4),
+                                                          Custom(88, D3DDECLTYPE_FLOAT4, 5), kEnd}));
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
 TEST_F(DeclarationTest, CustomElementsStopAtTexcoordSeven)
 {
     ElementArray array(Texcoords({6}));
-    AppendCustomElement(array.elements, 2);
-    AppendCustomElement(array.elements, 2);
+    AppendCustomElement(array.elements, 0, 2);
+    AppendCustomElement(array.elements, 8, 2);
     EXPECT_EQ(array.Content(), Concat(Texcoords({6}), {Custom(0, D3DDECLTYPE_FLOAT2, 7), kEnd}));
     EXPECT_EQ(messages_.Take(),
               (std::vector<ShownMessage>{{"Error", "Cant add additional TEXCOORD element, Already reached the limit of 8"}}));
@@ -117,7 +117,7 @@ TEST_F(DeclarationTest, AFullArrayIsNeverWrittenPast)
     many.push_back(Element(0, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_BLENDWEIGHT, 1));
     many.push_back(Element(0, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_BLENDWEIGHT, 2));
     ElementArray full(many); // the end marker in the last entry
-    AppendCustomElement(full.elements, 1);
+    AppendCustomElement(full.elements, 0, 1);
     EXPECT_EQ(full.Content(), Concat(many, {kEnd}));
     EXPECT_THAT(messages_.Take(), testing::SizeIs(1));
 }
@@ -222,19 +222,39 @@ TEST_F(DeclarationTest, AFourthCustomElementAfterTheRowsIsLeftOutOfTheLayout)
     }
 }
 
-TEST_F(DeclarationTest, CustomLayoutWithoutRows)
+TEST_F(DeclarationTest, CustomElementsAreDeclaredWhereTheirDataLies)
 {
-    int set = MakeBoundSet(3, LimbLayout{.elements = Texcoords({2, 0})});
-    GeoInst_DeclareCustomElements(set, 0);
-    GeoInst_AddCustomElement(set, 4);
-    GeoInst_FinishCustomElements(set);
-    const GeoInstRecord& record = Set(set);
-    EXPECT_EQ(record.customDataOffset, 0);
-    EXPECT_EQ(record.stride, 16);
-    EXPECT_EQ(record.worldMatrixEnabled, 0);
-    EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()),
-              Concat(Texcoords({2, 0}), {Custom(0, D3DDECLTYPE_FLOAT4, 1), kEnd}))
-        << "one above the mesh's last texcoord";
+    const ShownMessage noRows{"Error",
+                              "Cant setup geometry instance for mesh, World Matrix Requires 4 Free TEXCOORD elements"};
+    const struct Row {
+        const char* what;
+        std::vector<D3DVERTEXELEMENT9> mesh;
+        int withWorldMatrix;
+        int customDataOffset, stride;
+        std::vector<D3DVERTEXELEMENT9> instanceElements; // after the mesh's own
+        std::vector<ShownMessage> shown;
+    } rows[] = {
+        {"without rows: from byte 0, one above the mesh's last texcoord", Texcoords({2, 0}), 0, 0, 16,
+         {Custom(0, D3DDECLTYPE_FLOAT4, 1), kEnd}, {}},
+        {"rows that do not fit: still after their 64 bytes", Texcoords({5}), 1, 64, 88,
+         {Custom(64, D3DDECLTYPE_FLOAT4, 6), Custom(80, D3DDECLTYPE_FLOAT2, 7), kEnd}, {noRows}},
+    };
+    for (const Row& row : rows) {
+        int set = MakeBoundSet(3, LimbLayout{.elements = row.mesh});
+        messages_.Take();
+        GeoInst_DeclareCustomElements(set, row.withWorldMatrix);
+        GeoInst_AddCustomElement(set, 4);
+        if (row.withWorldMatrix)
+            GeoInst_AddCustomElement(set, 2);
+        GeoInst_FinishCustomElements(set);
+        const GeoInstRecord& record = Set(set);
+        EXPECT_EQ(record.customDataOffset, row.customDataOffset) << row.what;
+        EXPECT_EQ(record.stride, row.stride) << row.what;
+        EXPECT_EQ(record.worldMatrixEnabled, row.withWorldMatrix) << row.what;
+        EXPECT_EQ(DeclarationElements(record.vertexDeclaration.ptr()), Concat(row.mesh, row.instanceElements))
+            << row.what;
+        EXPECT_EQ(messages_.Take(), row.shown) << row.what;
+    }
 }
 
 TEST_F(DeclarationTest, AddingRefusesBadComponentCountsAndANinthElement)

@@ -286,7 +286,7 @@ TEST_F(InstancingDllTest, DeviceFailuresAreReportedAndLeaveNoHalfMadeObject)
     CALL(GeoInst_SetMaxInstanceCount, set, 5);
     EXPECT_EQ(messages_.Take(), (std::vector<ShownMessage>{{"Failed To Create Instance Vertex Buffer!",
                                                             "Failed To create Instance Vertex buffer!"}}));
-    EXPECT_EQ(CALL(GeoInst_GetMaxInstanceCount, set), 5) << "the storage is made, the buffer is not";
+    EXPECT_EQ(CALL(GeoInst_GetMaxInstanceCount, set), 0) << "a refused buffer leaves the set as it was";
     CALL(GeoInst_Update, set);
     EXPECT_THAT(messages_.Take(), testing::SizeIs(1)) << "no buffer to upload into";
 

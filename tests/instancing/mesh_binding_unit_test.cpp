@@ -1,6 +1,8 @@
 // Binding a set to a host mesh and sizing its storage.
 #include "instancing/instance_storage.h"
 #include "instancing_commands.h"
+#include "plugin_state.h"
+#include "recording_device.h"
 #include "unit_fixture.h"
 
 #include <array>
@@ -263,26 +265,49 @@ TEST_F(MeshBindingTest, NewStorageMovesTheAddressesTheScriptWasGiven)
     EXPECT_THAT(messages_.Take(), testing::IsEmpty());
 }
 
-TEST_F(MeshBindingTest, StorageBeyondTheBoundIsRefusedAndTheSetKept)
+// The device the plugin is handed while a row of the storage-failure table runs.
+RecordingDevice* g_failingDevice = nullptr;
+
+TEST_F(MeshBindingTest, RefusedStorageLeavesTheSetAsItWas)
 {
+    const struct Row {
+        const char* what;
+        int count;
+        bool refuseBuffer;
+        const char* textStart;
+        const char* title;
+    } rows[] = {
+        {"beyond 32 bits", 0x7FFFFFFF, false,
+         "A max instance count of 2147483647 with 64 bytes per instance is more than a set can hold (at most 2097152 "
+         "instances and 128 MB of instance buffer)",
+         "GeoInst_SetMaxInstanceCount Error"},
+        {"more than a 32-bit game could hold", 16777216, false,
+         "A max instance count of 16777216 with 64 bytes per instance is", "GeoInst_SetMaxInstanceCount Error"},
+        {"an instance buffer the device refuses", 20, true, "Failed To create Instance Vertex buffer!",
+         "Failed To Create Instance Vertex Buffer!"},
+    };
+    const auto device = Com<RecordingDevice>::Adopt(new RecordingDevice(Device()));
+    g_failingDevice = device.ptr();
     int set = GeoInst_MakeNew();
     GeoInst_SetMaxInstanceCount(set, 10);
     GeoInstRecord& record = Set(set);
     const RecordBytes before = BytesOf(record);
-    GeoInst_SetMaxInstanceCount(set, 0x7FFFFFFF);
-    auto shown = messages_.Take();
-    ASSERT_THAT(shown, testing::SizeIs(1));
-    EXPECT_EQ(shown[0].title, "GeoInst_SetMaxInstanceCount Error");
-    EXPECT_EQ(shown[0].text, "A max instance count of 2147483647 with 64 bytes per instance is more than a set can "
-                             "hold (at most 2097152 instances and 128 MB of instance buffer)");
-    EXPECT_EQ(BytesOf(record), before);
-
-    // Fits in 32 bits, but a 32-bit game could not hold it.
-    GeoInst_SetMaxInstanceCount(set, 16777216);
-    shown = messages_.Take();
-    ASSERT_THAT(shown, testing::SizeIs(1));
-    EXPECT_THAT(shown[0].text, testing::StartsWith("A max instance count of 16777216 with 64 bytes per instance is"));
-    EXPECT_EQ(BytesOf(record), before);
+    for (const Row& row : rows) {
+        HostFunctionTable& host = Plugin().host;
+        const auto ownDevice = host.GetDirect3DDevice;
+        if (row.refuseBuffer) {
+            device->FailCall(DeviceMethod::CreateVertexBuffer, 1);
+            host.GetDirect3DDevice = [] { return static_cast<IDirect3DDevice9*>(g_failingDevice); };
+        }
+        GeoInst_SetMaxInstanceCount(set, row.count);
+        host.GetDirect3DDevice = ownDevice;
+        device->ClearFailures();
+        const auto shown = messages_.Take();
+        ASSERT_THAT(shown, testing::SizeIs(1)) << row.what;
+        EXPECT_EQ(shown[0].title, row.title) << row.what;
+        EXPECT_THAT(shown[0].text, testing::StartsWith(row.textStart)) << row.what;
+        EXPECT_EQ(BytesOf(record), before) << row.what;
+    }
 }
 
 } // namespace
