@@ -320,11 +320,10 @@ std::vector<Borrowed> HostObjects()
     device->GetRenderTarget(0, &target);
     device->GetDepthStencilSurface(&depth);
     std::vector<Borrowed> objects = {
-        {"render target 0", target},
+        {"render target 0 (the back buffer, camera 0's target)", target},
         {"depth surface", depth},
         {"plain image", refhost::GetImagePointer(kPlainImage)},
         {"render-target image", refhost::GetImagePointer(kHostTargetImage)},
-        {"camera 0's target", refhost::GetCameraTarget(0)},
         {"camera 1's target", refhost::GetCameraTarget(kHostCamera)},
         {"instancing effect", refhost::GetEffectRecord(kInstancingEffect)->effect},
         {"three-output effect", refhost::GetEffectRecord(kThreeOutputEffect)->effect},
