@@ -300,6 +300,7 @@ void MakeHostScene()
         refhost::SetObjectEffect(object, effects[object - 1]);
         refhost::SetObjectPosition(object, 0.0f, 0.0f, 10.0f);
     }
+    refhost::FastSync(); // the host makes the objects' buffers as it first draws them
     refhost::HideObject(kIndexedObject);
     refhost::HideObject(kUnindexedObject);
     ASSERT_NE(refhost::MakeRenderTarget(kHostTargetImage, 64, 64, D3DFMT_UNKNOWN), nullptr);
