@@ -53,7 +53,8 @@ D3DCOLOR Grey(D3DCOLOR c)
 std::vector<HostStep> HostSteps()
 {
     return {
-        {"object 1: a cube of edge 2 at 0, 0, 50, its texture stage 0 showing a chequered image",
+        {"object 1: a cube of edge 2 at 0, 0, 50, its texture stage 0 showing a chequered image of 64 x 64, squares of "
+         "8 in orange and blue",
          [](script::ScriptVariables&) {
              refhost::MeshDescription cube;
              cube.size = 2.0f;
@@ -66,14 +67,17 @@ std::vector<HostStep> HostSteps()
          }},
         // The cube is drawn by the effect camera only, through camera_object.fx, which samples the
         // texture of the mesh's stage 0 (the camera hands it to the effect's texture parameter).
-        {"apply effects/camera_object.fx to object 1 (it samples the texture stage 0) and hide object 1",
+        {"apply effects/camera_object.fx to object 1 (it samples the texture stage 0)",
          [](script::ScriptVariables&) {
              const bool loaded = LoadDemoEffect(kCubeEffect, "camera_object.fx") != nullptr;
              refhost::SetObjectEffect(kCube, kCubeEffect);
-             refhost::HideObject(kCube);
              return Performed(loaded);
          }},
-        {"object 2: a flat quad of side 6, turned 20 degrees about Y, its texture stage 0 showing image 2",
+        // The engine's sync command: the frame makes the cube's buffers, which the effect camera needs.
+        Step("the host draws one frame, in which camera 0 sees object 1: the engine makes the object's vertex buffer",
+             [](script::ScriptVariables&) { refhost::FastSync(); }),
+        Step("hide object 1", [](script::ScriptVariables&) { refhost::HideObject(kCube); }),
+        {"object 2: a flat quad of side 6 at 0, 0, 0, turned 20 degrees about Y, its texture stage 0 showing image 2",
          [](script::ScriptVariables&) {
              refhost::MeshDescription quad;
              quad.shape = refhost::Shape::Plane;
@@ -85,7 +89,7 @@ std::vector<HostStep> HostSteps()
              refhost::SetObjectRotation(kQuad, 0.0f, 20.0f, 0.0f);
              return Performed(made);
          }},
-        Step("host camera 0 at 0, 0, -8 looking along +Z",
+        Step("host camera 0 at 0, 0, -8 looking along +Z, with a near-black backdrop, 0xFF101418",
              [](script::ScriptVariables&) {
                  refhost::SetCameraBackdrop(0, 0xFF101418);
                  refhost::SetCameraPosition(0, 0.0f, 0.0f, -8.0f);
@@ -97,10 +101,7 @@ std::vector<HostStep> HostSteps()
                  refhost::SetObjectRotation(kCube, 0.0f, 1.5f * float(frame ? frame->integer : 0), 0.0f);
              }),
         Step("draw the host's frame: host camera 0 sees the quad showing image 2",
-             [](script::ScriptVariables&) {
-                 refhost::SetSyncMask(1);
-                 refhost::FastSync();
-             }),
+             [](script::ScriptVariables&) { refhost::FastSync(); }),
     };
 }
 

@@ -53,7 +53,6 @@ D3DCOLOR ColourOf(const Instance& i)
 // sky above the field is empty.
 bool DrawAndCheckField(GuideRun& run, const std::string& outDir)
 {
-    refhost::SetSyncMask(1);
     refhost::FastSync();
     const int drawn = static_cast<int>(GuideNumber(run, "drawn"));
     SceneCheck check("instancing scene");
@@ -84,7 +83,7 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
     GuideRun run;
     bool drew = false;
     run.steps = {
-        {"object 1: a cube of edge 1 with effects/instancing_field.fx (effect 1) applied to it",
+        {"object 1: a cube of edge 1 at 0, 0, 0 with effects/instancing_field.fx (effect 1) applied to it",
          [](script::ScriptVariables&) {
              refhost::MeshDescription cube;
              cube.size = 1.0f;
@@ -92,6 +91,9 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
              refhost::SetObjectEffect(kObject, kEffect);
              return Performed(made);
          }},
+        // The engine's sync command: the frame makes the object's buffers, which the set's binding needs.
+        Step("the host draws one frame, in which camera 0 sees object 1: the engine makes the object's vertex buffer",
+             [](script::ScriptVariables&) { refhost::FastSync(); }),
         Step("hide object 1: only its instances are to show", [](script::ScriptVariables&) { refhost::HideObject(kObject); }),
         Step("camera 0: backdrop colour 0xFF101820, at 0, 44, -84, turned 30 degrees down towards the field",
              [](script::ScriptVariables&) {
@@ -99,12 +101,11 @@ bool RenderInstancingScene(const refhost::LoadedPlugin& plugin, const std::strin
                  refhost::SetCameraPosition(0, 0.0f, 44.0f, -84.0f);
                  refhost::SetCameraRotation(0, 30.0f, 0.0f, 0.0f);
              }),
-        // The demo draws one frame of the game's main loop, then the game ends.
-        {"the host draws the frame: camera 0 renders, and the set is drawn with it",
-         [&](script::ScriptVariables&) {
-             drew = DrawAndCheckField(run, outDir);
-             return script::HostStepAnswer::LeaveLoop;
-         }},
+        Step("the host draws the frame: camera 0 renders, and the set is drawn with it",
+             [&](script::ScriptVariables&) { drew = DrawAndCheckField(run, outDir); }),
+        // The demo's player quits after the first frame.
+        Step("quit = 1 once the player has pressed Escape (the engine's key command)",
+             [](script::ScriptVariables& variables) { script::SetVariable(variables, "quit", 1); }),
         Step("delete object 1 and effect 1 with the host's commands", [](script::ScriptVariables&) {
             refhost::DeleteObject(kObject);
             refhost::DeleteEffect(kEffect);

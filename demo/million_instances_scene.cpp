@@ -32,6 +32,7 @@ bool RenderMillionInstancesScene(const refhost::LoadedPlugin& plugin, const std:
     if (!refhost::MakeObject(kObject, cube))
         return false;
     refhost::SetObjectEffect(kObject, kEffect);
+    refhost::FastSync(); // the host makes the object's buffers when it first draws it
     refhost::HideObject(kObject);
 
     const int set = FIND_COMMAND(plugin, GeoInst_MakeNew)();

@@ -18,16 +18,24 @@ constexpr D3DCOLOR kBackdrop = 0xFF102030;
 // Each shape gets its own copy of the effect, to which the guide's script gives its colour for
 // output 0, a grey that grows with its distance for output 1 (a depth pass), and an identifying
 // colour for output 2 (an object-id pass).
+// The host steps of the guide name each shape's place, size and turns.
 struct Shape {
+    const char* step;
     refhost::Shape shape;
     float x, y, z, turn;
     D3DCOLOR colour, depthGrey, id;
 };
 
 const Shape kShapes[] = {
-    {refhost::Shape::Cube, -3.2f, 0.0f, 4.0f, 30.0f, 0xFFE04030, 0xFF505050, 0xFFFFFF00},
-    {refhost::Shape::Sphere, 0.0f, 0.5f, 7.0f, 0.0f, 0xFF40C060, 0xFF909090, 0xFF00FFFF},
-    {refhost::Shape::Cube, 3.2f, 0.0f, 10.0f, -25.0f, 0xFF3070E0, 0xFFD0D0D0, 0xFFFF00FF},
+    {"object 10: a cube of edge 3 at -3.2, 0, 4, turned 20 degrees about X and 30 about Y, with its own copy of "
+     "effects/three_outputs.fx",
+     refhost::Shape::Cube, -3.2f, 0.0f, 4.0f, 30.0f, 0xFFE04030, 0xFF505050, 0xFFFFFF00},
+    {"object 11: a sphere of diameter 3 at 0, 0.5, 7, turned 20 degrees about X, with its own copy of "
+     "effects/three_outputs.fx",
+     refhost::Shape::Sphere, 0.0f, 0.5f, 7.0f, 0.0f, 0xFF40C060, 0xFF909090, 0xFF00FFFF},
+    {"object 12: a cube of edge 3 at 3.2, 0, 10, turned 20 degrees about X and -25 about Y, with its own copy of "
+     "effects/three_outputs.fx",
+     refhost::Shape::Cube, 3.2f, 0.0f, 10.0f, -25.0f, 0xFF3070E0, 0xFFD0D0D0, 0xFFFF00FF},
 };
 
 bool MakeShape(int number, const Shape& s)
@@ -85,39 +93,58 @@ bool CheckOutputs(const std::string& outDir)
     return saved && check.Passed();
 }
 
+// The frame after the block: with the sync mask back on camera 0, the host draws its main view
+// (from the origin along +Z), which shows the shapes in its view in their first output's colours.
+bool DrawMainView()
+{
+    refhost::SetSyncMask(1);
+    refhost::FastSync();
+    refhost::SurfacePixels picture;
+    SceneCheck check("multiple render targets scene, the frame after");
+    int x = 0, y = 0, seen = 0;
+    if (check.That(refhost::ReadCameraPixels(0, picture), "camera 0 could not be read back"))
+        for (const Shape& s : kShapes)
+            if (PixelPlace(picture, 0, D3DXVECTOR3(s.x, s.y, s.z), &x, &y)) {
+                check.Pixel(picture.At(x, y), s.colour, "a shape in camera 0's frame");
+                ++seen;
+            }
+    check.That(seen > 0, "no shape lies in camera 0's view");
+    return check.Passed();
+}
+
 } // namespace
 
 bool RenderMrtScene(const refhost::LoadedPlugin& plugin, const std::string& outDir)
 {
     refhost::ResetScene();
     const script::CommandIndex commands = script::IndexCommands(plugin.commands);
-    bool checked = false;
+    bool checked = false, mainViewDrawn = false;
     GuideRun run;
     run.steps = {
-        Step("camera 1: a host camera of 320 x 240 at 0, 2.5, -5, pointed at 0, 0.5, 7, with a dark blue backdrop",
-             [](script::ScriptVariables&) {
-                 refhost::MakeCamera(kCamera, kWidth, kHeight);
-                 refhost::SetCameraBackdrop(kCamera, kBackdrop);
-                 refhost::SetCameraPosition(kCamera, 0, 2.5f, -5);
-                 refhost::PointCamera(kCamera, 0, 0.5f, 7);
-             }),
-        {"objects 10, 11 and 12: a cube, a sphere and a cube, each with its own copy of effects/three_outputs.fx",
+        // Every camera but 0 renders into a texture of its own, never multisampled.
+        {"camera 1: a host camera rendering into an image of its own of 320 x 240, not multisampled, at 0, 2.5, -5, "
+         "pointed at 0, 0.5, 7, with a dark blue backdrop",
          [](script::ScriptVariables&) {
-             bool made = true;
-             for (int i = 0; i < 3; ++i)
-                 made = MakeShape(10 + i, kShapes[i]) && made;
+             const bool made = refhost::MakeCamera(kCamera, kWidth, kHeight);
+             refhost::SetCameraBackdrop(kCamera, kBackdrop);
+             refhost::SetCameraPosition(kCamera, 0, 2.5f, -5);
+             refhost::PointCamera(kCamera, 0, 0.5f, 7);
              return Performed(made);
          }},
         Step("read camera 1's image and images 40 and 41, or show them on objects",
              [&](script::ScriptVariables&) { checked = CheckOutputs(outDir); }),
+        Step("set the host's sync mask back to camera 0 and draw the frame: camera 0 shows the shapes",
+             [&](script::ScriptVariables&) { mainViewDrawn = DrawMainView(); }),
         Step("delete images 40 and 41 with the host engine when they are no longer needed",
              [](script::ScriptVariables&) {
                  refhost::DeleteImage(kFirstImage);
                  refhost::DeleteImage(kFirstImage + 1);
              }),
     };
+    for (int i = 0; i < 3; ++i)
+        run.steps.push_back({kShapes[i].step, [i](script::ScriptVariables&) { return Performed(MakeShape(10 + i, kShapes[i])); }});
     const bool ran = OpenGuide(run, "mrt") && RunGuide(run, commands);
     const bool finished = FinishGuide(run);
     refhost::ResetScene();
-    return ran && finished && checked;
+    return ran && finished && checked && mainViewDrawn;
 }

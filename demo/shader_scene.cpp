@@ -54,7 +54,7 @@ std::vector<HostStep> HostSteps()
                  made = MakeCube(object) && made;
              return Performed(made);
          }},
-        Step("the host's camera 0 at 0, 3, -10, looking at the middle cube",
+        Step("the host's camera 0 at 0, 3, -10, looking at the middle cube, with a dark slate backdrop, 0xFF182028",
              [](script::ScriptVariables&) {
                  refhost::SetCameraBackdrop(0, kBackdrop);
                  refhost::SetCameraPosition(0, 0.0f, 3.0f, -10.0f);
@@ -65,10 +65,7 @@ std::vector<HostStep> HostSteps()
                  script::SetVariable(variables, "mem", static_cast<double>(reinterpret_cast<intptr_t>(gScriptMemory)));
              }),
         Step("draw the frame with the host's own command",
-             [](script::ScriptVariables&) {
-                 refhost::SetSyncMask(1);
-                 refhost::FastSync();
-             }),
+             [](script::ScriptVariables&) { refhost::FastSync(); }),
         // The demo's 80 bytes live as long as the program: there is nothing to free.
         Step("free the 80 bytes at mem with the host's memory commands", [](script::ScriptVariables&) {}),
         Step("delete the objects and their effects with the host's commands as usual", [](script::ScriptVariables&) {

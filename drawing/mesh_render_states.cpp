@@ -121,6 +121,17 @@ void ApplyGhost(IDirect3DDevice9* device, const HostMesh* mesh)
 
 } // namespace
 
+void ApplyStatesTheHostMayLeave(IDirect3DDevice9* device, const HostMesh* mesh)
+{
+    if (mesh->transparent != 1 && mesh->ghostMode <= 0)
+        device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    constexpr DWORD kEveryChannel = D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN | D3DCOLORWRITEENABLE_BLUE |
+                                    D3DCOLORWRITEENABLE_ALPHA;
+    for (D3DRENDERSTATETYPE mask : {D3DRS_COLORWRITEENABLE, D3DRS_COLORWRITEENABLE1, D3DRS_COLORWRITEENABLE2,
+                                    D3DRS_COLORWRITEENABLE3})
+        device->SetRenderState(mask, kEveryChannel);
+}
+
 int ApplyMeshRenderStates(IDirect3DDevice9* device, const HostMesh* mesh)
 {
     ApplyTextureStages(device, mesh);

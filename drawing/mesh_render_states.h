@@ -9,3 +9,8 @@
 // bound here (they reach the effect's texture parameters); only the stages the mesh does not use
 // are cleared. States a mesh leaves out on its path stay as the device has them.
 int ApplyMeshRenderStates(IDirect3DDevice9* device, const HostMesh* mesh);
+
+// What a mesh's settings say nothing about and a host may leave as its last object had it, set after
+// ApplyMeshRenderStates: the alpha test off for a mesh that is neither transparent nor ghosted, and
+// every colour channel written into render targets 0 to 3.
+void ApplyStatesTheHostMayLeave(IDirect3DDevice9* device, const HostMesh* mesh);

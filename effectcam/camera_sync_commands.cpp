@@ -12,14 +12,15 @@
 namespace {
 
 // The object the camera was given may have been deleted, or lost its effect, since: the camera is
-// drawn only while the host still has the object with the same first mesh, world matrix and effect.
+// drawn only while the host still has the object with the same first mesh, world matrix and effect,
+// and has made the mesh's vertex buffer (the engine makes it when it first draws the object).
 // One GetObjectA per drawn camera.
 bool ObjectStillThere(const EfxCamRecord& camera)
 {
     const sObject* object = HostObject(camera.object);
     return object && object->meshCount >= 1 && object->meshList && object->meshList[0] == camera.mesh &&
            &object->world == camera.worldMatrix && MeshEffect(camera.mesh) == camera.effect &&
-           camera.mesh->drawBuffer;
+           camera.mesh->drawBuffer && camera.mesh->drawBuffer->vertexBuffer;
 }
 
 void DrawCamera(IDirect3DDevice9* device, EfxCamRecord& camera)
@@ -38,12 +39,15 @@ void DrawCamera(IDirect3DDevice9* device, EfxCamRecord& camera)
     device->SetTransform(D3DTS_PROJECTION, &camera.projection);
     device->SetTransform(D3DTS_WORLD, camera.worldMatrix);
     ApplyMeshRenderStates(device, mesh);
+    ApplyStatesTheHostMayLeave(device, mesh);
     if (mesh->vertexDeclaration)
         device->SetVertexDeclaration(mesh->vertexDeclaration);
     else
         device->SetFVF(mesh->fvf);
     device->SetIndices(mesh->drawBuffer->indexBuffer);
     device->SetStreamSource(0, mesh->drawBuffer->vertexBuffer, 0, mesh->vertexSize);
+    // One copy of the mesh, whatever frequency the host's own instanced drawing left on stream 0.
+    device->SetStreamSourceFreq(0, 1);
     SetCameraEffectMatrices(device, camera, *camera.worldMatrix);
     BindMeshTextures(camera.effect, mesh, camera.textureParameters, camera.textureParameterCount);
     DrawEffectPasses(camera.effect, [&] {

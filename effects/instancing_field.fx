@@ -2,15 +2,18 @@
 // instancing field: ten thousand cubes in one draw call).
 //
 // Apply it to the host object whose limb the set draws (GeoInst_SetMesh). For every draw of the
-// set Ryxo fills ViewProjection from the camera being rendered; it never fills World: each
-// instance brings its own world matrix as vertex inputs instead. The script may set Color.
+// set Ryxo fills View and Projection from the camera being rendered, through the handles the host
+// keeps for the semantics VIEW and PROJECTION (the engine must recognise both); it never fills
+// World: each instance brings its own world matrix as vertex inputs instead. The script may set
+// Color.
 //
 // The vertex inputs of an instance set: the mesh's own streams (here POSITION of a cube without
 // texture coordinates), then the four rows of the instance's world matrix at the four texture
 // coordinates above the mesh's highest (TEXCOORD1 to TEXCOORD4 here), then the set's custom
 // elements in the order they were added: the colour, one element of four floats, at TEXCOORD5.
 
-float4x4 ViewProjection : VIEWPROJECTION;
+float4x4 View : VIEW;
+float4x4 Projection : PROJECTION;
 
 // Multiplies every instance's colour (white leaves the colours as the script set them).
 float4 Color = {1.0, 1.0, 1.0, 1.0};
@@ -33,7 +36,7 @@ VertexOutput InstanceVS(VertexInput input)
 {
     VertexOutput output;
     float4x4 world = float4x4(input.row0, input.row1, input.row2, input.row3);
-    output.position = mul(mul(input.position, world), ViewProjection);
+    output.position = mul(mul(mul(input.position, world), View), Projection);
     output.color = Color * input.color;
     return output;
 }

@@ -1,19 +1,19 @@
 // mirror_ball.fx: a mirror ball: the object shows what a Ryxo cube texture sees around it
 // (CubeTex_Sync renders the cube, CubeTex_ApplyObject puts it on the object's texture stage 0).
 //
-// For every draw of the object the host fills World, WorldInverseTranspose, View and Projection
-// and the eye position (CameraPosition), and hands the texture of the object's texture stage 0,
-// the cube texture, to the first parameter declared `texture` (EnvironmentMap here). The script
-// sets nothing.
+// What the host must do for every draw of the object: fill World, View and Projection (the
+// semantics WORLD, VIEW and PROJECTION), and hand the texture of the object's texture stage 0, the
+// cube texture, to the first parameter declared `texture` (EnvironmentMap here), which the
+// sampler's Texture state binds. A host that puts the cube on the device's texture stage 0 alone
+// leaves EnvironmentMap empty, and the ball mirrors nothing. The script sets nothing.
 //
-// The reflection is worked out for every pixel, from the normal and the direction from the eye,
-// both normalised there: the ball may be scaled, even unevenly, and stays a clean mirror.
+// The eye's position is worked out from View, and normals are carried into world space by World
+// itself: the ball may be moved, turned and scaled evenly. The reflection is worked out for every
+// pixel, from the normal and the direction from the eye, both normalised there.
 
 float4x4 World : WORLD;
-float4x4 WorldInverseTranspose : WORLDINVERSETRANSPOSE; // carries normals into world space
 float4x4 View : VIEW;
 float4x4 Projection : PROJECTION;
-float4 CameraPosition : CAMERAPOSITION;
 
 texture EnvironmentMap;
 samplerCUBE EnvironmentSampler = sampler_state
@@ -29,7 +29,7 @@ samplerCUBE EnvironmentSampler = sampler_state
 
 struct VertexOutput {
     float4 position : POSITION;
-    float3 worldPosition : TEXCOORD0;
+    float3 fromEye : TEXCOORD0;
     float3 worldNormal : TEXCOORD1;
 };
 
@@ -38,15 +38,17 @@ VertexOutput MirrorVS(float4 position : POSITION, float3 normal : NORMAL)
     VertexOutput output;
     float4 world = mul(position, World);
     output.position = mul(mul(world, View), Projection);
-    output.worldPosition = world.xyz;
-    output.worldNormal = mul(normal, (float3x3)WorldInverseTranspose);
+    // View's last row is minus the eye's position turned by the view's rotation, whose inverse is
+    // its transpose: turned back, it gives the eye.
+    float3 eye = -mul((float3x3)View, View[3].xyz);
+    output.fromEye = world.xyz - eye;
+    output.worldNormal = mul(normal, (float3x3)World);
     return output;
 }
 
-float4 MirrorPS(float3 worldPosition : TEXCOORD0, float3 worldNormal : TEXCOORD1) : COLOR0
+float4 MirrorPS(float3 fromEye : TEXCOORD0, float3 worldNormal : TEXCOORD1) : COLOR0
 {
-    float3 fromEye = normalize(worldPosition - CameraPosition.xyz);
-    float3 reflected = reflect(fromEye, normalize(worldNormal));
+    float3 reflected = reflect(normalize(fromEye), normalize(worldNormal));
     return texCUBE(EnvironmentSampler, reflected);
 }
 

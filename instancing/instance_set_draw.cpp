@@ -49,6 +49,7 @@ void DrawInstanceSet(const GeoInstRecord& set, IDirect3DDevice9* device, DrawCam
     Check(device->SetStreamSourceFreq(1, kOneInstancePerElement), "Failed to set stream source freq 1");
 
     ApplyMeshRenderStates(device, mesh);
+    ApplyStatesTheHostMayLeave(device, mesh);
     SetDrawEffectMatrices(device, effect, mesh, camera);
     BindMeshTextures(effect, mesh, set.textureParameters, set.textureParameterCount);
 

@@ -1,5 +1,6 @@
 // Cameras: each has a HostCameraData record whose position, angles and lens drive the view and
-// projection the renderer uses, and a render target of its own.
+// projection the renderer uses, and a render target of its own; camera 0 renders into the back
+// buffer instead (unless the host options give it a texture).
 #include <cmath>
 
 #include "engine_state.h"
@@ -54,7 +55,11 @@ bool MakeCamera(int camera, int width, int height)
     width = width > 0 ? width : e.options.width;
     height = height > 0 ? height : e.options.height;
     auto c = std::make_unique<CameraRecord>();
-    if (FAILED(e.device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, ReferenceFormat(), D3DPOOL_DEFAULT,
+    // Camera 0 draws into the back buffer as an engine's main camera does, at its size.
+    if (RendersIntoBackBuffer(camera)) {
+        width = e.options.width;
+        height = e.options.height;
+    } else if (FAILED(e.device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, ReferenceFormat(), D3DPOOL_DEFAULT,
                                        c->target.put(), nullptr)))
         return false;
     DeleteCamera(camera);
@@ -130,10 +135,12 @@ void SetCameraBackdrop(int camera, D3DCOLOR colour)
     if (CameraRecord* c = FindCamera(camera)) c->backdrop = colour;
 }
 
+bool RendersIntoBackBuffer(int camera) { return camera == 0 && !TheEngine().options.cameraZeroToTexture; }
+
 IDirect3DTexture9* GetCameraTarget(int camera)
 {
     CameraRecord* c = FindCamera(camera);
-    return c ? c->target.ptr() : nullptr;
+    return c && !RendersIntoBackBuffer(camera) ? c->target.ptr() : nullptr;
 }
 
 // ---- host functions ----

@@ -57,6 +57,14 @@ bool Start(const HostOptions& options)
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     pp.hDeviceWindow = e.window;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    // A multisampled back buffer where the device has one, as a game's display settings give.
+    DWORD qualityLevels = 0;
+    if (options.backBufferSamples != D3DMULTISAMPLE_NONE &&
+        SUCCEEDED(e.d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.BackBufferFormat, TRUE,
+                                                    options.backBufferSamples, &qualityLevels)) &&
+        SUCCEEDED(e.d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, pp.AutoDepthStencilFormat,
+                                                    TRUE, options.backBufferSamples, nullptr)))
+        pp.MultiSampleType = options.backBufferSamples;
     // A display server under heavy load can refuse the first attempt; a short wait usually cures it.
     HRESULT hr = E_FAIL;
     for (int attempt = 0; attempt < 3 && FAILED(hr); ++attempt) {
@@ -99,6 +107,9 @@ void Stop()
     if (e.window) DestroyWindow(e.window);
     e = Engine{};
 }
+
+void SetBuffersAtMake(bool on) { TheEngine().options.buffersAtMake = on; }
+void SetFeedsEverySemantic(bool on) { TheEngine().options.feedsEverySemantic = on; }
 
 HostCoreData* CoreData() { return &TheEngine().core; }
 IDirect3D9* Direct3D()

@@ -61,6 +61,10 @@ bool MakeObject(int object, const MeshDescription& meshDescription)
         auto limb = std::make_unique<MeshRecord>();
         if (!BuildMesh(e.device.ptr(), meshDescription, i * meshDescription.limbSpacing, *limb))
             return false;
+        // The engine makes an object's buffers when it first draws it: until then a plugin finds
+        // none in the draw buffer.
+        if (!e.options.buffersAtMake)
+            limb->drawBuffer.vertexBuffer = nullptr, limb->drawBuffer.indexBuffer = nullptr;
         o->meshList.push_back(&limb->mesh);
         o->limbs.push_back(std::move(limb));
     }
@@ -69,6 +73,12 @@ bool MakeObject(int object, const MeshDescription& meshDescription)
     UpdateWorld(*o);
     e.scene.objects[object] = std::move(o);
     return true;
+}
+
+void GenerateBuffers(MeshRecord& limb)
+{
+    limb.drawBuffer.vertexBuffer = limb.vertexBuffer.ptr();
+    limb.drawBuffer.indexBuffer = limb.indexBuffer.ptr();
 }
 
 // Deleting an object frees what the engine frees: its record, the mesh list, every limb's mesh,

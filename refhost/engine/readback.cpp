@@ -39,6 +39,15 @@ bool ReadSurfacePixels(IDirect3DSurface9* surface, SurfacePixels& out)
         return false;
     if (desc.Pool != D3DPOOL_DEFAULT)
         return CopyLocked(surface, desc, out);
+    // GetRenderTargetData refuses a multisampled surface: it is resolved into a plain one first.
+    Com<IDirect3DSurface9> resolved;
+    if (desc.MultiSampleType != D3DMULTISAMPLE_NONE) {
+        if (FAILED(device->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                              resolved.put(), nullptr)) ||
+            FAILED(device->StretchRect(surface, nullptr, resolved.ptr(), nullptr, D3DTEXF_NONE)))
+            return false;
+        surface = resolved.ptr();
+    }
     // Default-pool render targets are copied into system memory first.
     Com<IDirect3DSurface9> copy;
     if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
@@ -63,6 +72,8 @@ bool ReadCameraPixels(int camera, SurfacePixels& out)
         out = SurfacePixels{};
         return false;
     }
+    if (RendersIntoBackBuffer(camera))
+        return ReadSurfacePixels(TheEngine().core.referenceSurface, out);
     return ReadTexturePixels(c->target.ptr(), out);
 }
 

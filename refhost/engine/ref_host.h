@@ -20,10 +20,28 @@
 
 namespace refhost {
 
+// Where the host contract leaves a choice to the engine, the defaults are the least kind form the
+// contract allows (docs/host_behaviours.md lists them); a test that needs the kind form asks for it.
 struct HostOptions {
     int width = 256;   // back buffer and main camera size
     int height = 256;
+    // Off: an object's vertex and index buffers reach its draw buffer when the renderer first
+    // draws it (visible, in a camera's render). On: MakeObject hands them over at once.
+    bool buffersAtMake = false;
+    // Off: camera 0 renders into the back buffer, with the back buffer's depth buffer. On: into a
+    // texture of its own, like every other camera.
+    bool cameraZeroToTexture = false;
+    // The back buffer's multisampling (0 = none); a device without it gets none.
+    D3DMULTISAMPLE_TYPE backBufferSamples = D3DMULTISAMPLE_4_SAMPLES;
+    // Off: the host's own objects' effects get world, view and projection (and their textures)
+    // only. On: every parameter the effect record has a handle for.
+    bool feedsEverySemantic = false;
 };
+
+// The kind forms a test may switch while the host runs (see HostOptions); a test that switches one
+// puts it back.
+REFHOST_API void SetBuffersAtMake(bool on);
+REFHOST_API void SetFeedsEverySemantic(bool on);
 
 // Creates the window, the device and the core data, and loads the host libraries whose module
 // handles the core data carries. False (with a line on stderr) when the device cannot be made.
@@ -148,7 +166,7 @@ REFHOST_API void SetCameraRotation(int camera, float xDegrees, float yDegrees, f
 REFHOST_API void SetCameraFieldOfView(int camera, float degrees);
 REFHOST_API void SetCameraRange(int camera, float nearRange, float farRange);
 REFHOST_API void SetCameraBackdrop(int camera, D3DCOLOR colour);
-// The camera's own render target (borrowed).
+// The camera's own render target (borrowed); null for camera 0 while it renders into the back buffer.
 REFHOST_API IDirect3DTexture9* GetCameraTarget(int camera);
 
 // Fog of the whole host (HostCoreData::fogEnabled) and its linear range and colour.
@@ -161,9 +179,11 @@ struct SurfacePixels {
     std::vector<D3DCOLOR> pixels;
     D3DCOLOR At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
+// A multisampled surface is resolved into a plain one first.
 REFHOST_API bool ReadSurfacePixels(IDirect3DSurface9* surface, SurfacePixels& out);
 REFHOST_API bool ReadTexturePixels(IDirect3DTexture9* texture, SurfacePixels& out);
-// Reads the camera's own target; 0 when the camera or the pixel does not exist.
+// Reads what the camera renders into (camera 0: the back buffer, unless it has a texture of its
+// own); 0 when the camera or the pixel does not exist.
 REFHOST_API bool ReadCameraPixels(int camera, SurfacePixels& out);
 REFHOST_API D3DCOLOR ReadCameraPixel(int camera, int x, int y);
 // Writes the camera's target as a PNG file (D3DX's encoder; SavePng needs the host started).

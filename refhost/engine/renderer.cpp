@@ -168,9 +168,37 @@ D3DXMATRIX Inverted(const D3DXMATRIX& m)
     return i;
 }
 
+// Texture parameters, in declaration order, show the mesh's stage textures: the effects this host
+// reads name their textures in their samplers' states, so that is where a texture reaches them.
+void FeedTextures(const HostEffect& r, const HostMesh& m)
+{
+    ID3DXEffect* fx = r.effect;
+    int textureIndex = 0;
+    for (UINT p = 0; p < r.description.Parameters && textureIndex < m.textureStageCount; ++p) {
+        D3DXHANDLE h = fx->GetParameter(nullptr, p);
+        D3DXPARAMETER_DESC desc{};
+        if (!h || FAILED(fx->GetParameterDesc(h, &desc)) || desc.Type != D3DXPT_TEXTURE)
+            continue;
+        fx->SetTexture(h, m.textureStages[textureIndex++].texture);
+    }
+}
+
+// What the host hands its own objects' effects besides their textures. By default world, view and
+// projection alone, the least an engine that draws effects gives; HostOptions::feedsEverySemantic
+// fills every parameter the effect record has a handle for.
 void FeedEffect(const HostEffect& r, const HostMesh& m, const D3DXMATRIX& world, const CameraView& camera)
 {
     ID3DXEffect* fx = r.effect;
+    FeedTextures(r, m);
+    if (!TheEngine().options.feedsEverySemantic) {
+        const D3DXMATRIX* plain[] = {&world, &camera.view, &camera.projection}; // kWorld, kView, kProjection
+        for (int i = 0; i < 3; ++i)
+            if (r.matrixHandles[i]) {
+                D3DXMATRIX value = r.expectsTransposed ? Transposed(*plain[i]) : *plain[i];
+                fx->SetMatrix(r.matrixHandles[i], &value);
+            }
+        return;
+    }
     D3DXMATRIX matrices[kHostEffectMatrixCount];
     matrices[kWorld] = world;
     matrices[kView] = camera.view;
@@ -204,29 +232,24 @@ void FeedEffect(const HostEffect& r, const HostMesh& m, const D3DXMATRIX& world,
                                 camera.data->clipPlane.d);
         fx->SetVector(r.clipPlane, &plane);
     }
-    // Texture parameters, in declaration order, show the mesh's stage textures.
-    int textureIndex = 0;
-    for (UINT p = 0; p < r.description.Parameters && textureIndex < m.textureStageCount; ++p) {
-        D3DXHANDLE h = fx->GetParameter(nullptr, p);
-        D3DXPARAMETER_DESC desc{};
-        if (!h || FAILED(fx->GetParameterDesc(h, &desc)) || desc.Type != D3DXPT_TEXTURE)
-            continue;
-        fx->SetTexture(h, m.textureStages[textureIndex++].texture);
-    }
 }
 
-void DrawLimb(IDirect3DDevice9* d, const ObjectRecord& object, const MeshRecord& limb, const CameraView& camera)
+void DrawLimb(IDirect3DDevice9* d, const ObjectRecord& object, MeshRecord& limb, const CameraView& camera)
 {
     const HostMesh& m = limb.mesh;
+    if (m.drawBuffer && !m.drawBuffer->vertexBuffer)
+        GenerateBuffers(limb);
     if (!m.drawBuffer || !m.drawBuffer->vertexBuffer || m.primitiveCount <= 0)
         return;
     ApplyRenderStates(d, m);
-    ApplyTextureStages(d, limb, camera);
     d->SetTransform(D3DTS_WORLD, &object.record.world);
     BindGeometry(d, m);
 
+    // Stage textures reach an effect through its texture parameters (FeedEffect) and the device's
+    // texture stages only a fixed-function draw.
     const HostEffect* effect = reinterpret_cast<intptr_t>(m.effect) > 0 ? m.effect : nullptr;
     if (!effect || !effect->effect) {
+        ApplyTextureStages(d, limb, camera);
         d->SetVertexShader(nullptr);
         d->SetPixelShader(nullptr);
         Draw(d, m);
@@ -247,7 +270,8 @@ void DrawLimb(IDirect3DDevice9* d, const ObjectRecord& object, const MeshRecord&
     d->SetPixelShader(nullptr);
 }
 
-void RenderCamera(IDirect3DDevice9* d, int number, CameraRecord& camera)
+// `hostDepth` is the depth buffer bound between frames: the back buffer's.
+void RenderCamera(IDirect3DDevice9* d, int number, CameraRecord& camera, IDirect3DSurface9* hostDepth)
 {
     Engine& e = TheEngine();
     // Callbacks ask the core data which camera is being drawn, so it is set before anything else.
@@ -256,8 +280,11 @@ void RenderCamera(IDirect3DDevice9* d, int number, CameraRecord& camera)
     UpdateCameraMatrices(data);
 
     Com<IDirect3DSurface9> target;
+    const bool intoBackBuffer = !(data.renderIntoSurface == 1 && data.surface) && RendersIntoBackBuffer(number);
     if (data.renderIntoSurface == 1 && data.surface)
         target = Com<IDirect3DSurface9>::Share(data.surface);
+    else if (intoBackBuffer)
+        target = Com<IDirect3DSurface9>::Share(e.core.referenceSurface);
     else if (camera.target)
         camera.target->GetSurfaceLevel(0, target.put());
     if (!target)
@@ -266,7 +293,8 @@ void RenderCamera(IDirect3DDevice9* d, int number, CameraRecord& camera)
     target->GetDesc(&desc);
     d->SetRenderTarget(0, target.ptr());
     target.reset();
-    d->SetDepthStencilSurface(DepthBufferFor(d, static_cast<int>(desc.Width), static_cast<int>(desc.Height)));
+    d->SetDepthStencilSurface(intoBackBuffer ? hostDepth
+                                             : DepthBufferFor(d, static_cast<int>(desc.Width), static_cast<int>(desc.Height)));
     D3DVIEWPORT9 viewport = {0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
     d->SetViewport(&viewport);
     if (e.frameScissorOn) {
@@ -313,7 +341,7 @@ void FastSync()
     for (auto& [number, camera] : e.scene.cameras) {
         if (number < 0 || number > 31 || !(e.syncMask & (1u << number)))
             continue;
-        RenderCamera(d, number, *camera);
+        RenderCamera(d, number, *camera, savedDepth.ptr());
     }
     // Frames end on the back buffer, as the engine's own 2D drawing and Present expect.
     d->SetRenderTarget(0, e.core.referenceSurface);

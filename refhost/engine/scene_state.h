@@ -114,6 +114,12 @@ EffectRecord* FindEffect(int effectNumber);
 void UseEffect(EffectRecord& record, ID3DXEffect* effect);
 void LogHostCall(const char* format, ...);
 
+// Whether the camera renders into the back buffer rather than a texture of its own (camera 0, unless
+// the host options give it a texture).
+bool RendersIntoBackBuffer(int camera);
+// Hands the limb's vertex and index buffers over to its draw buffer, as the engine does when it
+// first draws the object (see HostOptions::buffersAtMake).
+void GenerateBuffers(MeshRecord& limb);
 // Gives a camera the position, angles, lens and backdrop of a new one.
 void ResetCameraSettings(CameraRecord& camera);
 // Recomputes a camera's view and projection from its position, angles, field of view, aspect and

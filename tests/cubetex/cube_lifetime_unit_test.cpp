@@ -161,7 +161,10 @@ TEST_F(CubeLifetimeTest, DeletionTakesTheTextureOutOfTheEffectsOfItsObjects)
 TEST_F(CubeLifetimeTest, DeviceLossReleasesEveryCubeAndClearsItsEntries)
 {
     IDirect3DDevice9* device = refhost::RealDevice();
-    refhost::FastSync(); // the host's depth buffer for 256 x 256 targets is made before counting
+    // The host's depth buffer for 256 x 256 targets is made before counting (camera 0 draws into the
+    // back buffer with its own).
+    ASSERT_TRUE(refhost::MakeCamera(1, 256, 256));
+    refhost::FastSync();
     const UINT before = device->GetAvailableTextureMem();
     const int a = MakeCubeLarge(), b = MakeCubeLarge();
     ASSERT_LT(device->GetAvailableTextureMem(), before);

@@ -28,7 +28,7 @@ TEST_F(EfxCamTest, SyncDrawsTheMaskedCamerasInOrderAndGivesTheHostItsTargetsBack
     const std::vector<M> open = {M::GetRenderTarget, M::GetDepthStencilSurface, M::SetDepthStencilSurface, M::BeginScene};
     const std::vector<M> close = {M::EndScene, M::SetDepthStencilSurface, M::SetRenderTarget};
     const std::vector<M> draw = {M::SetTransform, M::SetTransform, M::SetTransform, M::SetFVF, M::SetIndices,
-                                 M::SetStreamSource, M::DrawIndexedPrimitive};
+                                 M::SetStreamSource, M::SetStreamSourceFreq, M::DrawIndexedPrimitive};
     auto join = [](std::initializer_list<std::vector<M>> parts) {
         std::vector<M> all;
         for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
@@ -91,12 +91,16 @@ TEST_F(EfxCamTest, SyncDrawsTheMaskedCamerasInOrderAndGivesTheHostItsTargetsBack
         if (s) s->Release();
 }
 
-TEST_F(EfxCamTest, SyncSkipsDeletedObjectsAndEffectsThatCannotBeginAndDrawsCamera31UnderTheAllOnesMask)
+TEST_F(EfxCamTest, SyncSkipsDeletedUndrawnObjectsAndEffectsThatCannotBeginAndDrawsCamera31UnderTheAllOnesMask)
 {
     MakeReadyCamera(0, kImage, 1);
     MakeReadyCamera(31, kImage + 1, 2);
     MakeReadyCamera(5, kImage + 2, 3);
     HostEffect* breaking = MakeReadyCamera(6, kImage + 3, 4);
+    MakeReadyCamera(7, kImage + 4, 7);
+    ASSERT_TRUE(refhost::MakeObject(7, {})); // made again, never drawn: the host has no buffers yet
+    refhost::SetObjectEffect(7, 7);
+    EfxCam_SetObject(7, 7);
     refhost::DeleteObject(1);            // its mesh and record are freed
     refhost::DeleteImage(kImage + 1);    // camera 31 keeps drawing into the texture it holds
     refhost::SetObjectEffect(3, 0);      // its effect is taken away

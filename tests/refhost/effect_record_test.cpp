@@ -136,6 +136,16 @@ TEST_F(EffectRecordTest, RendererFeedsTheEffectAndDrawsEachPass)
     refhost::SetObjectEffect(1, 1);
     refhost::SetCameraPosition(0, 0, 1, -2);
     refhost::FastSync();
+    // By default the host fills world, view and projection only: the time keeps its initial 9.
+    float time = -1;
+    effect->GetFloat("Time", &time);
+    EXPECT_EQ(time, 9.0f);
+    D3DXMATRIX projection;
+    effect->GetMatrix("mP", &projection);
+    EXPECT_TRUE(MatrixNear(refhost::GetCameraData(0)->projection, projection));
+    refhost::SetFeedsEverySemantic(true);
+    refhost::FastSync();
+    refhost::SetFeedsEverySemantic(false);
 
     EXPECT_EQ(refhost::GetStatistic(5), 2) << "one draw per pass";
     DWORD stencilRef = 0;

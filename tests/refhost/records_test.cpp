@@ -63,8 +63,15 @@ TEST_F(RecordsTest, IndexedFvfCubeMeshHasItsCountsAndBuffersAtTheirOffsets)
     EXPECT_FLOAT_EQ(At<D3DMATERIAL9>(mesh, 916).Diffuse.r, 1.0f);
     EXPECT_NEAR(At<D3DMATERIAL9>(mesh, 916).Diffuse.g, 0x40 / 255.0f, 1e-6);
 
+    // The engine makes the buffers when it first draws the object: not before, and not while hidden.
     auto* draw = At<HostDrawBuffer*>(mesh, 48);
     ASSERT_NE(draw, nullptr);
+    refhost::HideObject(3);
+    refhost::FastSync();
+    EXPECT_EQ(At<IDirect3DVertexBuffer9*>(draw, 0), nullptr) << "a hidden object is never drawn";
+    EXPECT_EQ(At<IDirect3DIndexBuffer9*>(draw, 4), nullptr);
+    refhost::ShowObject(3);
+    refhost::FastSync();
     auto* vb = At<IDirect3DVertexBuffer9*>(draw, 0);
     auto* ib = At<IDirect3DIndexBuffer9*>(draw, 4);
     ASSERT_NE(vb, nullptr);

@@ -84,7 +84,9 @@ TEST_F(RenderTest, CallbacksRunInOrderOncePerMaskedCameraAfterTheCameraIsSet)
         const HostCameraData* data = refhost::GetCameraData(v.camera);
         EXPECT_EQ(v.view, data->view) << "plugins read the camera's view back from the device";
         EXPECT_EQ(v.projection, data->projection);
-        EXPECT_EQ(v.target, LevelZero(refhost::GetCameraTarget(v.camera)));
+        // Camera 0 renders into the back buffer, the others into their own targets.
+        EXPECT_EQ(v.target, v.camera == 0 ? refhost::CoreData()->referenceSurface
+                                          : LevelZero(refhost::GetCameraTarget(v.camera)));
     }
 
     g_visits.clear();

@@ -300,6 +300,7 @@ void MakeHostScene()
         refhost::SetObjectEffect(object, effects[object - 1]);
         refhost::SetObjectPosition(object, 0.0f, 0.0f, 10.0f);
     }
+    refhost::FastSync(); // the host makes the objects' buffers as it first draws them
     refhost::HideObject(kIndexedObject);
     refhost::HideObject(kUnindexedObject);
     ASSERT_NE(refhost::MakeRenderTarget(kHostTargetImage, 64, 64, D3DFMT_UNKNOWN), nullptr);
@@ -320,11 +321,10 @@ std::vector<Borrowed> HostObjects()
     device->GetRenderTarget(0, &target);
     device->GetDepthStencilSurface(&depth);
     std::vector<Borrowed> objects = {
-        {"render target 0", target},
+        {"render target 0 (the back buffer, camera 0's target)", target},
         {"depth surface", depth},
         {"plain image", refhost::GetImagePointer(kPlainImage)},
         {"render-target image", refhost::GetImagePointer(kHostTargetImage)},
-        {"camera 0's target", refhost::GetCameraTarget(0)},
         {"camera 1's target", refhost::GetCameraTarget(kHostCamera)},
         {"instancing effect", refhost::GetEffectRecord(kInstancingEffect)->effect},
         {"three-output effect", refhost::GetEffectRecord(kThreeOutputEffect)->effect},

@@ -29,7 +29,11 @@ void DrawTest::MakeObject(int object, int effect, refhost::MeshDescription meshD
 {
     if (meshDescription.size == 1.0f)
         meshDescription.size = 2.0f;
-    ASSERT_TRUE(refhost::MakeObject(object, meshDescription));
+    // The tests bind objects the host never drew: their buffers come with them.
+    refhost::SetBuffersAtMake(true);
+    const bool made = refhost::MakeObject(object, meshDescription);
+    refhost::SetBuffersAtMake(false);
+    ASSERT_TRUE(made);
     refhost::SetObjectEffect(object, effect);
 }
 
