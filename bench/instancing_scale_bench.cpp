@@ -77,12 +77,17 @@ int MakeFilledSet(const Commands& c, int object, int count, int firstPlace, int 
     return set;
 }
 
-// The finished frame with a one-pixel scissor rectangle at the centre of camera 0's target around
-// every camera pass: the clear and every draw still happen, the rasteriser fills one pixel.
+// The finished frame with a one-pixel scissor rectangle at the centre of camera 0's target (the
+// back buffer) around every camera pass: the clear and every draw still happen, the rasteriser
+// fills one pixel.
 FrameTimes OnePixelFrames(int repeats)
 {
     D3DSURFACE_DESC desc{};
-    refhost::GetCameraTarget(0)->GetLevelDesc(0, &desc);
+    IDirect3DSurface9* backBuffer = nullptr;
+    if (SUCCEEDED(refhost::RealDevice()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) {
+        backBuffer->GetDesc(&desc);
+        backBuffer->Release();
+    }
     const LONG x = static_cast<LONG>(desc.Width / 2), y = static_cast<LONG>(desc.Height / 2);
     const RECT pixel = {x, y, x + 1, y + 1};
     refhost::SetFrameScissor(&pixel);
