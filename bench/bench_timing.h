@@ -68,11 +68,16 @@ PairSamples SecondsInTurns(int repeats, A a, B b, Settle settle)
 }
 
 // The medians.
+template <typename A, typename B, typename Settle>
+PairTimes MedianSecondsInTurns(int repeats, A a, B b, Settle settle)
+{
+    const PairSamples samples = SecondsInTurns(repeats, a, b, settle);
+    return {Median(samples.a), Median(samples.b)};
+}
 template <typename A, typename B>
 PairTimes MedianSecondsInTurns(int repeats, A a, B b)
 {
-    const PairSamples samples = SecondsInTurns(repeats, a, b, [] {});
-    return {Median(samples.a), Median(samples.b)};
+    return MedianSecondsInTurns(repeats, a, b, [] {});
 }
 
 // The fastest runs: for work that waits on other threads (the device's), where a busy shared

@@ -91,7 +91,9 @@ void BenchDrawing(const Commands& c)
 
 // GeoInst_Update of `set` against lock + one memcpy + unlock of the bytes it uploads, from the
 // set's own instance data into a write-only default-pool vertex buffer (the kind the set uploads
-// into). Returns the medians and the number of instances uploaded.
+// into). Returns the medians and the number of instances uploaded. Each run starts on an idle
+// device: a device that is never asked to finish its work keeps every discarded copy of the buffer
+// alive (DXVK then runs out of the game's address space and crashes).
 PairTimes UpdateAgainstOneCopy(const Commands& c, int set, int& uploaded)
 {
     c.update(set);
@@ -109,7 +111,8 @@ PairTimes UpdateAgainstOneCopy(const Commands& c, int set, int& uploaded)
                 std::memcpy(data, source, bytes);
                 buffer->Unlock();
             }
-        });
+        },
+        WaitForDevice);
     buffer->Release();
     return times;
 }
